@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The one seam for modal message boxes and file dialogs: the application installs the real one,
+// GUI tests install a scripted one that answers without blocking.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // A plain message: the text, one OK button, the application title as caption.
+    virtual void Message(QWidget* parent, const QString& text) = 0;
+    // The error box: error icon, one OK button, the title as caption (the full stop rule applied
+    // by the caller).
+    virtual void Error(QWidget* parent, const QString& text) = 0;
+    // A question with Yes / No; true for Yes.
+    virtual bool Confirm(QWidget* parent, const QString& text) = 0;
+    // A file-open dialog. filter: "Description|*.a;*.b". Returns the full path, or an empty text
+    // when cancelled.
+    virtual QString OpenFile(QWidget* parent, const QString& filter, const QString& start) = 0;
+
+    static Dialogs& Get();
+    static void Set(Dialogs* dialogs);  // nullptr restores the real dialogs
+};

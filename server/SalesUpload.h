@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include "tables/Table.h"
+
+namespace offrel {
+
+// What the send window does during an upload; tests record it.
+class UploadView {
+public:
+    virtual ~UploadView() = default;
+    virtual void SetStartEnabled(bool enabled) = 0;  // "Démarrer"
+    virtual void SetProgressMax(int maximum) = 0;
+    virtual void StepProgress() = 0;
+    virtual void SetStatusText(const std::string& text) = 0;  // LabelEnvoi
+    virtual void Repaint() = 0;
+    virtual void ProcessPendingEvents() = 0;
+    virtual void ShowMessage(const std::string& text) = 0;
+    virtual void Close() = 0;
+};
+
+// The upload run of "Démarrer": one "putVente" request per sale of cdsVente, each accepted sale
+// deleted (and the table saved). An error that escapes (a failed second attempt, a photo that
+// cannot be opened) is rethrown after the closing steps.
+void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
+                    UploadView& view);
+
+}  // namespace offrel

@@ -1,0 +1,154 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "tables/Money.h"
+
+namespace offrel {
+
+enum class FieldType { Integer, Currency, String, Boolean, Graphic };
+
+struct ColumnDef {
+    std::string name;
+    FieldType type;
+    int size = 0;  // String(n): n; 0 for the other types
+};
+
+// A column value; std::monostate is the empty value (never assigned).
+using Value = std::variant<std::monostate, std::int32_t, Money, bool, std::string>;
+
+enum class TableState { Browse, Insert, Edit };
+
+// Told of every change of a table's live rows, so that a grid follows it without polling.
+// While controls are disabled (DisableControls) no row notification is sent; the outermost
+// EnableControls sends ControlsEnabled and the listener rereads everything.
+class TableListener {
+public:
+    virtual ~TableListener() = default;
+    virtual void RowAboutToBeInserted(int position) = 0;
+    virtual void RowInserted(int position) = 0;
+    virtual void RowAboutToBeDeleted(int position) = 0;
+    virtual void RowDeleted(int position) = 0;
+    virtual void RowChanged(int position) = 0;
+    virtual void AboutToReset() = 0;
+    virtual void Reset() = 0;
+    virtual void CurrentRowChanged(int /*position*/) {}
+    virtual void ControlsDisabled() = 0;
+    virtual void ControlsEnabled() = 0;
+};
+
+class Table;
+
+// The accessor of one column of a table: reads the current row (or the row being inserted or
+// edited) and writes the row being inserted or edited. An empty value reads as 0, false or "".
+class Field {
+public:
+    std::int32_t AsInteger() const;
+    Money AsCurrency() const;
+    std::string AsString() const;  // an integer as its decimal digits, a blob as its bytes
+    bool AsBoolean() const;
+    bool IsNull() const;
+
+    void SetAsInteger(std::int32_t value);
+    void SetAsCurrency(Money value);
+    void SetAsString(std::string_view value);  // cut to the column's size
+    void SetAsBoolean(bool value);
+    void Clear();
+
+    const std::string& FieldName() const;
+    FieldType DataType() const;
+
+private:
+    friend class Table;
+    Field(Table* table, int column) : table_(table), column_(column) {}
+    Table* table_;
+    int column_;
+};
+
+// An in-memory table with a current row, the states browsing / inserting / editing, a change
+// counter, and every row version with the change log kept for its table file. Rows are
+// addressed by position (0 for the first live row).
+class Table {
+public:
+    // builtinPacket: the built-in initial contents, a table packet (no length prefix).
+    Table(std::string name, std::vector<ColumnDef> columns, std::vector<std::uint8_t> builtinPacket);
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    const std::string& Name() const;
+    const std::vector<ColumnDef>& Columns() const;
+    int ColumnIndex(std::string_view name) const;  // -1 when there is none
+
+    // The file where the table is written when it is closed; changing it reloads nothing.
+    const std::string& FileName() const;
+    void SetFileName(std::string path);
+
+    // Loads the file named FileName() when it exists and is longer than 0 bytes, otherwise the
+    // built-in contents. Opening an open table does nothing. A file that cannot be read throws;
+    // the table then never writes over that file during the run.
+    void Open();
+    // Writes the table when it has a file name and its change counter is on or no file exists
+    // under that name, then discards the rows. Throws a French message naming the file and the
+    // system's reason when the file cannot be written.
+    void Close();
+    bool Active() const;
+
+    // Writes the table to FileName() now, atomically (new file, flush, rename over the old one).
+    void Save();
+
+    // Stores a row being inserted or edited if any value was set (drops it otherwise), then
+    // discards every row version and the log; the change counter is forced on.
+    void EmptyDataSet();
+
+    void Append();
+    void Insert();  // a new row before the current row (as the first row when empty)
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();  // the next row, or the new last row, becomes current
+
+    void First();
+    void Next();
+    void Prior();
+    void Last();
+    bool Eof() const;
+    bool Bof() const;
+    bool FindFirst();
+    bool FindNext();
+
+    int RecordCount() const;
+    int RecNo() const;            // position of the current row, -1 when the table has no row
+    void MoveTo(int position);  // makes the row at that position current
+    TableState State() const;
+    int ChangeCount() const;  // the change counter: 0 means unchanged since opened
+
+    Field FieldByName(std::string_view name);  // throws when there is no such column
+    Field FieldByIndex(int column);
+
+    // The value of a live row without moving the current row (for grids).
+    Value ValueAt(int position, int column) const;
+
+    void DisableControls();  // nested pairs
+    void EnableControls();
+    bool ControlsDisabled() const;
+
+    void AddListener(TableListener* listener);
+    void RemoveListener(TableListener* listener);
+
+    // The table packet of the table with every row version and the change log.
+    std::vector<std::uint8_t> SaveToPacket() const;
+    void LoadFromPacket(const std::uint8_t* data, std::size_t size);
+
+private:
+    friend class Field;
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace offrel
