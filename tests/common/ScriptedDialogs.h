@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+
+#include "app/Dialogs.h"
+
+// Answers every dialog without blocking and records what was shown. Installed for the lifetime
+// of the object.
+class ScriptedDialogs : public Dialogs {
+public:
+    ScriptedDialogs() { Dialogs::Set(this); }
+    ~ScriptedDialogs() override { Dialogs::Set(nullptr); }
+
+    void Message(QWidget*, const QString& text) override { messages.append(text); }
+    void Error(QWidget*, const QString& text) override { errors.append(text); }
+    bool Confirm(QWidget*, const QString& text) override {
+        questions.append(text);
+        if (confirmAnswers.empty()) return false;
+        bool answer = confirmAnswers.front();
+        confirmAnswers.pop_front();
+        return answer;
+    }
+    QString OpenFile(QWidget*, const QString& filter, const QString& start) override {
+        filters.append(filter);
+        starts.append(start);
+        if (fileAnswers.empty()) return QString();
+        QString answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        return answer;
+    }
+
+    // What the next dialogs answer, in order; an empty file name means "cancelled".
+    std::deque<bool> confirmAnswers;
+    std::deque<QString> fileAnswers;
+
+    QStringList messages;
+    QStringList errors;
+    QStringList questions;
+    QStringList filters;
+    QStringList starts;
+};
