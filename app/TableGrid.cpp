@@ -1,0 +1,33 @@
+#include "app/TableGrid.h"
+
+#include "app/TableModel.h"
+
+TableGrid::TableGrid(QWidget* parent) : QTableView(parent) {}
+
+void TableGrid::setModel(QAbstractItemModel* model) {
+    if (tableModel_) disconnect(tableModel_, nullptr, this, nullptr);
+    QTableView::setModel(model);
+    tableModel_ = qobject_cast<TableModel*>(model);
+    if (tableModel_) {
+        connect(tableModel_, &TableModel::currentRowMoved, this, &TableGrid::FollowTable);
+        FollowTable(tableModel_->table().RecNo());
+    }
+}
+
+void TableGrid::FollowTable(int position) {
+    if (!selectionModel() || position < 0 || position >= model()->rowCount()) return;
+    if (currentIndex().row() == position) return;
+    following_ = true;
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    selectionModel()->setCurrentIndex(model()->index(position, column),
+                                      QItemSelectionModel::NoUpdate);
+    following_ = false;
+}
+
+void TableGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    if (following_ || !tableModel_ || !current.isValid()) return;
+    offrel::Table& table = tableModel_->table();
+    if (table.State() == offrel::TableState::Browse && table.RecNo() != current.row())
+        table.MoveTo(current.row());
+}
