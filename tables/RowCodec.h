@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "tables/Table.h"
+
+namespace offrel {
+
+// One row version in its packet form: the status byte, the empty-value bits, then the values
+// of the columns that are not empty.
+
+// Appends the row; values holds one entry per column, of the column's own kind.
+void EncodeRow(const std::vector<ColumnDef>& columns, const std::vector<Value>& values,
+               std::uint8_t status, std::vector<std::uint8_t>& out);
+
+// The value of one column of a row already measured by MeasureRow.
+Value DecodeValue(const std::vector<ColumnDef>& columns, const std::uint8_t* row, int column);
+
+// The size of the row that starts at data, checked against the available bytes; throws when the
+// row is cut short or holds an amount that no money value can take.
+std::size_t MeasureRow(const std::vector<ColumnDef>& columns, const std::uint8_t* data,
+                       std::size_t available);
+
+}  // namespace offrel
