@@ -8,11 +8,11 @@
 #include "app/ProgramBlock.h"
 #include "app/QtText.h"
 #include "tables/ApplicationTables.h"
+#include "tables/Windows1252.h"
 
 const std::string AppFixture::kOptions =
     "1;1.50;1.00;Gras\n2;2.00;1.50;Couleur\n3;3.00;2.00;Vitrine\n";
-const std::string AppFixture::kCategories =
-    "1;0;0;0;Maison\n2;1;0;0;Lampes\n3;0;0;0;Livres\n";
+const std::string AppFixture::kCategories = "1;0;0;0;Maison\n2;1;0;0;Lampes\n3;0;0;0;Livres\n";
 
 AppFixture::AppFixture() {
     site.SetCatalogue(kOptions, kCategories);
@@ -56,7 +56,7 @@ QStringList AppFixture::SalesInFile() const {
 
 void AddSale(offrel::Table& cdsVente, const std::string& title, offrel::Money price) {
     cdsVente.Append();
-    cdsVente.FieldByName("Libelle").SetAsString(title);
+    cdsVente.FieldByName("Libelle").SetAsString(offrel::W(title));
     cdsVente.FieldByName("Prix").SetAsCurrency(price);
     cdsVente.FieldByName("Quantite").SetAsInteger(1);
     cdsVente.Post();

@@ -38,5 +38,6 @@ private:
     QTemporaryDir dir_;
 };
 
+// Appends a sale whose title is written in UTF-8.
 void AddSale(offrel::Table& cdsVente, const std::string& title,
              offrel::Money price = offrel::Money::FromTicks(100000));

@@ -60,7 +60,8 @@ std::string ReadRequest(int fd) {
 
 }  // namespace
 
-ScriptedSite::ScriptedSite() : listener_(ListenOnLoopback(port_)), thread_(&ScriptedSite::Serve, this) {}
+ScriptedSite::ScriptedSite()
+    : listener_(ListenOnLoopback(port_)), thread_(&ScriptedSite::Serve, this) {}
 
 ScriptedSite::~ScriptedSite() {
     ::shutdown(listener_, SHUT_RDWR);
@@ -117,11 +118,13 @@ void ScriptedSite::Serve() {
         const int fd = ::accept(listener_, nullptr, nullptr);
         if (fd < 0) return;
         const std::string body = Answer(ReadRequest(fd));
-        const std::string response = "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
-                                     std::to_string(body.size()) + "\r\n\r\n" + body;
+        const std::string response =
+            "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
+            std::to_string(body.size()) + "\r\n\r\n" + body;
         std::size_t sent = 0;
         while (sent < response.size()) {
-            const ssize_t n = ::send(fd, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
+            const ssize_t n =
+                ::send(fd, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
             if (n <= 0) break;
             sent += static_cast<std::size_t>(n);
         }

@@ -9,6 +9,7 @@
 #include "app/ProgramBlock.h"
 #include "app/TForm1.h"
 #include "app/TForm3.h"
+#include "app/TForm4.h"
 #include "tables/Error.h"
 #include "tables/Windows1252.h"
 
@@ -153,7 +154,8 @@ void StartupTest::tableThatCannotBeWrittenIsReportedAndTheEndGoesOn() {
     DestroyForms();
 
     QCOMPARE(fixture.dialogs.errors.size(), 1);
-    QVERIFY2(fixture.dialogs.errors.front().contains(unwritable), qPrintable(fixture.dialogs.errors.front()));
+    QVERIFY2(fixture.dialogs.errors.front().contains(unwritable),
+             qPrintable(fixture.dialogs.errors.front()));
     // The other tables were still written.
     QVERIFY(QFile(fixture.FilePath("Options.cds")).size() > 0);
     QVERIFY(QFile(fixture.FilePath("Categories.cds")).size() > 0);
