@@ -52,6 +52,7 @@ struct Table::Impl {
     int changeCount = 0;
     int disabledControls = 0;
     std::vector<TableListener*> listeners;
+    std::vector<std::string> unreadableFiles;  // full paths of files that failed to load
 };
 
 }  // namespace offrel
