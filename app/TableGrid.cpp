@@ -10,12 +10,21 @@ void TableGrid::setModel(QAbstractItemModel* model) {
     tableModel_ = qobject_cast<TableModel*>(model);
     if (tableModel_) {
         connect(tableModel_, &TableModel::currentRowMoved, this, &TableGrid::FollowTable);
-        FollowTable(tableModel_->table().RecNo());
+        ApplyTableRow();
     }
 }
 
-void TableGrid::FollowTable(int position) {
-    if (!selectionModel() || position < 0 || position >= model()->rowCount()) return;
+void TableGrid::FollowTable() {
+    if (followPending_) return;
+    followPending_ = true;
+    QMetaObject::invokeMethod(this, &TableGrid::ApplyTableRow, Qt::QueuedConnection);
+}
+
+void TableGrid::ApplyTableRow() {
+    followPending_ = false;
+    if (!tableModel_ || !selectionModel()) return;
+    const int position = tableModel_->table().RecNo();
+    if (position < 0 || position >= model()->rowCount()) return;
     if (currentIndex().row() == position) return;
     following_ = true;
     const int column = currentIndex().isValid() ? currentIndex().column() : 0;
