@@ -5,6 +5,7 @@
 #include "tables/Bytes.h"
 #include "tables/ColumnEncoding.h"
 #include "tables/Error.h"
+#include "tables/LargeBuffer.h"
 #include "tables/PacketError.h"
 #include "tables/PacketFormat.h"
 #include "tables/RowCodec.h"
@@ -169,7 +170,9 @@ RowStore ReadPacket(const std::uint8_t* data, std::size_t size) {
     }
     // A file holds one packet and nothing after it.
     if (in.Left() != 0) ThrowDamagedPacket();
-    std::vector<std::uint8_t> section(data + sectionStart, data + size);
+    std::vector<std::uint8_t> section;
+    ReserveLarge(section, size - sectionStart);
+    section.insert(section.end(), data + sectionStart, data + size);
     return RowStore(std::move(columns), std::move(section), std::move(versionEnds), std::move(log));
 }
 
