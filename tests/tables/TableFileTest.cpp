@@ -78,6 +78,9 @@ TEST_F(TableFileTest, AMissingOrEmptyFileGivesTheBuiltInContentsWrittenAtClose) 
     EXPECT_EQ(tables.cdsVente.ChangeCount(), 0);
     tables.cdsOption.Open();  // already open: nothing happens
 
+    EXPECT_EQ(ErrorOf([&] { tables.cdsCategorie.Save(); }),
+              "La table cdsCategorie est ferm\xE9"
+              "e");
     tables.cdsOption.Close();  // no file yet: written although unchanged
     EXPECT_EQ(ReadFile("Options.cds").size(), 139u);
     tables.cdsVente.Close();  // the file exists, nothing changed: left alone
