@@ -80,8 +80,6 @@ void TForm1::SetUpGrid() {
     dsVente = new SalesModel(tables_.cdsVente, this);
     grid->setModel(dsVente);
     grid->verticalHeader()->hide();
-    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     grid->horizontalHeader()->setHighlightSections(false);
     grid->setColumnWidth(0, 535);

@@ -1,8 +1,15 @@
 #include "app/TableGrid.h"
 
+#include <QHeaderView>
+
 #include "app/TableModel.h"
 
-TableGrid::TableGrid(QWidget* parent) : QTableView(parent) {}
+TableGrid::TableGrid(QWidget* parent) : QTableView(parent) {
+    // One line of Tahoma 11 pixels per row; fixed heights keep the layout of many rows cheap.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(18);
+    verticalHeader()->setMinimumWidth(12);
+}
 
 void TableGrid::setModel(QAbstractItemModel* model) {
     if (tableModel_) disconnect(tableModel_, nullptr, this, nullptr);
