@@ -43,6 +43,17 @@ void Table::Impl::ClearRows() {
     Notify([](TableListener& l) { l.Reset(); });
 }
 
+void Table::Impl::TakeRows(RowStore rows) {
+    Notify([](TableListener& l) { l.AboutToReset(); });
+    store = std::move(rows);
+    current = store.LiveCount() > 0 ? 0 : -1;
+    bof = true;
+    eof = current < 0;
+    active = true;
+    changeCount = 0;
+    Notify([](TableListener& l) { l.Reset(); });
+}
+
 Table::Table(std::string name, std::vector<ColumnDef> columns,
              std::vector<std::uint8_t> builtinPacket)
     : impl_(std::make_unique<Impl>(std::move(name), std::move(columns), std::move(builtinPacket))) {
@@ -87,9 +98,7 @@ void Table::Open() {
             LoadFromPacket(impl_->builtinPacket.data(), impl_->builtinPacket.size());
             return;
         }
-        impl_->ClearRows();
-        impl_->active = true;
-        impl_->changeCount = 0;
+        impl_->TakeRows(RowStore(impl_->store.Columns()));
         return;
     }
     try {
@@ -113,6 +122,8 @@ void Table::Close() {
 }
 
 void Table::Save() {
+    // A closed table holds no rows: writing it would empty its file.
+    impl_->RequireActive();
     const std::string& path = impl_->fileName;
     if (path.empty())
         throw Error(FormatMessage("La table %s n'a pas de nom de fichier", {impl_->name}));
@@ -136,14 +147,7 @@ void Table::LoadFromPacket(const std::uint8_t* data, std::size_t size) {
         throw Error(FormatMessage(W("Les colonnes du fichier ne sont pas celles de la table %s"),
                                   {impl_->name}));
     Cancel();
-    impl_->Notify([](TableListener& l) { l.AboutToReset(); });
-    impl_->store = std::move(loaded);
-    impl_->current = impl_->store.LiveCount() > 0 ? 0 : -1;
-    impl_->bof = true;
-    impl_->eof = impl_->current < 0;
-    impl_->active = true;
-    impl_->changeCount = 0;
-    impl_->Notify([](TableListener& l) { l.Reset(); });
+    impl_->TakeRows(std::move(loaded));
 }
 
 void Table::Impl::StorePending(Table& owner) {

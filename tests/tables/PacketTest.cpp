@@ -6,6 +6,7 @@
 #include <functional>
 #include <sstream>
 
+#include "tables/ApplicationTables.h"
 #include "tables/BuiltinPackets.h"
 #include "tables/Error.h"
 #include "tables/PacketReader.h"
@@ -277,6 +278,16 @@ TEST(Packet, ADamagedPacketFailsWithAClearMessage) {
         auto table = OpenTable();
         EXPECT_EQ(ErrorOf([&] { table->LoadFromPacket(kOneOption.data(), length); }), cut)
             << length;
+    }
+}
+
+TEST(Packet, TheBuiltInPacketsReadAndWriteBackTheirBytes) {
+    ApplicationTables tables;
+    for (Table* table : {&tables.cdsVente, &tables.cdsOption, &tables.cdsCategorie}) {
+        const Bytes builtin = BuiltinPacket(table->Columns());
+        table->Open();
+        EXPECT_EQ(table->RecordCount(), 0) << table->Name();
+        EXPECT_EQ(table->SaveToPacket(), builtin) << table->Name();
     }
 }
 

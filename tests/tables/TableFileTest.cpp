@@ -78,6 +78,9 @@ TEST_F(TableFileTest, AMissingOrEmptyFileGivesTheBuiltInContentsWrittenAtClose) 
     EXPECT_EQ(tables.cdsVente.ChangeCount(), 0);
     tables.cdsOption.Open();  // already open: nothing happens
 
+    EXPECT_EQ(ErrorOf([&] { tables.cdsCategorie.Save(); }),
+              "La table cdsCategorie est ferm\xE9"
+              "e");
     tables.cdsOption.Close();  // no file yet: written although unchanged
     EXPECT_EQ(ReadFile("Options.cds").size(), 139u);
     tables.cdsVente.Close();  // the file exists, nothing changed: left alone
@@ -148,6 +151,19 @@ TEST_F(TableFileTest, AFileThatCannotBeWrittenFailsNamingItAndTheReason) {
               "er le fichier \"" +
                   (folder / "absent" / "Ventes.cds").string() + "\". No such file or directory");
     EXPECT_EQ(tables.cdsVente.RecordCount(), 1);  // nothing lost: the table stays open
+
+    // A folder where nothing may be created; the superuser may write anywhere.
+    if (::geteuid() != 0) {
+        fs::create_directory("locked");
+        fs::permissions("locked", fs::perms::owner_read | fs::perms::owner_exec);
+        tables.cdsVente.SetFileName("locked/Ventes.cds");
+        EXPECT_EQ(ErrorOf([&] { tables.cdsVente.Save(); }),
+                  "Impossible de cr\xE9"
+                  "er le fichier \"" +
+                      (folder / "locked" / "Ventes.cds").string() + "\". Permission denied");
+        fs::permissions("locked", fs::perms::owner_all);
+        fs::remove("locked");
+    }
 
     // A disk that fills up while the file is written: the previous file stays whole.
     tables.cdsVente.SetFileName("Ventes.cds");
