@@ -1,4 +1,6 @@
 // offrel-site: the stand-in Brivax site on loopback.
+#include <pthread.h>
+
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -36,6 +38,7 @@ int main(int argc, char** argv) {
             server.Stop();
         });
         server.Run();
+        pthread_kill(stopper.native_handle(), SIGTERM);  // wakes it when the server ended alone
         stopper.join();
         LogLine("offrel-site: stopped");
         return 0;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <set>
 #include <thread>
 
 #include "SiteProcess.h"
@@ -154,6 +155,25 @@ TEST_F(SiteTest, AcceptedSaleKeepsEveryFieldAndPhotoByte) {
     EXPECT_NE(site_->Output().find("putVente: OK, sale 000002"), std::string::npos);
 }
 
+TEST_F(SiteTest, SalesArrivingTogetherGetTheirOwnNumbers) {
+    std::vector<std::thread> senders;
+    std::vector<std::string> answers(6);
+    for (std::size_t i = 0; i < answers.size(); ++i)
+        senders.emplace_back([&, i] {
+            answers[i] = Post(Sale({{"reference", "R" + std::to_string(i)}})).body;
+        });
+    for (std::thread& sender : senders) sender.join();
+    EXPECT_EQ(answers, std::vector<std::string>(6, "OK"));
+    std::vector<std::string> folders = SaleFolders(store_);
+    ASSERT_EQ(folders.size(), 6u);
+    std::set<std::string> references;
+    for (const std::string& folder : folders)
+        references.insert(
+            nlohmann::json::parse(ReadFile(store_ / folder / "vente.json"))["fields"]["reference"]);
+    EXPECT_EQ(references.size(), 6u);
+    EXPECT_EQ(folders.back(), "000006");
+}
+
 TEST_F(SiteTest, RefusalNamesTheFirstProblemAndStoresNothing) {
     const std::vector<std::pair<Fields, std::string>> cases = {
         {{{"password", "wrong"}}, "Identifiant ou mot de passe incorrect"},
@@ -191,6 +211,10 @@ TEST_F(SiteTest, RefusalNamesTheFirstProblemAndStoresNothing) {
     Form twice = Sale();
     twice.File("photo1", "C:\\y.jpg", kJpeg);
     EXPECT_EQ(Post(twice).body, W("Le champ photo1 est envoyé plusieurs fois"));
+
+    Form crowded = Sale();
+    for (int i = 0; i < 100; ++i) crowded.Text("extra" + std::to_string(i), "x");
+    EXPECT_EQ(Post(crowded).body, W("Le formulaire contient trop de champs"));
 
     EXPECT_EQ(SaleFolders(store_).size(), static_cast<std::size_t>(accepted));
     EXPECT_EQ(std::distance(fs::directory_iterator(store_), fs::directory_iterator()), accepted);
