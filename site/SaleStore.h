@@ -41,7 +41,6 @@ class SaleStore {
 public:
     explicit SaleStore(std::filesystem::path dir);
 
-    const std::filesystem::path& Dir() const { return dir_; }
     std::unique_ptr<PendingSale> Begin();
     // Writes vente.json beside the photos and renames the folder to the next free number,
     // which it returns.

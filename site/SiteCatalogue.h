@@ -18,7 +18,6 @@ public:
     const std::string& Options() const { return options_; }
     const std::string& Categories() const { return categories_; }
     bool HasCategory(int id) const { return categoryIds_.contains(id); }
-    std::size_t CategoryCount() const { return categoryIds_.size(); }
 
 private:
     std::string options_;
