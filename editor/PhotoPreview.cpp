@@ -1,0 +1,70 @@
+#include "editor/PhotoPreview.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "app/QtText.h"
+#include "editor/JpegPreview.h"
+#include "tables/Error.h"
+#include "tables/Windows1252.h"
+
+namespace {
+
+[[noreturn]] void Fail(const char* pattern, std::initializer_list<QString> args) {
+    std::vector<std::string> texts;
+    for (const QString& arg : args) texts.push_back(ToW1252(arg));
+    std::string message = offrel::W(pattern);
+    for (const std::string& text : texts) {
+        const std::size_t at = message.find("%s");
+        if (at == std::string::npos) break;
+        message.replace(at, 2, text);
+    }
+    throw offrel::Error(message);
+}
+
+// Qt's readers give no system reason, so the file is first opened here.
+void CheckReadable(const QString& path) {
+    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
+    if (!file) {
+        Fail("Impossible d'ouvrir le fichier \"%s\". %s",
+             {path, QString::fromLocal8Bit(std::strerror(errno))});
+    }
+    std::fclose(file);
+}
+
+QImage FromRgb(const RgbImage& rgb) {
+    QImage image(rgb.pixels.data(), rgb.width, rgb.height, rgb.width * 3, QImage::Format_RGB888);
+    return image.copy();  // the pixels belong to rgb
+}
+
+}  // namespace
+
+QImage LoadPhotoPreview(const QString& path, QSize box) {
+    const QString extension = QFileInfo(path).suffix();
+    const QString known = extension.toLower();
+    QImage image;
+    if (known == "jpg" || known == "jpeg") {
+        image = FromRgb(DecodeJpegPreview(ToW1252(path), box.width(), box.height()));
+    } else if (known == "bmp" || known == "ico") {
+        CheckReadable(path);
+        QImageReader reader(path, known.toLatin1());
+        image = reader.read();
+        if (image.isNull()) {
+            Fail("Le fichier \"%s\" n'est pas une image lisible (%s)",
+                 {path, reader.errorString()});
+        }
+    } else if (known == "emf" || known == "wmf") {
+        CheckReadable(path);
+        Fail("Format d'image non pris en charge (.%s)", {extension});
+    } else {
+        Fail("Extension de fichier image inconnue (.%s)", {extension});
+    }
+    const PictureSize fit = FitInBox({image.width(), image.height()}, {box.width(), box.height()});
+    const QSize fitted(fit.width, fit.height);
+    if (fitted == image.size()) return image;
+    // The picture was decoded at a scale of at least the fitted size: a smooth final step.
+    return image.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}

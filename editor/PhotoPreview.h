@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+// The picture of a photo slot, scaled down with its proportions to fit the box (never scaled
+// up). The extension, whatever its case, selects the decoder: jpg and jpeg through the JPEG
+// decoder, bmp and ico through Qt's readers; emf and wmf are known but have no decoder here.
+// Throws offrel::Error with the French message the seller reads.
+QImage LoadPhotoPreview(const QString& path, QSize box);

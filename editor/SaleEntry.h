@@ -1,0 +1,30 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "editor/EditorState.h"
+#include "tables/Table.h"
+
+// What the five pages hold when "Valider la vente" is pressed, in Windows-1252 text.
+struct SaleEntry {
+    std::string libelle;
+    std::string description;  // lines joined by CR LF
+    std::string reference;
+    std::string quantite;
+    std::string prix;
+    std::array<bool, 7> options{};
+    int typeVente = 0;  // item index: 0 auction, 1 fixed price
+    int duree = 2;      // item index of the duration list, -1 when none is chosen
+    bool renouvelable = true;
+};
+
+// The lines of the failed checks, each followed by CR LF, in the order of the checks; empty
+// when the sale can be saved. A quantity that is not a whole number throws its conversion
+// message at once, whatever else is wrong.
+std::string SaleEntryErrors(const SaleEntry& entry, const EditorState& state);
+
+// Writes the sale over the current row of cdsVente (ModeModification) or into a new row inserted
+// before it, and posts it. The stored categories and photos are exactly those of the editor: a
+// slot emptied while changing a sale clears its field.
+void SaveSale(offrel::Table& cdsVente, const SaleEntry& entry, const EditorState& state);

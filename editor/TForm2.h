@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <memory>
+
+#include "editor/CategoryCascade.h"
+#include "editor/EditorState.h"
+#include "tables/ApplicationTables.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace Ui {
+class TForm2;
+}
+
+// The sale editor: the modal window in which the seller enters a new sale or changes the current
+// row of cdsVente. Created anew at every opening; the state that outlives it is EditorState.
+class TForm2 : public QDialog {
+    Q_OBJECT
+
+public:
+    TForm2(offrel::ApplicationTables& tables, EditorState& state, QWidget* parent = nullptr);
+    ~TForm2() override;
+
+    // The opening: fills the five pages from the mode and cdsVente, runs when the window shows.
+    void FormShow();
+
+    // Handlers, named after their control and event.
+    void ButtonPagePrecedenteClick();
+    void ButtonPageSuivanteClick();
+    void PageControlVenteChange();
+    void Button1Click();
+    void ButtonAnnulerClick();
+    void ButtonValidationClick();
+    void RadioGroupTypeVenteClick();
+    void CatCbxChange(int level, int index);  // CatCbx0Change to CatCbx5Change
+    void ButtonAjoutCategorieClick();
+    void ButtonSupprimerCategorieClick();
+    void CheckBoxClick(int box);      // CheckBox1Click to CheckBox7Click; box from 1
+    void ButtonImageClick(int slot);  // ButtonImage1Click to ButtonImage8Click; slot from 1
+    void DelPhotoClick(int slot);     // DelPhoto1Click to DelPhoto8Click; slot from 1
+    void MajCoutTotal(const QString& amount);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    void ApplyFonts();
+    void ConnectHandlers();
+    void ShowPage(int index);
+    // From the current row of cdsVente.
+    void SetSaleType();
+    void SetDuration();
+    std::array<std::int32_t, 3> RowCategories();
+    // Sets the slot's name, then shows the file in its preview; a file that cannot be shown is
+    // reported and leaves the preview as it was.
+    void LoadPhoto(int slot, const QString& path);
+    void SyncCascade();
+    void SyncSelected();
+
+    std::unique_ptr<Ui::TForm2> ui;
+    offrel::ApplicationTables& tables_;
+    EditorState& state_;
+    CategoryCascade cascade_;
+    std::array<QComboBox*, CategoryCascade::kLevels> catCbx_;
+    std::array<QCheckBox*, 7> checkBoxes_;
+    std::array<QLabel*, 8> images_;
+    std::array<int, CategoryCascade::kLevels> filledLists_{};  // the fill each list shows
+    QString lastPhoto_;      // the file-open dialog starts on the photo chosen last
+    bool pageByTab_ = true;  // false while the buttons or the opening change the page
+};

@@ -1,0 +1,73 @@
+#include "tables/RowStore.h"
+
+#include "tables/RowCodec.h"
+
+namespace offrel {
+
+RowStore::RowStore(std::vector<ColumnDef> columns) : columns_(std::move(columns)) {}
+
+RowStore::RowStore(std::vector<ColumnDef> columns, std::vector<std::uint8_t> section,
+                   std::vector<std::size_t> versionStarts, std::vector<std::uint32_t> log)
+    : columns_(std::move(columns)),
+      section_(std::move(section)),
+      versionStarts_(std::move(versionStarts)),
+      log_(std::move(log)) {
+    std::size_t liveCount = 0;
+    for (std::size_t v = 0; v < versionStarts_.size(); ++v) liveCount += IsLive(Status(v));
+    live_.Reserve(liveCount);
+    for (std::size_t v = 0; v < versionStarts_.size(); ++v)
+        if (IsLive(Status(v))) live_.Insert(live_.Size(), static_cast<std::uint32_t>(v));
+}
+
+Value RowStore::ValueAt(int position, int column) const {
+    return DecodeValue(columns_, VersionData(live_.At(position)), column);
+}
+
+std::vector<Value> RowStore::RowValues(int position) const {
+    std::vector<Value> values;
+    values.reserve(columns_.size());
+    for (std::size_t j = 0; j < columns_.size(); ++j)
+        values.push_back(ValueAt(position, static_cast<int>(j)));
+    return values;
+}
+
+std::uint32_t RowStore::AddVersion(const std::vector<Value>& values, std::uint8_t status) {
+    versionStarts_.push_back(section_.size());
+    EncodeRow(columns_, values, status, section_);
+    return static_cast<std::uint32_t>(versionStarts_.size() - 1);
+}
+
+void RowStore::AddLogEntry(std::uint32_t record, std::uint32_t replaced, std::uint32_t action) {
+    log_.insert(log_.end(), {record, replaced, action});
+}
+
+void RowStore::Insert(int position, const std::vector<Value>& values) {
+    const std::uint32_t version = AddVersion(values, kStatusInserted);
+    live_.Insert(position, version);
+    AddLogEntry(version + 1, 0, kStatusInserted);
+}
+
+void RowStore::Modify(int position, const std::vector<Value>& values) {
+    const std::uint32_t replaced = live_.At(position);
+    const std::uint8_t inherited = Status(replaced) & kStatusInserted;
+    const std::uint32_t version = AddVersion(values, kStatusModified | inherited);
+    section_[versionStarts_[replaced]] |= kStatusReplaced;
+    live_.Set(position, version);
+    AddLogEntry(version + 1, replaced + 1, kStatusModified);
+}
+
+void RowStore::Delete(int position) {
+    const std::uint32_t version = live_.At(position);
+    section_[versionStarts_[version]] |= kStatusDeleted;
+    live_.Erase(position);
+    AddLogEntry(version + 1, 0, kStatusDeleted);
+}
+
+void RowStore::Clear() {
+    section_ = {};
+    versionStarts_ = {};
+    log_ = {};
+    live_.Clear();
+}
+
+}  // namespace offrel

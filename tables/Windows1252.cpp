@@ -1,0 +1,135 @@
+#include "tables/Windows1252.h"
+
+#include <array>
+#include <cstdint>
+
+namespace offrel {
+
+namespace {
+
+// The characters of bytes 0x80..0x9F. The five bytes that Windows-1252 leaves unassigned keep
+// the C1 control of the same value, so that every byte goes to Unicode and back unchanged.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 0x88
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 0x98
+};
+
+char16_t ByteToUnicode(unsigned char byte) {
+    if (byte >= 0x80 && byte < 0xA0) return kHighControls[byte - 0x80];
+    return byte;
+}
+
+char UnicodeToByte(char32_t code) {
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<char>(code);
+    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+        if (kHighControls[i] == code) return static_cast<char>(0x80 + i);
+    }
+    return '?';
+}
+
+bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+// Decodes one well-formed UTF-8 sequence at text[i], advancing i; a malformed byte is one
+// character that Windows-1252 lacks.
+char32_t NextUtf8(std::string_view text, std::size_t& i) {
+    const auto lead = static_cast<unsigned char>(text[i++]);
+    if (lead < 0x80) return lead;
+    int length = 0;
+    char32_t code = 0;
+    char32_t smallest = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 1, code = lead & 0x1F, smallest = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 2, code = lead & 0x0F, smallest = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 3, code = lead & 0x07, smallest = 0x10000;
+    } else {
+        return 0xFFFD;
+    }
+    for (int k = 0; k < length; ++k) {
+        if (i >= text.size() || !IsContinuation(static_cast<unsigned char>(text[i]))) {
+            return 0xFFFD;
+        }
+        code = (code << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
+    }
+    return code < smallest ? 0xFFFD : code;
+}
+
+}  // namespace
+
+std::string Utf8ToWindows1252(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) out.push_back(UnicodeToByte(NextUtf8(utf8, i)));
+    return out;
+}
+
+std::string Windows1252ToUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 4);
+    for (const char c : text) {
+        const char16_t code = ByteToUnicode(static_cast<unsigned char>(c));
+        if (code < 0x80) {
+            out.push_back(static_cast<char>(code));
+        } else if (code < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::u16string Windows1252ToUtf16(std::string_view text) {
+    std::u16string out(text.size(), u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        out[i] = ByteToUnicode(static_cast<unsigned char>(text[i]));
+    }
+    return out;
+}
+
+std::string Utf16ToWindows1252(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size());
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        const char16_t unit = utf16[i];
+        // A surrogate pair is one character, and none of them is in Windows-1252.
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+            utf16[i + 1] < 0xE000) {
+            ++i;
+        }
+        out.push_back(UnicodeToByte(unit));
+    }
+    return out;
+}
+
+std::optional<std::u16string> DecodeLaxUtf8(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i++]);
+        if (lead < 0x80) {
+            out.push_back(lead);
+            continue;
+        }
+        const bool three = (lead & 0x20) != 0;
+        std::uint32_t code = three ? (lead & 0x0F) : (lead & 0x1F);
+        for (int k = three ? 2 : 1; k > 0; --k) {
+            if (i >= bytes.size() || !IsContinuation(static_cast<unsigned char>(bytes[i]))) {
+                return std::nullopt;
+            }
+            code = (code << 6) | (static_cast<unsigned char>(bytes[i++]) & 0x3F);
+        }
+        out.push_back(static_cast<char16_t>(code));
+    }
+    return out;
+}
+
+}  // namespace offrel

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tables/Windows1252.h"
+
+using offrel::DecodeLaxUtf8;
+using offrel::Utf16ToWindows1252;
+using offrel::Utf8ToWindows1252;
+using offrel::Windows1252ToUtf16;
+using offrel::Windows1252ToUtf8;
+
+TEST(Windows1252, EveryByteGoesToUnicodeAndBackUnchanged) {
+    std::string all;
+    for (int byte = 0; byte < 256; ++byte) all.push_back(static_cast<char>(byte));
+    EXPECT_EQ(Utf16ToWindows1252(Windows1252ToUtf16(all)), all);
+    EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(all)), all);
+}
+
+TEST(Windows1252, TheHighControlBlockMapsToItsCharacters) {
+    EXPECT_EQ(Windows1252ToUtf16("\x80\x8A\x92\x9C\x9F"), u"\u20AC\u0160\u2019\u0153\u0178");
+    EXPECT_EQ(Windows1252ToUtf8("\x80"), "\xE2\x82\xAC");
+    EXPECT_EQ(Windows1252ToUtf8("entt\xE8re"), "entt\xC3\xA8re");
+    // The five unassigned bytes keep the control of the same value.
+    EXPECT_EQ(Windows1252ToUtf16("\x81\x8D\x8F\x90\x9D"), u"\u0081\u008D\u008F\u0090\u009D");
+    EXPECT_EQ(Utf16ToWindows1252(u"\u0081\u009D"), "\x81\x9D");
+}
+
+TEST(Windows1252, CharactersItLacksBecomeQuestionMarks) {
+    // U+0080 is a control that Windows-1252 replaced by the euro sign.
+    EXPECT_EQ(Utf16ToWindows1252(u"a\u0080b\u0100c\u4E2Dd"), "a?b?c?d");
+    // A character outside the 16-bit plane is one question mark, pair or no pair.
+    EXPECT_EQ(Utf16ToWindows1252(u"x\U0001F600y"), "x?y");
+    EXPECT_EQ(Utf16ToWindows1252(std::u16string{u'a', char16_t(0xD800), u'b'}), "a?b");
+    EXPECT_EQ(Utf8ToWindows1252("\xF0\x9F\x98\x80!"), "?!");
+    EXPECT_EQ(Utf8ToWindows1252("\xE4\xB8\xAD"), "?");
+}
+
+TEST(Windows1252, LiteralsWrittenInUtf8AndBrokenUtf8) {
+    EXPECT_EQ(offrel::W("entière €"), "enti\xE8re \x80");
+    EXPECT_EQ(offrel::W("Accès"), "Acc\xE8s");
+    // A malformed byte is one unknown character; what follows it is read afresh.
+    EXPECT_EQ(Utf8ToWindows1252("a\xC3"
+                                "b"),
+              "a?b");
+    EXPECT_EQ(Utf8ToWindows1252("\xC3"), "?");
+    EXPECT_EQ(Utf8ToWindows1252("\xC0\xA9"), "?");  // an overlong form is not a character
+    EXPECT_EQ(Utf8ToWindows1252("\xE9t\xE9"), "?t?");
+}
+
+TEST(Windows1252, LaxUtf8DecodesTwoAndThreeByteSequences) {
+    EXPECT_EQ(DecodeLaxUtf8(""), std::u16string());
+    EXPECT_EQ(DecodeLaxUtf8("abc"), u"abc");
+    EXPECT_EQ(DecodeLaxUtf8("caf\xC3\xA9"), u"caf\u00E9");
+    EXPECT_EQ(DecodeLaxUtf8("\xE2\x82\xAC"
+                            "5"),
+              u"\u20AC5");
+    EXPECT_EQ(DecodeLaxUtf8("\xC5\x93"), u"\u0153");
+    // The lead byte alone decides the length: a four-byte lead opens three bytes of 16 bits.
+    EXPECT_EQ(DecodeLaxUtf8("\xF0\x9F\x98"), std::u16string(1, char16_t(0x07D8)));
+    // A stray continuation byte opens a sequence too.
+    EXPECT_EQ(DecodeLaxUtf8("\x82\x81"), std::u16string(1, char16_t(0x81)));
+}
+
+TEST(Windows1252, LaxUtf8FailsOnAMissingOrWrongFollowingByte) {
+    EXPECT_FALSE(DecodeLaxUtf8("caf\xE9"));    // Windows-1252 accent at the end
+    EXPECT_FALSE(DecodeLaxUtf8("\xE9t\xE9"));  // accent followed by an ASCII letter
+    EXPECT_FALSE(DecodeLaxUtf8("\xC3"));
+    EXPECT_FALSE(DecodeLaxUtf8("\xE2\x82"));
+    EXPECT_FALSE(DecodeLaxUtf8("\xE2\x82\xC0"));
+    EXPECT_FALSE(DecodeLaxUtf8("\xC3\xC3\xA9"));
+}
