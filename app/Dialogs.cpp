@@ -6,15 +6,16 @@
 
 namespace {
 
-QString Title() { return QApplication::applicationDisplayName(); }
+QString Title() {
+    return QApplication::applicationDisplayName();
+}
 
 // "Description|*.a;*.b" as the toolkit's "Description (*.a *.b)".
 QString ToolkitFilter(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     if (parts.size() < 2) return filter;
     QStringList patterns = parts.at(1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    return parts.at(0) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
-           QLatin1Char(')');
+    return parts.at(0) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
 }
 
 class RealDialogs : public Dialogs {
@@ -46,4 +47,6 @@ Dialogs& Dialogs::Get() {
     return installed ? *installed : real;
 }
 
-void Dialogs::Set(Dialogs* dialogs) { installed = dialogs; }
+void Dialogs::Set(Dialogs* dialogs) {
+    installed = dialogs;
+}

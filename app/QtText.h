@@ -13,7 +13,6 @@ inline QString FromW1252(std::string_view text) {
 }
 
 inline std::string ToW1252(const QString& text) {
-    return offrel::Utf16ToWindows1252(
-        std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                            static_cast<std::size_t>(text.size())));
+    return offrel::Utf16ToWindows1252(std::u16string_view(
+        reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
 }

@@ -1,3 +1,4 @@
+#include "tables/Conversions.h"
 #include "tables/Error.h"
 #include "tables/TableImpl.h"
 
@@ -52,6 +53,7 @@ std::string Field::AsString() const {
     if (const auto* text = std::get_if<std::string>(&value)) return *text;
     if (const auto* integer = std::get_if<std::int32_t>(&value)) return std::to_string(*integer);
     if (const auto* flag = std::get_if<bool>(&value)) return *flag ? "True" : "False";
+    if (const auto* money = std::get_if<Money>(&value)) return CurrToStr(*money);
     ThrowTypeMismatch(table_->Columns()[static_cast<std::size_t>(column_)]);
 }
 
@@ -97,7 +99,13 @@ void Field::SetAsString(std::string_view value) {
         case FieldType::Graphic:
             target = std::string(value);
             break;
-        default:
+        case FieldType::Integer:
+            target = StrToInt(value);
+            break;
+        case FieldType::Currency:
+            target = StrToCurr(value);
+            break;
+        case FieldType::Boolean:
             ThrowTypeMismatch(column);
     }
 }

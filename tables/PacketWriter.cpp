@@ -4,6 +4,7 @@
 
 #include "tables/Bytes.h"
 #include "tables/ColumnEncoding.h"
+#include "tables/LargeBuffer.h"
 #include "tables/PacketFormat.h"
 
 namespace offrel {
@@ -112,7 +113,7 @@ std::vector<std::uint8_t> WritePacket(const RowStore& rows) {
     }
     out[18] = static_cast<std::uint8_t>(flags);
 
-    out.reserve(rowSection + rowBytes);
+    ReserveLarge(out, rowSection + rowBytes);
     if (allVersions) {
         out.insert(out.end(), rows.Section().begin(), rows.Section().end());
         return out;

@@ -102,23 +102,31 @@ Value DecodeValue(const std::vector<ColumnDef>& columns, const std::uint8_t* row
     return std::monostate{};
 }
 
-std::size_t MeasureRow(const std::vector<ColumnDef>& columns, const std::uint8_t* data,
-                       std::size_t available) {
-    const std::size_t head = 1 + static_cast<std::size_t>(EmptyBitsSize(columns.size()));
-    if (available < head) ThrowDamagedPacket();
+RowMeasure::RowMeasure(const std::vector<ColumnDef>& columns)
+    : head_(1 + static_cast<std::size_t>(EmptyBitsSize(columns.size()))) {
+    columns_.reserve(columns.size());
+    for (const ColumnDef& column : columns) {
+        const ColumnEncoding encoding = EncodingOf(column);
+        columns_.push_back(
+            {encoding.fieldLength, encoding.variable, column.type == FieldType::Currency});
+    }
+}
+
+std::size_t RowMeasure::operator()(const std::uint8_t* data, std::size_t available) const {
+    if (available < head_) ThrowDamagedPacket();
     const std::uint8_t* emptyBits = data + 1;
-    std::size_t used = head;
-    for (std::size_t j = 0; j < columns.size(); ++j) {
+    std::size_t used = head_;
+    for (std::size_t j = 0; j < columns_.size(); ++j) {
         if (IsEmptyColumn(emptyBits, j)) continue;
-        const ColumnEncoding encoding = EncodingOf(columns[j]);
+        const Column& column = columns_[j];
         const std::size_t left = available - used;
-        const std::size_t fixed = static_cast<std::size_t>(encoding.fieldLength);
+        const auto fixed = static_cast<std::size_t>(column.fieldLength);
         if (left < fixed) ThrowDamagedPacket();
         std::size_t size = fixed;
-        if (encoding.variable) {
-            size += bytes::GetSized(data + used, encoding.fieldLength);
+        if (column.variable) {
+            size += bytes::GetSized(data + used, column.fieldLength);
             if (left < size) ThrowDamagedPacket();
-        } else if (columns[j].type == FieldType::Currency) {
+        } else if (column.money) {
             const double amount = std::bit_cast<double>(bytes::Get64(data + used));
             if (!(std::fabs(amount) < kLargestAmount)) ThrowDamagedPacket();
         }

@@ -7,14 +7,11 @@ namespace offrel {
 RowStore::RowStore(std::vector<ColumnDef> columns) : columns_(std::move(columns)) {}
 
 RowStore::RowStore(std::vector<ColumnDef> columns, std::vector<std::uint8_t> section,
-                   std::vector<std::size_t> versionEnds, std::vector<std::uint32_t> log)
-    : columns_(std::move(columns)), section_(std::move(section)), log_(std::move(log)) {
-    versionStarts_.reserve(versionEnds.size());
-    std::size_t start = 0;
-    for (std::size_t end : versionEnds) {
-        versionStarts_.push_back(start);
-        start = end;
-    }
+                   std::vector<std::size_t> versionStarts, std::vector<std::uint32_t> log)
+    : columns_(std::move(columns)),
+      section_(std::move(section)),
+      versionStarts_(std::move(versionStarts)),
+      log_(std::move(log)) {
     std::size_t liveCount = 0;
     for (std::size_t v = 0; v < versionStarts_.size(); ++v) liveCount += IsLive(Status(v));
     live_.Reserve(liveCount);

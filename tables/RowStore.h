@@ -25,10 +25,10 @@ inline bool IsLive(std::uint8_t status) {
 class RowStore {
 public:
     explicit RowStore(std::vector<ColumnDef> columns);
-    // From a packet's row section whose rows were measured: versionEnds[v] is where version v
-    // ends in section.
+    // From a packet's row section whose rows were measured: versionStarts[v] is where version v
+    // starts in section.
     RowStore(std::vector<ColumnDef> columns, std::vector<std::uint8_t> section,
-             std::vector<std::size_t> versionEnds, std::vector<std::uint32_t> log);
+             std::vector<std::size_t> versionStarts, std::vector<std::uint32_t> log);
 
     const std::vector<ColumnDef>& Columns() const { return columns_; }
 

@@ -1,7 +1,13 @@
 #include "tables/Table.h"
 
+#include <filesystem>
+
 #include "tables/Error.h"
+#include "tables/PacketReader.h"
+#include "tables/PacketWriter.h"
+#include "tables/TableFile.h"
 #include "tables/TableImpl.h"
+#include "tables/Windows1252.h"
 
 namespace offrel {
 
@@ -34,6 +40,17 @@ void Table::Impl::ClearRows() {
     store.Clear();
     current = -1;
     eof = bof = true;
+    Notify([](TableListener& l) { l.Reset(); });
+}
+
+void Table::Impl::TakeRows(RowStore rows) {
+    Notify([](TableListener& l) { l.AboutToReset(); });
+    store = std::move(rows);
+    current = store.LiveCount() > 0 ? 0 : -1;
+    bof = true;
+    eof = current < 0;
+    active = true;
+    changeCount = 0;
     Notify([](TableListener& l) { l.Reset(); });
 }
 
@@ -70,15 +87,67 @@ bool Table::Active() const {
 
 void Table::Open() {
     if (impl_->active) return;
-    impl_->active = true;
-    impl_->changeCount = 0;
+    const std::string& path = impl_->fileName;
+    // A missing or empty file leaves the built-in contents; anything else there must be read.
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    const bool missing = path.empty() || status.type() == std::filesystem::file_type::not_found;
+    if (missing || (std::filesystem::is_regular_file(status) &&
+                    std::filesystem::file_size(path, error) == 0 && !error)) {
+        if (!impl_->builtinPacket.empty()) {
+            LoadFromPacket(impl_->builtinPacket.data(), impl_->builtinPacket.size());
+            return;
+        }
+        impl_->TakeRows(RowStore(impl_->store.Columns()));
+        return;
+    }
+    try {
+        const std::vector<std::uint8_t> content = ReadWholeFile(path);
+        LoadFromPacket(content.data(), content.size());
+    } catch (const Error&) {
+        // What is in that file may still be the seller's work: it is never written over.
+        impl_->unreadableFiles.push_back(FullPath(path));
+        throw;
+    }
 }
 
 void Table::Close() {
     if (!impl_->active) return;
-    Cancel();
+    impl_->StorePending(*this);
+    const std::string& path = impl_->fileName;
+    std::error_code error;
+    if (!path.empty() && (impl_->changeCount > 0 || !std::filesystem::exists(path, error))) Save();
     impl_->ClearRows();
     impl_->active = false;
+}
+
+void Table::Save() {
+    // A closed table holds no rows: writing it would empty its file.
+    impl_->RequireActive();
+    const std::string& path = impl_->fileName;
+    if (path.empty())
+        throw Error(FormatMessage("La table %s n'a pas de nom de fichier", {impl_->name}));
+    const std::string full = FullPath(path);
+    std::error_code error;
+    for (const std::string& unreadable : impl_->unreadableFiles)
+        if (unreadable == full || std::filesystem::equivalent(unreadable, full, error))
+            throw Error(FormatMessage(W("Le fichier \"%s\" n'a pas pu être lu ; il n'est pas "
+                                        "remplacé, pour ne rien perdre de ce qu'il contient."),
+                                      {full}));
+    WriteFileAtomically(path, SaveToPacket());
+}
+
+std::vector<std::uint8_t> Table::SaveToPacket() const {
+    return WritePacket(impl_->store);
+}
+
+void Table::LoadFromPacket(const std::uint8_t* data, std::size_t size) {
+    RowStore loaded = ReadPacket(data, size);
+    if (loaded.Columns() != impl_->store.Columns())
+        throw Error(FormatMessage(W("Les colonnes du fichier ne sont pas celles de la table %s"),
+                                  {impl_->name}));
+    Cancel();
+    impl_->TakeRows(std::move(loaded));
 }
 
 void Table::Impl::StorePending(Table& owner) {

@@ -17,6 +17,7 @@ struct ColumnDef {
     std::string name;
     FieldType type;
     int size = 0;  // String(n): n; 0 for the other types
+    friend bool operator==(const ColumnDef&, const ColumnDef&) = default;
 };
 
 // A column value; std::monostate is the empty value (never assigned).
@@ -75,8 +76,10 @@ private:
 // addressed by position (0 for the first live row).
 class Table {
 public:
-    // builtinPacket: the built-in initial contents, a table packet (no length prefix).
-    Table(std::string name, std::vector<ColumnDef> columns, std::vector<std::uint8_t> builtinPacket);
+    // builtinPacket: the built-in initial contents, a table packet (no length prefix); none
+    // stands for the columns with no row.
+    Table(std::string name, std::vector<ColumnDef> columns,
+          std::vector<std::uint8_t> builtinPacket);
     ~Table();
     Table(const Table&) = delete;
     Table& operator=(const Table&) = delete;
@@ -123,7 +126,7 @@ public:
     bool FindNext();
 
     int RecordCount() const;
-    int RecNo() const;            // position of the current row, -1 when the table has no row
+    int RecNo() const;          // position of the current row, -1 when the table has no row
     void MoveTo(int position);  // makes the row at that position current
     TableState State() const;
     int ChangeCount() const;  // the change counter: 0 means unchanged since opened

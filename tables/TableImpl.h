@@ -27,6 +27,8 @@ struct Table::Impl {
     void MoveCurrent(int position);
     // Discards every row version and the log, telling the listeners.
     void ClearRows();
+    // Opens the table with these rows, the first one current, telling the listeners.
+    void TakeRows(RowStore rows);
 
     template <class Notification>
     void Notify(Notification notification) {
@@ -52,6 +54,7 @@ struct Table::Impl {
     int changeCount = 0;
     int disabledControls = 0;
     std::vector<TableListener*> listeners;
+    std::vector<std::string> unreadableFiles;  // full paths of files that failed to load
 };
 
 }  // namespace offrel

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 #include "app/Dialogs.h"
 
@@ -13,8 +14,14 @@ public:
     ScriptedDialogs() { Dialogs::Set(this); }
     ~ScriptedDialogs() override { Dialogs::Set(nullptr); }
 
-    void Message(QWidget*, const QString& text) override { messages.append(text); }
-    void Error(QWidget*, const QString& text) override { errors.append(text); }
+    void Message(QWidget*, const QString& text) override {
+        messages.append(text);
+        if (onShown) onShown(text);
+    }
+    void Error(QWidget*, const QString& text) override {
+        errors.append(text);
+        if (onShown) onShown(text);
+    }
     bool Confirm(QWidget*, const QString& text) override {
         questions.append(text);
         if (confirmAnswers.empty()) return false;
@@ -31,6 +38,8 @@ public:
         return answer;
     }
 
+    // Called on the dialog's thread while a message or an error box is on screen.
+    std::function<void(const QString&)> onShown;
     // What the next dialogs answer, in order; an empty file name means "cancelled".
     std::deque<bool> confirmAnswers;
     std::deque<QString> fileAnswers;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tables/ApplicationTables.h"
+#include "tables/Conversions.h"
 #include "tables/Error.h"
 #include "tables/RowOrder.h"
 #include "tests/tables/TableTestSupport.h"
@@ -153,6 +154,14 @@ TEST_F(TableTest, MisuseFailsWithAFrenchMessage) {
     table.Edit();
     EXPECT_EQ(ErrorOf([&] { table.FieldByName("Prix").SetAsBoolean(true); }),
               "Type incompatible pour le champ 'Prix'");
+    EXPECT_EQ(ErrorOf([&] { table.FieldByName("ID").SetAsString("12a"); }),
+              "'12a' n'est pas une valeur enti\xE8re correcte");
+    // Numbers as text go through the conversions of the whole application.
+    SetDecimalSeparator('.');
+    table.FieldByName("ID").SetAsString(" 42");
+    table.FieldByName("Prix").SetAsString("2.5");
+    EXPECT_EQ(table.FieldByName("ID").AsInteger(), 42);
+    EXPECT_EQ(table.FieldByName("Prix").AsString(), "2.5");
     table.Cancel();
     table.Close();
     EXPECT_EQ(ErrorOf([&] { table.Append(); }),

@@ -1,0 +1,22 @@
+#include "app/DataFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+QString DataFolder() {
+    QString folder = qEnvironmentVariable("OFFREL_DATA_DIR");
+    if (folder.isEmpty()) {
+        folder = QCoreApplication::applicationDirPath();
+        if (!QFileInfo(folder).isWritable())
+            folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    }
+    QDir().mkpath(folder);
+    return QDir(folder).absolutePath();
+}
+
+std::string DataFilePath(const QString& folder, const char* fileName) {
+    return QFile::encodeName(QDir(folder).filePath(QLatin1String(fileName))).toStdString();
+}

@@ -1,0 +1,63 @@
+#include "app/SalesGrid.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <algorithm>
+
+SalesGrid::SalesGrid(QWidget* parent) : TableGrid(parent) {}
+
+QList<int> SalesGrid::SelectedRows() const {
+    QList<int> rows;
+    if (!selectionModel()) return rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row) rows.append(row);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+QItemSelectionModel::SelectionFlags SalesGrid::selectionCommand(const QModelIndex& index,
+                                                                const QEvent* event) const {
+    if (!index.isValid() || !event || event->type() != QEvent::MouseButtonPress)
+        return QItemSelectionModel::NoUpdate;
+    const auto* mouse = static_cast<const QMouseEvent*>(event);
+    if (mouse->button() != Qt::LeftButton) return QItemSelectionModel::NoUpdate;
+    if (mouse->modifiers() & Qt::ControlModifier)
+        return QItemSelectionModel::Toggle | QItemSelectionModel::Rows;
+    return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+}
+
+void SalesGrid::SetRowSelected(int row, bool selected) {
+    const QModelIndex cell = model()->index(row, 0);
+    selectionModel()->select(
+        cell, (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                  QItemSelectionModel::Rows);
+}
+
+void SalesGrid::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if ((key != Qt::Key_Up && key != Qt::Key_Down) || !selectionModel()) {
+        if (!(event->modifiers() & Qt::ShiftModifier)) anchor_ = -1;
+        TableGrid::keyPressEvent(event);
+        return;
+    }
+    const int from = currentIndex().row();
+    if (!(event->modifiers() & Qt::ShiftModifier)) {
+        anchor_ = -1;
+        selectionModel()->clearSelection();
+        TableGrid::keyPressEvent(event);
+        return;
+    }
+    if (anchor_ < 0 && from >= 0) {
+        anchor_ = from;
+        SetRowSelected(from, true);
+    }
+    TableGrid::keyPressEvent(event);
+    const int to = currentIndex().row();
+    if (to == from || to < 0) return;
+    // Moving back towards the anchor gives up the row left; moving away takes the new one.
+    if (std::abs(to - anchor_) < std::abs(from - anchor_))
+        SetRowSelected(from, false);
+    else
+        SetRowSelected(to, true);
+}

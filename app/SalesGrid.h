@@ -1,0 +1,26 @@
+#pragma once
+
+#include "app/TableGrid.h"
+
+// DBGridVente's selection rules: a click makes the row current and the only selected one;
+// Ctrl+click makes it current and toggles it; Shift with the arrow keys extends the selection
+// row by row; the arrow keys alone move the current row and clear the selection.
+class SalesGrid : public TableGrid {
+    Q_OBJECT
+
+public:
+    explicit SalesGrid(QWidget* parent = nullptr);
+
+    // The selected rows, in ascending order.
+    QList<int> SelectedRows() const;
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void SetRowSelected(int row, bool selected);
+
+    int anchor_ = -1;  // where the Shift extension started; -1 when none is under way
+};

@@ -1,0 +1,180 @@
+#include "app/TForm1.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QHeaderView>
+#include <QShortcut>
+
+#include "app/DataFolder.h"
+#include "app/Dialogs.h"
+#include "app/ErrorReport.h"
+#include "app/Fonts.h"
+#include "app/Forms.h"
+#include "app/SalesModel.h"
+#include "app/TForm4.h"
+#include "app/TForm5.h"
+#include "app/WindowPlacement.h"
+#include "editor/TForm2.h"
+#include "import/SalesImport.h"
+#include "ui_TForm1.h"
+
+namespace {
+
+// DisableControls for the lifetime of the object; EnableControls however the scope is left.
+class ControlsSuspended {
+public:
+    explicit ControlsSuspended(offrel::Table& table) : table_(table) { table_.DisableControls(); }
+    ~ControlsSuspended() { table_.EnableControls(); }
+    ControlsSuspended(const ControlsSuspended&) = delete;
+    ControlsSuspended& operator=(const ControlsSuspended&) = delete;
+
+private:
+    offrel::Table& table_;
+};
+
+}  // namespace
+
+TForm1::TForm1(const QString& dataDir, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      ui(std::make_unique<Ui::TForm1>()) {
+    tables_.cdsOption.SetFileName(DataFilePath(dataDir, "Options.cds"));
+    tables_.cdsCategorie.SetFileName(DataFilePath(dataDir, "Categories.cds"));
+    tables_.cdsVente.SetFileName(DataFilePath(dataDir, "Ventes.cds"));
+    tables_.cdsOption.Open();
+    tables_.cdsCategorie.Open();
+    tables_.cdsVente.Open();
+
+    ui->setupUi(this);
+    setFont(TahomaFont(11));
+    ui->StaticText1->setFont(TahomaFont(16, true));
+    ui->StaticText2->setFont(TahomaFont(16, true));
+    ui->Button2->setFont(TahomaFont(11, true));
+    QPalette white = ui->Panel1->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    ui->Panel1->setPalette(white);
+    ui->ImageLogo->setPixmap(QPixmap(QStringLiteral(":/images/logo.png")));
+    SetUpGrid();
+
+    connect(ui->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(ui->Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
+    connect(ui->Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    connect(ui->Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+    connect(ui->Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(ui->ButtonQuitter, &QPushButton::clicked, this, &TForm1::ButtonQuitterClick);
+    connect(ui->ButtonDebug, &QPushButton::clicked, this, &TForm1::ButtonDebugClick);
+    // The debug button is never shown; this is the way to the debug window.
+    auto* debugShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), this);
+    connect(debugShortcut, &QShortcut::activated, this, &TForm1::ButtonDebugClick);
+
+    CenterOnScreen(this);
+}
+
+TForm1::~TForm1() {
+    CloseTables();
+}
+
+void TForm1::SetUpGrid() {
+    SalesGrid* grid = ui->DBGridVente;
+    dsVente = new SalesModel(tables_.cdsVente, this);
+    grid->setModel(dsVente);
+    grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    grid->horizontalHeader()->setHighlightSections(false);
+    grid->setColumnWidth(0, 535);
+    grid->setColumnWidth(1, 135);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    grid->setShowGrid(true);
+    grid->setWordWrap(false);
+    // The selection stays visible when the list loses the focus.
+    QPalette palette = grid->palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    grid->setPalette(palette);
+}
+
+void TForm1::CloseTables() {
+    for (offrel::Table* table : {&tables_.cdsVente, &tables_.cdsOption, &tables_.cdsCategorie})
+        RunReportingErrors([table] { table->Close(); });
+}
+
+template <typename Command>
+void TForm1::ChangingSales(Command&& command) {
+    offrel::Table& sales = tables_.cdsVente;
+    const int before = sales.ChangeCount();
+    try {
+        command();
+    } catch (...) {
+        // A row begun by a command that stopped is dropped, not left half-entered.
+        if (sales.State() != offrel::TableState::Browse) sales.Cancel();
+        if (sales.ChangeCount() != before) sales.Save();
+        throw;
+    }
+    if (sales.ChangeCount() != before) sales.Save();
+}
+
+void TForm1::ReplaceSaleEditor() {
+    delete Form2;
+    Form2 = nullptr;
+    Form2 = new TForm2(tables_, editorState_, this);
+    ChangingSales([] { Form2->exec(); });
+}
+
+void TForm1::Button1Click() {
+    editorState_.ModeModification = false;
+    ReplaceSaleEditor();
+}
+
+void TForm1::Button4Click() {
+    if (!ui->DBGridVente->selectionModel()->hasSelection()) return;
+    editorState_.ModeModification = true;
+    ReplaceSaleEditor();
+}
+
+void TForm1::Button3Click() {
+    const QList<int> rows = ui->DBGridVente->SelectedRows();
+    if (rows.isEmpty()) return;
+    ChangingSales([&] {
+        offrel::Table& sales = tables_.cdsVente;
+        ControlsSuspended suspended(sales);
+        for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
+            sales.MoveTo(*row);
+            sales.Delete();
+        }
+    });
+}
+
+void TForm1::ReadVentesFromCSV(const QString& path) {
+    ChangingSales([&] {
+        offrel::ReadVentesFromCSV(tables_.cdsVente, QFile::encodeName(path).toStdString());
+    });
+}
+
+void TForm1::Button5Click() {
+    const QString path =
+        Dialogs::Get().OpenFile(this, QStringLiteral("Fichiers CSV (*.csv)|*.csv"), QString());
+    if (!path.isEmpty()) ReadVentesFromCSV(path);
+}
+
+void TForm1::Button2Click() {
+    Form5->exec();
+}
+
+void TForm1::ButtonQuitterClick() {
+    close();
+}
+
+void TForm1::ButtonDebugClick() {
+    Form4->show();
+    Form4->raise();
+    Form4->activateWindow();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    closeRequested_ = true;
+    event->accept();
+    emit closed();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "server/CatalogueRefresh.h"
+
+namespace Ui {
+class TForm3;
+}
+
+// The update window: shows the steps of the catalogue refresh that its creation runs.
+class TForm3 : public QWidget, public offrel::RefreshView {
+    Q_OBJECT
+
+public:
+    // dataDir: the folder of the data files, in file-name bytes.
+    TForm3(offrel::ApplicationTables& tables, std::string dataDir, QWidget* mainWindow);
+    ~TForm3() override;
+
+    // The creation handler: the whole catalogue refresh.
+    void FormCreate();
+
+    void Show() override;
+    void Hide() override;
+    void SetStepText(const std::string& text) override;
+    void StepProgress() override;
+    void Repaint() override;
+    void ProcessPendingEvents() override;
+    void ShowMessage(const std::string& text) override;
+    void CloseMainWindow() override;
+
+private:
+    std::unique_ptr<Ui::TForm3> ui;
+    offrel::ApplicationTables& tables_;
+    std::string dataDir_;
+    QWidget* mainWindow_;
+};

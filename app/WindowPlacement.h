@@ -1,0 +1,6 @@
+#pragma once
+
+class QWidget;
+
+void CenterOnScreen(QWidget* window);
+void PlaceTopLeft(QWidget* window);

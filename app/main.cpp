@@ -1,0 +1,10 @@
+#include "app/Fonts.h"
+#include "app/OffrelApplication.h"
+#include "app/ProgramBlock.h"
+
+int main(int argc, char** argv) {
+    OffrelApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Offrel"));
+    LoadFontsAndTranslations();
+    return RunProgram();
+}

@@ -1,0 +1,168 @@
+// The application's timings with the main window on screen: start-up against a site serving the
+// full generated catalogue (and the refresh's share of it), importing sales with the grid
+// following every row, deleting selected sales, and reading the grid's cells.
+#include <benchmark/benchmark.h>
+
+#include <QAbstractItemView>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <string>
+
+#include "ScriptedSite.h"
+#include "app/Forms.h"
+#include "app/OffrelApplication.h"
+#include "app/ProgramBlock.h"
+#include "app/SalesGrid.h"
+#include "app/TForm1.h"
+#include "server/CatalogueRefresh.h"
+#include "tables/CatalogueGenerator.h"
+#include "tests/common/ScriptedDialogs.h"
+
+namespace {
+
+class SilentRefreshView : public offrel::RefreshView {
+public:
+    void Show() override {}
+    void Hide() override {}
+    void SetStepText(const std::string&) override {}
+    void StepProgress() override {}
+    void Repaint() override {}
+    void ProcessPendingEvents() override {}
+    void ShowMessage(const std::string&) override {}
+    void CloseMainWindow() override {}
+};
+
+void ShowMainWindow() {
+    Form1->show();
+    while (!Form1->windowHandle() || !Form1->windowHandle()->isExposed())
+        QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+}
+
+SalesGrid* Grid() {
+    return Form1->findChild<SalesGrid*>(QStringLiteral("DBGridVente"));
+}
+
+// A sales file of `count` lines after its header, each naming an existing photo.
+QString WriteSalesFile(const QTemporaryDir& dir, int count) {
+    const QString photo = dir.filePath(QStringLiteral("photo.jpg"));
+    QFile(photo).open(QIODevice::WriteOnly);
+    const std::string photoPath = QFile::encodeName(photo).toStdString();
+    std::string text = "categorie;titre;ref;description;photo1\n";
+    for (int i = 0; i < count; ++i)
+        text += std::to_string(1 + i % 500) + ";Vente " + std::to_string(i) + ";R" +
+                std::to_string(i) + ";Une description;" + photoPath + ";;;" +
+                std::to_string(1 + i % 90) + ",50;Y;5;Y;Y\n";
+    const QString path = dir.filePath(QStringLiteral("ventes.csv"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(text.data(), static_cast<qint64>(text.size()));
+    return path;
+}
+
+void BM_StartUpToMainWindowShown(benchmark::State& state) {
+    ScriptedDialogs dialogs;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir dir;
+        state.ResumeTiming();
+        CreateForms(dir.path());
+        ShowMainWindow();
+        state.PauseTiming();
+        DestroyForms();
+        state.ResumeTiming();
+    }
+}
+
+void BM_CatalogueRefresh(benchmark::State& state) {
+    SilentRefreshView view;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir dir;
+        auto tables = std::make_unique<offrel::ApplicationTables>();
+        const std::string folder = QFile::encodeName(dir.path() + QLatin1Char('/')).toStdString();
+        state.ResumeTiming();
+        offrel::RunCatalogueRefresh(*tables, folder, view);
+        benchmark::DoNotOptimize(tables->cdsCategorie.RecordCount());
+        state.PauseTiming();
+        tables.reset();
+        state.ResumeTiming();
+    }
+}
+
+// "Importer" with the main window shown: every row is posted and shown, then Ventes.cds saved.
+void BM_ImportSales(benchmark::State& state) {
+    ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    const QString file = WriteSalesFile(dir, static_cast<int>(state.range(0)));
+    CreateForms(dir.path());
+    ShowMainWindow();
+    for (auto _ : state) {
+        state.PauseTiming();
+        Form1->Tables().cdsVente.EmptyDataSet();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        Form1->ReadVentesFromCSV(file);
+        QCoreApplication::processEvents();
+    }
+    state.counters["rows"] = static_cast<double>(Form1->Tables().cdsVente.RecordCount());
+    DestroyForms();
+}
+
+// "Supprimer cette vente" on every sale of the list, selected, then Ventes.cds saved.
+void BM_DeleteSelectedSales(benchmark::State& state) {
+    ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    const QString file = WriteSalesFile(dir, static_cast<int>(state.range(0)));
+    CreateForms(dir.path());
+    ShowMainWindow();
+    for (auto _ : state) {
+        state.PauseTiming();
+        Form1->ReadVentesFromCSV(file);
+        Grid()->selectAll();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        Form1->Button3Click();
+        QCoreApplication::processEvents();
+    }
+    DestroyForms();
+}
+
+// One cell of the list, far apart rows: the time must not grow with the number of sales.
+void BM_ReadGridCell(benchmark::State& state) {
+    ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    const int rows = static_cast<int>(state.range(0));
+    CreateForms(dir.path());
+    Form1->ReadVentesFromCSV(WriteSalesFile(dir, rows));
+    const QAbstractItemModel* model = Grid()->model();
+    int row = 0;
+    for (auto _ : state) {
+        row = (row + 7919) % rows;
+        benchmark::DoNotOptimize(model->index(row, 0).data());
+        benchmark::DoNotOptimize(model->index(row, 1).data());
+    }
+    DestroyForms();
+}
+
+}  // namespace
+
+BENCHMARK(BM_StartUpToMainWindowShown)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_CatalogueRefresh)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_ImportSales)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_DeleteSelectedSales)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ReadGridCell)->Arg(1000)->Arg(100000)->Unit(benchmark::kNanosecond);
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    OffrelApplication application(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Offrel Brivax"));
+    ScriptedSite catalogueSite;
+    catalogueSite.SetCatalogue(offrel::GenerateOptionsCsv(), offrel::GenerateCategoriesCsv());
+    qputenv("OFFREL_SERVER_URL", catalogueSite.Url().toLatin1());
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,55 @@
+#include "tables/CatalogueImport.h"
+
+#include <functional>
+
+#include "tables/Conversions.h"
+#include "tables/CsvFile.h"
+
+namespace offrel {
+
+namespace {
+
+// One catalogue line into one appended row. The fields are converted in the order of the
+// file, each just before it is stored, so a bad field stops the line where it stands; the row
+// begun for that line is then dropped and the rows of earlier lines stay.
+void ReadCatalogue(Table& table, const std::string& path,
+                   const std::function<void(Table&, const TCSV_File&)>& storeLine) {
+    TCSV_File reader;
+    reader.OpenFile(path);  // a missing file shows itself at the first EndOfFile
+    SetDecimalSeparator('.');
+    while (!reader.EndOfFile()) {
+        reader.ReadLine();
+        table.Append();
+        try {
+            storeLine(table, reader);
+        } catch (...) {
+            table.Cancel();
+            throw;
+        }
+        table.Post();
+    }
+    reader.CloseFile();
+}
+
+}  // namespace
+
+void ReadOptionsFromCSV(Table& cdsOption, const std::string& path) {
+    ReadCatalogue(cdsOption, path, [](Table& table, const TCSV_File& line) {
+        table.FieldByName("ID").SetAsInteger(StrToInt(line.GetField(0)));
+        table.FieldByName("Prix").SetAsCurrency(StrToCurr(line.GetField(1)));
+        table.FieldByName("PrixBoutique").SetAsCurrency(StrToCurr(line.GetField(2)));
+        table.FieldByName("Libelle").SetAsString(line.GetField(3));
+    });
+}
+
+void ReadCategoriesFromCSV(Table& cdsCategorie, const std::string& path) {
+    ReadCatalogue(cdsCategorie, path, [](Table& table, const TCSV_File& line) {
+        table.FieldByName("ID").SetAsInteger(StrToInt(line.GetField(0)));
+        table.FieldByName("ParentID").SetAsInteger(StrToInt(line.GetField(1)));
+        table.FieldByName("Prix").SetAsCurrency(StrToCurr(line.GetField(2)));
+        table.FieldByName("PrixBoutique").SetAsCurrency(StrToCurr(line.GetField(3)));
+        table.FieldByName("Libelle").SetAsString(line.GetField(4));
+    });
+}
+
+}  // namespace offrel

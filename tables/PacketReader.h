@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "tables/RowStore.h"
+
+namespace offrel {
+
+// The columns, row versions and change log of a table packet. Every length and count is checked
+// against the bytes that remain before anything is allocated or read; a packet that fails a
+// check throws: "Mismatch in datapacket." for a foreign magic or a version above 3, "Invalid
+// parameter." for a change log without 4-byte elements, a French text for the rest.
+RowStore ReadPacket(const std::uint8_t* data, std::size_t size);
+
+}  // namespace offrel

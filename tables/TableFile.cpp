@@ -1,0 +1,117 @@
+#include "tables/TableFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "tables/Error.h"
+#include "tables/Windows1252.h"
+
+namespace offrel {
+
+namespace {
+
+[[noreturn]] void ThrowCannotCreate(const std::string& path, int error) {
+    throw Error(FormatMessage(W("Impossible de créer le fichier \"%s\". %s"),
+                              {FullPath(path), std::strerror(error)}));
+}
+
+// The mode of the file being replaced, or what a new file gets under the process's umask.
+mode_t ModeFor(const std::string& path) {
+    struct stat existing;
+    if (::stat(path.c_str(), &existing) == 0) return existing.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Makes the rename itself survive a crash; a folder that cannot be flushed leaves the new file
+// in place all the same, so its failure is not reported.
+void FlushFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+std::string FullPath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(path, error);
+    return error ? path : full.lexically_normal().string();
+}
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+    const auto fail = [&](int error) {
+        throw Error(FormatMessage("Impossible d'ouvrir le fichier \"%s\". %s",
+                                  {FullPath(path), std::strerror(error)}));
+    };
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) fail(errno);
+    std::vector<std::uint8_t> content;
+    struct stat info;
+    if (::fstat(fd, &info) == 0 && info.st_size > 0)
+        content.reserve(static_cast<std::size_t>(info.st_size));
+    std::uint8_t buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            const int error = errno;
+            ::close(fd);
+            fail(error);
+        }
+        if (got == 0) break;
+        content.insert(content.end(), buffer, buffer + got);
+    }
+    ::close(fd);
+    return content;
+}
+
+void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    const std::filesystem::path target(FullPath(path));
+    std::string temporary =
+        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    const mode_t mode = ModeFor(target.string());
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) ThrowCannotCreate(path, errno);
+    const auto giveUp = [&](int error) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        ThrowCannotCreate(path, error);
+    };
+    if (::fchmod(fd, mode) != 0) giveUp(errno);
+    if (!WriteAll(fd, bytes.data(), bytes.size())) giveUp(errno);
+    if (::fsync(fd) != 0) giveUp(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        ThrowCannotCreate(path, error);
+    }
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        ThrowCannotCreate(path, error);
+    }
+    FlushFolder(target.parent_path());
+}
+
+}  // namespace offrel

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace offrel {
+
+// The full path of a file name, as the messages show it.
+std::string FullPath(const std::string& path);
+
+// The whole content of a file; fails with "Impossible d'ouvrir le fichier "%s". %s".
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
+
+// Replaces the file by the bytes without ever writing it in place: they go to a new file in the
+// same folder, are flushed to the disk, and that file is renamed over the old one, so a crash or
+// a full disk leaves the previous file whole. Fails with "Impossible de créer le fichier "%s". %s".
+void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+}  // namespace offrel

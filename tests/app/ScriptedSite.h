@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// A site on a loopback port, run on its own thread (the application blocks its thread while it
+// waits for an answer). It answers "getOptions" and "getCategories" with the texts set, and each
+// "putVente" with the next scripted answer ("OK" when none is left); it records every action.
+class ScriptedSite {
+public:
+    ScriptedSite();
+    ~ScriptedSite();
+    ScriptedSite(const ScriptedSite&) = delete;
+    ScriptedSite& operator=(const ScriptedSite&) = delete;
+
+    // The address for OFFREL_SERVER_URL.
+    QString Url() const;
+    // The address of a port on which nothing listens.
+    static QString UnreachableUrl();
+
+    void SetCatalogue(std::string options, std::string categories);
+    void QueuePutVenteAnswer(std::string answer);
+    std::vector<std::string> Actions() const;
+    // The "libelle" fields of the "putVente" requests, in order.
+    std::vector<std::string> PutVenteTitles() const;
+
+private:
+    void Serve();
+    std::string Answer(const std::string& request);
+
+    int listener_ = -1;
+    int port_ = 0;
+    std::thread thread_;
+    mutable std::mutex mutex_;
+    std::map<std::string, std::string> answers_;
+    std::deque<std::string> putVenteAnswers_;
+    std::vector<std::string> actions_;
+    std::vector<std::string> titles_;
+};

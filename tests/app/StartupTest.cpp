@@ -1,0 +1,165 @@
+#include <QFile>
+#include <QTimer>
+#include <QWidget>
+
+#include "AppFixture.h"
+#include "TestMain.h"
+#include "app/ErrorReport.h"
+#include "app/Forms.h"
+#include "app/ProgramBlock.h"
+#include "app/TForm1.h"
+#include "app/TForm3.h"
+#include "app/TForm4.h"
+#include "tables/Error.h"
+#include "tables/Windows1252.h"
+
+namespace {
+
+const QString kNoConnection =
+    QStringLiteral("Vous devez être connecté à Internet pour mettre le Offrel Brivax à jour !!!");
+
+// Throws from its event handler, like a command that fails.
+class FailingReceiver : public QObject {
+public:
+    bool event(QEvent*) override { throw offrel::Error(offrel::W("Problème de lecture")); }
+};
+
+}  // namespace
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void errorBoxAppendsFullStopAfterCharactersAboveIt();
+    void errorEscapingAHandlerIsShownAndTheLoopGoesOn();
+    void startUpCreatesTheWindowsAndRefreshesTheCatalogue();
+    void startWithoutNetworkShowsTheMessageEndsAndWritesTheTables();
+    void normalRunShowsTheMainWindowAndEndsWhenItCloses();
+    void unreadableTableFileEndsTheStartAndIsNotOverwritten();
+    void tableThatCannotBeWrittenIsReportedAndTheEndGoesOn();
+};
+
+void StartupTest::errorBoxAppendsFullStopAfterCharactersAboveIt() {
+    QCOMPARE(ErrorBoxText(QStringLiteral("Fichier introuvable")),
+             QStringLiteral("Fichier introuvable."));
+    QCOMPARE(ErrorBoxText(QStringLiteral("Fin.")), QStringLiteral("Fin."));
+    QCOMPARE(ErrorBoxText(QStringLiteral("'abc' 12")), QStringLiteral("'abc' 12."));
+    QCOMPARE(ErrorBoxText(QStringLiteral("Quoi ?")), QStringLiteral("Quoi ?."));
+    // "!", ")" and "-" stand below "." and get nothing.
+    QCOMPARE(ErrorBoxText(QStringLiteral("Attention !!!")), QStringLiteral("Attention !!!"));
+    QCOMPARE(ErrorBoxText(QStringLiteral("(voir)")), QStringLiteral("(voir)"));
+    QCOMPARE(ErrorBoxText(QStringLiteral("a -")), QStringLiteral("a -"));
+    QCOMPARE(ErrorBoxText(QString()), QString());
+}
+
+void StartupTest::errorEscapingAHandlerIsShownAndTheLoopGoesOn() {
+    AppFixture fixture;
+    FailingReceiver receiver;
+    QEvent event(QEvent::User);
+    QCOMPARE(QCoreApplication::sendEvent(&receiver, &event), false);
+    QCOMPARE(fixture.dialogs.errors, QStringList{QStringLiteral("Problème de lecture.")});
+
+    bool ranLater = false;
+    QTimer::singleShot(0, [&] { ranLater = true; });
+    QTRY_VERIFY(ranLater);
+}
+
+void StartupTest::startUpCreatesTheWindowsAndRefreshesTheCatalogue() {
+    AppFixture fixture;
+    QVERIFY(CreateForms(fixture.Folder()));
+
+    QVERIFY(Form1 && Form2 && Form3 && Form4 && Form5 && Form6);
+    QVERIFY(fixture.dialogs.messages.isEmpty());
+    QVERIFY(fixture.dialogs.errors.isEmpty());
+    const std::vector<std::string> expected{"getOptions", "getOptions", "getCategories"};
+    QCOMPARE(fixture.site.Actions(), expected);
+    QCOMPARE(fixture.ReadFile("Options.csv"), AppFixture::kOptions);
+    QCOMPARE(fixture.ReadFile("Categories.csv"), AppFixture::kCategories);
+    QCOMPARE(Form1->Tables().cdsOption.RecordCount(), 3);
+    QCOMPARE(Form1->Tables().cdsCategorie.RecordCount(), 3);
+    QVERIFY(!Form3->isVisible());
+    QVERIFY(!Form1->CloseRequested());
+    QVERIFY(Form3->windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(Form3->size(), QSize(300, 69));
+
+    // The tables are written in the data folder, the same one they were read from.
+    QCOMPARE(Form1->Tables().cdsVente.FileName(),
+             QFile::encodeName(fixture.FilePath("Ventes.cds")).toStdString());
+}
+
+void StartupTest::startWithoutNetworkShowsTheMessageEndsAndWritesTheTables() {
+    AppFixture fixture;
+    qputenv("OFFREL_SERVER_URL", ScriptedSite::UnreachableUrl().toLatin1());
+    fixture.WriteFile("Options.csv", "9;1;1;ancienne option\n");
+    // The message comes from the update window's creation: the main window exists, the later
+    // windows do not yet.
+    bool orderSeen = false;
+    fixture.dialogs.onShown = [&](const QString& text) {
+        if (text == kNoConnection) orderSeen = Form1 && Form3 && !Form2 && !Form4 && !Form5;
+    };
+
+    QCOMPARE(RunProgram(), 0);
+
+    QVERIFY(orderSeen);
+    QCOMPARE(fixture.dialogs.messages, QStringList{kNoConnection});
+    // The second "getOptions" request fails as well and is reported; the categories are never
+    // asked for.
+    QCOMPARE(fixture.dialogs.errors.size(), 1);
+    QCOMPARE(fixture.ReadFile("Options.csv"), std::string());
+    QCOMPARE(fixture.ReadFile("Categories.csv"), std::string("<missing>"));
+    // The run ended normally and wrote the tables, the catalogue ones empty.
+    QVERIFY(!Form1);
+    QVERIFY(QFile::exists(fixture.FilePath("Ventes.cds")));
+    QVERIFY(QFile::exists(fixture.FilePath("Options.cds")));
+    QVERIFY(QFile::exists(fixture.FilePath("Categories.cds")));
+    QVERIFY(fixture.SalesInFile().isEmpty());
+}
+
+void StartupTest::normalRunShowsTheMainWindowAndEndsWhenItCloses() {
+    AppFixture fixture;
+    bool shownWhenLoopRan = false;
+    QTimer::singleShot(0, [&] {
+        shownWhenLoopRan = Form1 && Form1->isVisible();
+        Form4->show();  // another window open does not keep the run alive
+        Form1->ButtonQuitterClick();
+    });
+    QCOMPARE(RunProgram(), 0);
+    QVERIFY(shownWhenLoopRan);
+    QVERIFY(fixture.dialogs.errors.isEmpty());
+    QCOMPARE(QApplication::applicationDisplayName(), QStringLiteral("Offrel Brivax"));
+    QVERIFY(QFile::exists(fixture.FilePath("Ventes.cds")));
+    QVERIFY(QFile(fixture.FilePath("Options.cds")).size() > 0);
+}
+
+void StartupTest::unreadableTableFileEndsTheStartAndIsNotOverwritten() {
+    AppFixture fixture;
+    const std::string garbage = "ceci n'est pas une table";
+    fixture.WriteFile("Ventes.cds", garbage);
+
+    QCOMPARE(CreateForms(fixture.Folder()), false);
+
+    QVERIFY(!Form1);
+    QCOMPARE(fixture.dialogs.errors.size(), 1);
+    QVERIFY(fixture.site.Actions().empty());
+    QCOMPARE(fixture.ReadFile("Ventes.cds"), garbage);
+}
+
+void StartupTest::tableThatCannotBeWrittenIsReportedAndTheEndGoesOn() {
+    AppFixture fixture;
+    QVERIFY(CreateForms(fixture.Folder()));
+    const QString unwritable = fixture.FilePath("absent/Ventes.cds");
+    Form1->Tables().cdsVente.SetFileName(QFile::encodeName(unwritable).toStdString());
+    AddSale(Form1->Tables().cdsVente, "Lampe");
+
+    DestroyForms();
+
+    QCOMPARE(fixture.dialogs.errors.size(), 1);
+    QVERIFY2(fixture.dialogs.errors.front().contains(unwritable),
+             qPrintable(fixture.dialogs.errors.front()));
+    // The other tables were still written.
+    QVERIFY(QFile(fixture.FilePath("Options.cds")).size() > 0);
+    QVERIFY(QFile(fixture.FilePath("Categories.cds")).size() > 0);
+}
+
+OFFREL_TEST_MAIN(StartupTest)
+#include "StartupTest.moc"

@@ -1,0 +1,200 @@
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <memory>
+
+#include "AppFixture.h"
+#include "TestMain.h"
+#include "app/DebugGrid.h"
+#include "app/Forms.h"
+#include "app/ProgramBlock.h"
+#include "app/TForm1.h"
+#include "app/TForm4.h"
+#include "app/TForm5.h"
+#include "tables/Windows1252.h"
+
+namespace {
+
+const QString kSuccess = QStringLiteral("L'envoi de vos ventes est réussi !");
+const QString kNothingSent = QStringLiteral("Aucune vente a envoyer...");
+
+}  // namespace
+
+class WindowsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void debugGridsShowEveryColumnAndEditInPlace();
+    void debugEditThatDoesNotConvertLeavesTheRowUnchanged();
+    void debugDeleteAsksFirstAndSaves();
+    void sendWindowEnablesPasswordThenStartAndKeepsThem();
+    void uploadOfEverySaleEndsWithSuccessAndNothingIsSentAgain();
+    void uploadStopsAtARefusalAndShowsTheSitesText();
+    void uploadOfAnEmptyTableSaysSo();
+
+private:
+    offrel::Table& Sales() const { return Form1->Tables().cdsVente; }
+    DebugGrid* DebugSales() const {
+        return Form4->findChild<DebugGrid*>(QStringLiteral("DBGrid3"));
+    }
+    template <typename W>
+    W* InSendWindow(const char* name) const {
+        return Form5->findChild<W*>(QLatin1String(name));
+    }
+    void StartUpload(const QString& login, const QString& password);
+
+    std::unique_ptr<AppFixture> fixture_;
+};
+
+void WindowsTest::init() {
+    fixture_ = std::make_unique<AppFixture>();
+    QVERIFY(CreateForms(fixture_->Folder()));
+}
+
+void WindowsTest::cleanup() {
+    fixture_.reset();
+}
+
+void WindowsTest::debugGridsShowEveryColumnAndEditInPlace() {
+    AddSale(Sales(), "Lampe");
+    Form4->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form4));
+    QCOMPARE(Form4->size(), QSize(736, 678));
+    for (const char* name : {"DBGrid1", "DBGrid2"}) QVERIFY(Form4->findChild<DebugGrid*>(name));
+    QCOMPARE(Form4->findChild<DebugGrid*>("DBGrid1")->model()->rowCount(), 3);  // categories
+    QCOMPARE(Form4->findChild<DebugGrid*>("DBGrid2")->model()->rowCount(), 3);  // options
+
+    DebugGrid* grid = DebugSales();
+    QAbstractItemModel* model = grid->model();
+    QCOMPARE(model->columnCount(), static_cast<int>(Sales().Columns().size()));
+    const int libelle = Sales().ColumnIndex("Libelle");
+    QCOMPARE(model->headerData(libelle, Qt::Horizontal).toString(), QStringLiteral("Libelle"));
+
+    // Typed into the cell's editor and confirmed with Enter, as the seller would.
+    const QModelIndex cell = model->index(0, libelle);
+    grid->setFocus();
+    grid->setCurrentIndex(cell);
+    grid->edit(cell);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("Lampe à pétrole"));
+    QTest::keyClick(editor, Qt::Key_Return);
+
+    QCOMPARE(Sales().FieldByName("Libelle").AsString(), offrel::W("Lampe à pétrole"));
+    QCOMPARE(fixture_->SalesInFile(), QStringList{QStringLiteral("Lampe à pétrole")});
+    // The main window's list follows the change.
+    QCOMPARE(Form1->findChild<QAbstractItemView*>("DBGridVente")->model()->index(0, 0).data(),
+             QVariant(QStringLiteral("Lampe à pétrole")));
+
+    const int quantite = Sales().ColumnIndex("Quantite");
+    QVERIFY(model->setData(model->index(0, quantite), QStringLiteral("4")));
+    QCOMPARE(Sales().FieldByName("Quantite").AsInteger(), 4);
+    const int renouvelable = Sales().ColumnIndex("Renouvelable");
+    QVERIFY(model->setData(model->index(0, renouvelable), QStringLiteral("True")));
+    QCOMPARE(model->index(0, renouvelable).data().toString(), QStringLiteral("True"));
+    QVERIFY(model->setData(model->index(0, quantite), QString()));
+    QVERIFY(Sales().FieldByName("Quantite").IsNull());
+}
+
+void WindowsTest::debugEditThatDoesNotConvertLeavesTheRowUnchanged() {
+    AddSale(Sales(), "Lampe");
+    QAbstractItemModel* model = DebugSales()->model();
+    const int quantite = Sales().ColumnIndex("Quantite");
+    QVERIFY(!model->setData(model->index(0, quantite), QStringLiteral("abc")));
+    QCOMPARE(fixture_->dialogs.errors,
+             QStringList{QStringLiteral("'abc' n'est pas une valeur entière correcte.")});
+    QCOMPARE(Sales().State(), offrel::TableState::Browse);
+    QCOMPARE(Sales().FieldByName("Quantite").AsInteger(), 1);
+}
+
+void WindowsTest::debugDeleteAsksFirstAndSaves() {
+    AddSale(Sales(), "A");
+    AddSale(Sales(), "B");
+    Form4->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form4));
+    DebugGrid* grid = DebugSales();
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(0, 1));
+
+    fixture_->dialogs.confirmAnswers = {false};
+    QTest::keyClick(grid, Qt::Key_Delete);
+    QCOMPARE(fixture_->dialogs.questions,
+             QStringList{QStringLiteral("Supprimer l'enregistrement ?")});
+    QCOMPARE(Sales().RecordCount(), 2);
+
+    fixture_->dialogs.confirmAnswers = {true};
+    QTest::keyClick(grid, Qt::Key_Delete);
+    QCOMPARE(Sales().RecordCount(), 1);
+    QCOMPARE(fixture_->SalesInFile(), QStringList{"B"});
+}
+
+void WindowsTest::sendWindowEnablesPasswordThenStartAndKeepsThem() {
+    auto* login = InSendWindow<QLineEdit>("EditLogin");
+    auto* password = InSendWindow<QLineEdit>("EditPassword");
+    auto* start = InSendWindow<QPushButton>("ButtonEnvoi");
+    QVERIFY(!password->isEnabled());
+    QVERIFY(!start->isEnabled());
+    QCOMPARE(start->text(), QStringLiteral("Démarrer"));
+
+    QTest::keyClicks(login, QStringLiteral("vendeur"));
+    QVERIFY(password->isEnabled());
+    QVERIFY(!start->isEnabled());
+    QTest::keyClicks(password, QStringLiteral("secret"));
+    QVERIFY(start->isEnabled());
+    QCOMPARE(password->displayText(), QStringLiteral("******"));
+
+    login->clear();
+    password->clear();
+    QVERIFY(password->isEnabled());
+    QVERIFY(start->isEnabled());
+}
+
+void WindowsTest::StartUpload(const QString& login, const QString& password) {
+    Form5->show();
+    QTest::keyClicks(InSendWindow<QLineEdit>("EditLogin"), login);
+    QTest::keyClicks(InSendWindow<QLineEdit>("EditPassword"), password);
+    QTest::mouseClick(InSendWindow<QPushButton>("ButtonEnvoi"), Qt::LeftButton);
+}
+
+void WindowsTest::uploadOfEverySaleEndsWithSuccessAndNothingIsSentAgain() {
+    for (const char* title : {"A", "B", "C"}) AddSale(Sales(), title);
+    StartUpload(QStringLiteral("vendeur"), QStringLiteral("secret"));
+
+    QCOMPARE(fixture_->dialogs.messages, QStringList{kSuccess});
+    QCOMPARE(fixture_->site.PutVenteTitles(), (std::vector<std::string>{"A", "B", "C"}));
+    QCOMPARE(Sales().RecordCount(), 0);
+    QVERIFY(!Form5->isVisible());
+    // The accepted sales are out of the file: the next start does not send them again.
+    QVERIFY(fixture_->SalesInFile().isEmpty());
+    // The window is kept as it was left for the next opening.
+    QCOMPARE(InSendWindow<QLineEdit>("EditLogin")->text(), QStringLiteral("vendeur"));
+    QVERIFY(InSendWindow<QPushButton>("ButtonEnvoi")->isEnabled());
+}
+
+void WindowsTest::uploadStopsAtARefusalAndShowsTheSitesText() {
+    for (const char* title : {"A", "B", "C"}) AddSale(Sales(), title);
+    fixture_->site.QueuePutVenteAnswer("OK");
+    fixture_->site.QueuePutVenteAnswer("Titre refuse");
+    fixture_->site.QueuePutVenteAnswer("Titre refuse");
+    StartUpload(QStringLiteral("vendeur"), QStringLiteral("secret"));
+
+    QCOMPARE(fixture_->dialogs.messages, QStringList{QStringLiteral("Titre refuse")});
+    QCOMPARE(fixture_->site.PutVenteTitles(), (std::vector<std::string>{"A", "B", "B"}));
+    QCOMPARE(fixture_->SalesInFile(), (QStringList{"B", "C"}));
+    QCOMPARE(Sales().RecordCount(), 2);
+}
+
+void WindowsTest::uploadOfAnEmptyTableSaysSo() {
+    StartUpload(QStringLiteral("vendeur"), QStringLiteral("secret"));
+    QCOMPARE(fixture_->dialogs.messages, QStringList{kNothingSent});
+    QVERIFY(fixture_->site.PutVenteTitles().empty());
+    QVERIFY(InSendWindow<QPushButton>("ButtonEnvoi")->isEnabled());
+}
+
+OFFREL_TEST_MAIN(WindowsTest)
+#include "WindowsTest.moc"

@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "tables/CsvFile.h"
+#include "tables/Error.h"
+#include "tables/Windows1252.h"
+#include "tests/common/TempFolder.h"
+
+using offrel::InOutError;
+using offrel::TCSV_File;
+
+namespace {
+
+using Lines = std::vector<std::vector<std::string>>;
+
+// Every line of the file, each as its fields, read in the callers' order.
+Lines ReadAll(const std::string& path) {
+    TCSV_File reader;
+    EXPECT_FALSE(reader.OpenFile(path));
+    Lines lines;
+    while (!reader.EndOfFile()) {
+        const int count = reader.ReadLine();
+        std::vector<std::string> fields;
+        for (int i = 0; i < count; ++i) fields.push_back(reader.GetField(i));
+        lines.push_back(fields);
+    }
+    reader.CloseFile();
+    return lines;
+}
+
+class CsvFile : public ::testing::Test {
+protected:
+    Lines Read(const std::string& bytes) { return ReadAll(folder_.Write("f.csv", bytes)); }
+    offrel::testing::TempFolder folder_;
+};
+
+}  // namespace
+
+TEST_F(CsvFile, SplitsOnEverySemicolonWithoutATrailingEmptyField) {
+    EXPECT_EQ(Read("\nabc\na;b;c\na;;c\n;a\na;\na;;\n;\n;;\n"), (Lines{{},
+                                                                       {"abc"},
+                                                                       {"a", "b", "c"},
+                                                                       {"a", "", "c"},
+                                                                       {"", "a"},
+                                                                       {"a"},
+                                                                       {"a", ""},
+                                                                       {""},
+                                                                       {"", ""}}));
+    // Blanks and double quotes are ordinary characters.
+    EXPECT_EQ(Read("  \n \"a;b\" ; c\n"), (Lines{{"  "}, {" \"a", "b\" ", " c"}}));
+}
+
+TEST_F(CsvFile, LinesEndAtLineFeedsCarriageReturnPairsAndTheEndOfTheFile) {
+    EXPECT_EQ(Read(""), Lines{});
+    EXPECT_EQ(Read("1;2"), (Lines{{"1", "2"}}));
+    EXPECT_EQ(Read("1;2\n"), (Lines{{"1", "2"}}));
+    EXPECT_EQ(Read("1;2\r\n\r\n"), (Lines{{"1", "2"}, {}}));
+    EXPECT_EQ(Read("a\n\nb\n\n"), (Lines{{"a"}, {}, {"b"}, {}}));
+    // A lone carriage return is dropped and the line goes on.
+    EXPECT_EQ(Read("ab\rc;d\n"), (Lines{{"abc", "d"}}));
+    EXPECT_EQ(Read("x\r"), (Lines{{"x"}}));
+    EXPECT_EQ(Read("\r\r\n"), (Lines{{}}));
+    // Bytes are characters: no byte-order mark and no encoding is recognised.
+    EXPECT_EQ(Read("\xEF\xBB\xBF"
+                   "1;caf\xC3\xA9\n\xE9t\xE9"),
+              (Lines{{"\xEF\xBB\xBF"
+                      "1",
+                      "caf\xC3\xA9"},
+                     {"\xE9t\xE9"}}));
+    EXPECT_EQ(Read(std::string("a\0b;c", 5)), (Lines{{std::string("a\0b", 3), "c"}}));
+}
+
+TEST_F(CsvFile, CtrlZEndsTheText) {
+    EXPECT_EQ(Read("1;2\n3;4\n\x1A"
+                   "5;6\n"),
+              (Lines{{"1", "2"}, {"3", "4"}}));
+    EXPECT_EQ(Read("ab\x1A"
+                   "cd\nef\n"),
+              (Lines{{"ab"}}));
+    EXPECT_EQ(Read("\x1A"
+                   "abc"),
+              Lines{});
+    EXPECT_EQ(Read("a\r\x1A"), (Lines{{"a"}}));
+}
+
+TEST_F(CsvFile, GetFieldPastTheLastFieldIsEmpty) {
+    TCSV_File reader;
+    ASSERT_FALSE(reader.OpenFile(folder_.Write("f.csv", "a;b;c\n")));
+    ASSERT_EQ(reader.ReadLine(), 3);
+    EXPECT_EQ(reader.GetField(2), "c");
+    EXPECT_EQ(reader.GetField(3), "");
+    EXPECT_EQ(reader.GetField(5), "");
+    EXPECT_TRUE(reader.EndOfFile());
+    // At the end a line has no field.
+    EXPECT_EQ(reader.ReadLine(), 0);
+    EXPECT_EQ(reader.GetField(0), "");
+    reader.CloseFile();
+}
+
+TEST_F(CsvFile, LinesLongerThanTheBufferAndManyLinesAcrossIt) {
+    const std::string longField(3 << 20, 'x');
+    std::string bytes = longField + ";y\r\n";
+    for (int i = 0; i < 200000; ++i) bytes += std::to_string(i) + ";a\r\n";
+    const Lines lines = Read(bytes + longField);
+    ASSERT_EQ(lines.size(), 200002u);
+    EXPECT_EQ(lines.front(), (std::vector<std::string>{longField, "y"}));
+    for (int i = 0; i < 200000; ++i) {
+        ASSERT_EQ(lines[i + 1], (std::vector<std::string>{std::to_string(i), "a"})) << i;
+    }
+    EXPECT_EQ(lines.back(), std::vector<std::string>{longField});
+}
+
+TEST_F(CsvFile, AMissingFileIsNotOpenedAndItsEndOfFileFailsWithError104) {
+    TCSV_File reader;
+    EXPECT_TRUE(reader.OpenFile(folder_ / "absent.csv"));
+    EXPECT_TRUE(reader.OpenFile(folder_.Path().string()));  // a folder is no file
+    try {
+        reader.EndOfFile();
+        FAIL() << "no error";
+    } catch (const InOutError& error) {
+        EXPECT_EQ(error.Code(), 104);
+        EXPECT_STREQ(error.what(), "Erreur E/S 104");
+    }
+    EXPECT_THROW(reader.ReadLine(), InOutError);
+    EXPECT_EQ(reader.GetField(0), "");
+    reader.CloseFile();
+}
+
+TEST_F(CsvFile, AFileHeldByAWriterIsRefused) {
+    const std::string path = folder_.Write("f.csv", "1\n");
+    const int writer = ::open(path.c_str(), O_RDWR);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+    TCSV_File reader;
+    try {
+        reader.OpenFile(path);
+        ADD_FAILURE() << "no error";
+    } catch (const InOutError& error) {
+        EXPECT_EQ(error.Code(), 5);
+        EXPECT_EQ(error.what(), offrel::W("Accès au fichier refusé"));
+    }
+    ::close(writer);
+    // Two readers share the file.
+    TCSV_File first;
+    TCSV_File second;
+    EXPECT_FALSE(first.OpenFile(path));
+    EXPECT_FALSE(second.OpenFile(path));
+}
+
+TEST(InOutErrorText, KnownCodesHaveTheirTextOthersTheirNumber) {
+    EXPECT_EQ(offrel::InOutErrorText(2), "Fichier introuvable");
+    EXPECT_EQ(offrel::InOutErrorText(3), "Nom de fichier incorrect");
+    EXPECT_EQ(offrel::InOutErrorText(4), "Trop de fichiers ouverts");
+    EXPECT_EQ(offrel::InOutErrorText(5), "Acc\xE8s au fichier refus\xE9");
+    EXPECT_EQ(offrel::InOutErrorText(100), "Lecture au-del\xE0 de la fin de fichier");
+    EXPECT_EQ(offrel::InOutErrorText(101), "Disque plein");
+    EXPECT_EQ(offrel::InOutErrorText(106), "Saisie num\xE9rique incorrecte");
+    EXPECT_EQ(offrel::InOutErrorText(21), "Erreur E/S 21");
+}

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "tables/ApplicationTables.h"
+#include "tables/Error.h"
+#include "tests/tables/TableTestSupport.h"
+
+namespace offrel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::AppendRow;
+using Bytes = std::vector<std::uint8_t>;
+
+std::string ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+Bytes ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const fs::path& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+ino_t Inode(const fs::path& path) {
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    return info.st_ino;
+}
+
+// A fresh folder that is the current directory during the test.
+class TableFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "offrel-tables-XXXXXX").string();
+        folder = ::mkdtemp(pattern.data());
+        previous = fs::current_path();
+        fs::current_path(folder);
+    }
+    void TearDown() override {
+        fs::current_path(previous);
+        fs::remove_all(folder);
+    }
+    std::size_t FilesInFolder() const {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), {}));
+    }
+
+    fs::path folder;
+    fs::path previous;
+    ApplicationTables tables;
+};
+
+TEST_F(TableFileTest, AMissingOrEmptyFileGivesTheBuiltInContentsWrittenAtClose) {
+    WriteFile("Ventes.cds", {});  // zero bytes count as missing
+    tables.cdsOption.Open();
+    tables.cdsVente.Open();
+    EXPECT_TRUE(tables.cdsVente.Active());
+    EXPECT_EQ(tables.cdsVente.RecordCount(), 0);
+    EXPECT_EQ(tables.cdsVente.ChangeCount(), 0);
+    tables.cdsOption.Open();  // already open: nothing happens
+
+    EXPECT_EQ(ErrorOf([&] { tables.cdsCategorie.Save(); }),
+              "La table cdsCategorie est ferm\xE9"
+              "e");
+    tables.cdsOption.Close();  // no file yet: written although unchanged
+    EXPECT_EQ(ReadFile("Options.cds").size(), 139u);
+    tables.cdsVente.Close();  // the file exists, nothing changed: left alone
+    EXPECT_EQ(ReadFile("Ventes.cds").size(), 0u);
+    EXPECT_FALSE(tables.cdsVente.Active());
+}
+
+TEST_F(TableFileTest, ARunThatChangesNothingLeavesTheFileAndAChangeRewritesIt) {
+    tables.cdsOption.Open();
+    AppendRow(tables.cdsOption, 1, "Gras");
+    tables.cdsOption.Close();
+    const ino_t written = Inode("Options.cds");
+
+    ApplicationTables next;
+    next.cdsOption.Open();
+    EXPECT_EQ(next.cdsOption.FieldByName("Libelle").AsString(), "Gras");
+    next.cdsOption.Close();
+    EXPECT_EQ(Inode("Options.cds"), written);
+
+    ApplicationTables third;
+    third.cdsOption.Open();
+    third.cdsOption.Delete();
+    third.cdsOption.Close();
+    EXPECT_NE(Inode("Options.cds"), written);  // replaced by a new file, never written in place
+    EXPECT_EQ(FilesInFolder(), 1u);            // and no temporary file left behind
+    ApplicationTables fourth;
+    fourth.cdsOption.Open();
+    EXPECT_EQ(fourth.cdsOption.RecordCount(), 0);
+}
+
+TEST_F(TableFileTest, AFileThatCannotBeReadIsNeverWrittenOver) {
+    Bytes damaged = {0x96, 0x19, 0xE0, 0xBD, 1, 0};
+    WriteFile("Ventes.cds", damaged);
+    EXPECT_EQ(ErrorOf([&] { tables.cdsVente.Open(); }),
+              "Le paquet de donn\xE9"
+              "es est tronqu\xE9 ou incoh\xE9rent.");
+    EXPECT_FALSE(tables.cdsVente.Active());
+
+    // Even when the table is later opened from elsewhere and changed, under a full path.
+    tables.cdsVente.SetFileName("Autre.cds");
+    tables.cdsVente.Open();
+    tables.cdsVente.Append();
+    tables.cdsVente.FieldByName("Libelle").SetAsString("Vase");
+    tables.cdsVente.Post();
+    tables.cdsVente.SetFileName((folder / "Ventes.cds").string());
+    const std::string refusal = ErrorOf([&] { tables.cdsVente.Close(); });
+    EXPECT_EQ(refusal, "Le fichier \"" + (folder / "Ventes.cds").string() +
+                           "\" n'a pas pu \xEAtre lu ; il n'est pas remplac\xE9, pour ne rien "
+                           "perdre de ce qu'il contient.");
+    EXPECT_EQ(ReadFile("Ventes.cds"), damaged);
+    EXPECT_TRUE(tables.cdsVente.Active());  // the rows are kept
+    tables.cdsVente.SetFileName("Ventes2.cds");
+    tables.cdsVente.Close();
+    EXPECT_TRUE(fs::exists("Ventes2.cds"));
+
+    fs::create_directory("Options.cds");
+    EXPECT_EQ(ErrorOf([&] { tables.cdsOption.Open(); }), "Impossible d'ouvrir le fichier \"" +
+                                                             (folder / "Options.cds").string() +
+                                                             "\". Is a directory");
+}
+
+TEST_F(TableFileTest, AFileThatCannotBeWrittenFailsNamingItAndTheReason) {
+    tables.cdsVente.SetFileName((folder / "absent" / "Ventes.cds").string());
+    tables.cdsVente.Open();
+    AppendRow(tables.cdsVente, 0, "Vase");
+    EXPECT_EQ(ErrorOf([&] { tables.cdsVente.Close(); }),
+              "Impossible de cr\xE9"
+              "er le fichier \"" +
+                  (folder / "absent" / "Ventes.cds").string() + "\". No such file or directory");
+    EXPECT_EQ(tables.cdsVente.RecordCount(), 1);  // nothing lost: the table stays open
+
+    // A folder where nothing may be created; the superuser may write anywhere.
+    if (::geteuid() != 0) {
+        fs::create_directory("locked");
+        fs::permissions("locked", fs::perms::owner_read | fs::perms::owner_exec);
+        tables.cdsVente.SetFileName("locked/Ventes.cds");
+        EXPECT_EQ(ErrorOf([&] { tables.cdsVente.Save(); }),
+                  "Impossible de cr\xE9"
+                  "er le fichier \"" +
+                      (folder / "locked" / "Ventes.cds").string() + "\". Permission denied");
+        fs::permissions("locked", fs::perms::owner_all);
+        fs::remove("locked");
+    }
+
+    // A disk that fills up while the file is written: the previous file stays whole.
+    tables.cdsVente.SetFileName("Ventes.cds");
+    tables.cdsVente.Save();
+    const Bytes before = ReadFile("Ventes.cds");
+    tables.cdsVente.Edit();
+    tables.cdsVente.FieldByName("Description").SetAsString(std::string(4000, 'd'));
+    tables.cdsVente.Post();
+    struct rlimit limit {};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    const struct rlimit small = {1024, limit.rlim_max};
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const std::string failure = ErrorOf([&] { tables.cdsVente.Save(); });
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(failure,
+              "Impossible de cr\xE9"
+              "er le fichier \"" +
+                  (folder / "Ventes.cds").string() + "\". File too large");
+    EXPECT_EQ(ReadFile("Ventes.cds"), before);
+    EXPECT_EQ(FilesInFolder(), 1u);
+    tables.cdsVente.Close();
+    EXPECT_GT(ReadFile("Ventes.cds").size(), before.size() + 4000);
+}
+
+}  // namespace
+}  // namespace offrel
