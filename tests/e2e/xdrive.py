@@ -126,6 +126,7 @@ DEBUG = "^Brivax Offrel - Debug Window$"
 MESSAGE = "^Offrel Brivax$"
 FILE_DIALOG = "^(Ouvrir|Open|Ouvrir un fichier|.*\\.csv.*)$"
 
+FIRST_ROW = (100, 57 + 17, 300, 14)
 PANEL2_TOP = 490
 NEW_SALE = (4, PANEL2_TOP + 6, 88, 25)
 CHANGE_SALE = (98, PANEL2_TOP + 6, 103, 25)
