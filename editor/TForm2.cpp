@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QUrl>
+#include <algorithm>
 
 #include "app/Dialogs.h"
 #include "app/QtText.h"
@@ -157,7 +158,10 @@ void TForm2::FormShow() {
         ui->LabeledEditLibelle->clear();
         ui->EditPrix->clear();
     } else {
-        ui->LabeledEditLibelle->setText(FromW1252(vente.FieldByName("Libelle").AsString()));
+        // The length limit stops typing only: a longer stored title shows whole.
+        const QString libelle = FromW1252(vente.FieldByName("Libelle").AsString());
+        ui->LabeledEditLibelle->setMaxLength(std::max<int>(80, libelle.size()));
+        ui->LabeledEditLibelle->setText(libelle);
         ui->MemoDescription->setPlainText(FromStored(vente.FieldByName("Description").AsString()));
         for (int box = 1; box <= OptionCost::kBoxes; ++box) {
             if (vente.FieldByName("Option" + std::to_string(box)).AsBoolean())

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace offrel::site {
+
+struct SiteOptions {
+    int port = 8642;                  // 0 picks a free port
+    std::filesystem::path catalogue;  // empty: the shipped catalogue beside the executable
+    std::filesystem::path store = "offrel-site-store";
+    std::string login = "demo";  // Windows-1252, as it comes on the wire
+    std::string password = "demo";
+};
+
+// Reads --port, --catalogue, --store, --login and --password. Throws std::invalid_argument with
+// the reason when the command line is wrong.
+SiteOptions ParseSiteOptions(int argc, const char* const* argv);
+
+extern const char* const kSiteUsage;
+
+}  // namespace offrel::site

@@ -1,0 +1,156 @@
+#include "site/SiteServer.h"
+
+#include <charconv>
+#include <cstdio>
+#include <mutex>
+#include <stdexcept>
+
+#include "site/ReceivedForm.h"
+#include "tables/Windows1252.h"
+
+namespace offrel::site {
+
+namespace {
+
+const char* const kTextType = "text/plain; charset=windows-1252";
+
+void Answer400(httplib::Response& response, int status, const std::string& text) {
+    response.status = status;
+    response.set_content(text, kTextType);
+}
+
+// Before the body is read: only POST /offrel.php with a body of a known, bounded length.
+httplib::Server::HandlerResponse CheckRequest(const httplib::Request& request,
+                                              httplib::Response& response) {
+    if (request.method != "POST" || request.path != "/offrel.php") {
+        Answer400(response, 400, W("Requête incorrecte : seul POST /offrel.php est servi"));
+        return httplib::Server::HandlerResponse::Handled;
+    }
+    std::string length = request.get_header_value("Content-Length");
+    std::uint64_t size = 0;
+    auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), size);
+    if (length.empty() || error != std::errc() || end != length.data() + length.size()) {
+        Answer400(response, 400, W("Requête incorrecte : la longueur du corps manque"));
+        return httplib::Server::HandlerResponse::Handled;
+    }
+    if (size > SiteServer::kMaxBody) {
+        Answer400(response, 413, W("Requête trop grande : 512 Mo au plus"));
+        return httplib::Server::HandlerResponse::Handled;
+    }
+    return httplib::Server::HandlerResponse::Unhandled;
+}
+
+}  // namespace
+
+void LogLine(const std::string& utf8) {
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    std::fputs(utf8.c_str(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+SiteServer::SiteServer(const SiteOptions& options)
+    : catalogue_(SiteCatalogue::Load(options.catalogue.empty() ? SiteCatalogue::ShippedDirectory()
+                                                               : options.catalogue)),
+      store_(options.store),
+      account_{options.login, options.password} {
+    http_.set_keep_alive_max_count(1);  // the application opens a connection per request
+    http_.set_read_timeout(30);
+    http_.set_write_timeout(30);
+    http_.set_payload_max_length(kMaxBody);
+    http_.set_pre_routing_handler(CheckRequest);
+    http_.Post("/offrel.php",
+               [this](const httplib::Request& request, httplib::Response& response,
+                      const httplib::ContentReader& reader) { Post(request, response, reader); });
+    http_.set_error_handler([](const httplib::Request& request, httplib::Response& response) {
+        if (response.body.empty()) response.set_content(W("Requête incorrecte"), kTextType);
+        LogLine(std::to_string(response.status) + " " + request.method + " " + request.path + ": " +
+                Windows1252ToUtf8(response.body));
+    });
+    http_.set_exception_handler([](const httplib::Request&, httplib::Response& response,
+                                   std::exception_ptr error) {
+        std::string what = "?";
+        try {
+            std::rethrow_exception(error);
+        } catch (const std::exception& e) {
+            what = e.what();
+        }
+        response.status = 500;
+        response.set_content(W("Erreur interne du site : ") + Utf8ToWindows1252(what), kTextType);
+    });
+}
+
+int SiteServer::Bind(int port) {
+    bool bound = port == 0 ? (port = http_.bind_to_any_port("127.0.0.1")) > 0
+                           : http_.bind_to_port("127.0.0.1", port);
+    if (!bound) throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port));
+    return port;
+}
+
+void SiteServer::Run() {
+    http_.listen_after_bind();
+}
+
+void SiteServer::Post(const httplib::Request& request, httplib::Response& response,
+                      const httplib::ContentReader& reader) {
+    if (!request.is_multipart_form_data()) {
+        reader([](const char*, std::size_t) { return true; });  // read to the end before answering
+        Answer400(response, 400,
+                  W("Requête incorrecte : le corps n'est pas un formulaire multipart/form-data"));
+        return;
+    }
+    ReceivedForm form(store_);
+    bool complete = reader(
+        [&form](const httplib::MultipartFormData& part) {
+            form.BeginPart(part.name, part.filename);
+            return true;
+        },
+        [&form](const char* data, std::size_t size) {
+            form.Append(data, size);
+            return true;
+        });
+    form.Finish();
+    if (!complete) {
+        Answer400(response, response.status == 413 ? 413 : 400,
+                  W("Requête incorrecte : le formulaire multipart/form-data est mal formé"));
+        return;
+    }
+    std::string logLine;
+    response.set_content(Answer(form, logLine), kTextType);
+    LogLine(logLine);
+}
+
+std::string SiteServer::Answer(ReceivedForm& form, std::string& logLine) {
+    const std::string* action = form.Sale().Field("action");
+    std::string answer;
+    if (form.Problem()) {
+        answer = *form.Problem();
+    } else if (!action) {
+        answer = W("Aucune action n'est demandée");
+    } else if (*action == "getOptions") {
+        answer = catalogue_.Options();
+    } else if (*action == "getCategories") {
+        answer = catalogue_.Categories();
+    } else if (*action == "putVente") {
+        if (auto refusal = CheckSale(form.Sale(), account_, catalogue_)) {
+            answer = *refusal;
+        } else {
+            // a sale without any photo part is refused above, so it has its pending folder
+            std::string number = store_.Commit(*form.Pending(), form.Sale());
+            logLine = "putVente: OK, sale " + number;
+            return "OK";
+        }
+    } else {
+        answer = W("Action inconnue : ") + *action;
+    }
+    std::string name = action ? Windows1252ToUtf8(*action) : std::string("(no action)");
+    bool catalogue =
+        action && (*action == "getOptions" || *action == "getCategories") && !form.Problem();
+    logLine = name + ": " +
+              (catalogue ? std::to_string(answer.size()) + " bytes"
+                         : "refused, " + Windows1252ToUtf8(answer));
+    return answer;
+}
+
+}  // namespace offrel::site

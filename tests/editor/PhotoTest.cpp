@@ -1,0 +1,167 @@
+#include <QFile>
+#include <QtTest>
+
+#include "editor/JpegPreview.h"
+#include "editor/PhotoPreview.h"
+#include "tables/Error.h"
+#include "tests/editor/EditorFixture.h"
+#include "tests/editor/Suites.h"
+
+namespace {
+
+QLabel* Image(QWidget* form, int slot) {
+    return Child<QLabel>(form, qPrintable(QString("Image%1").arg(slot)));
+}
+
+QSize Shown(QWidget* form, int slot) {
+    const QPixmap pixmap = Image(form, slot)->pixmap();
+    return pixmap.isNull() ? QSize() : pixmap.size();
+}
+
+QString LoadError(const QString& path) {
+    try {
+        LoadPhotoPreview(path, QSize(75, 75));
+    } catch (const offrel::Error& error) {
+        return FromW1252(error.what());
+    }
+    return QString();
+}
+
+class PhotoTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void PreviewsFitTheirBoxes() {
+        EditorFixture f;
+        const QString large = f.Picture("grande.jpg", 800, 600, "JPEG");
+        const QString small = f.Picture("petite.JPG", 50, 40, "JPEG");
+        const QString tall = f.Picture("haute.bmp", 300, 600, "BMP");
+        f.dialogs.fileAnswers = {large, small, tall, large};
+        auto form = f.Open(false);
+        Click(form.get(), "ButtonImage1");
+        Click(form.get(), "ButtonImage3");
+        Click(form.get(), "ButtonImage8");
+        Click(form.get(), "ButtonImage2");  // 75 x 73
+        QCOMPARE(Shown(form.get(), 1), QSize(75, 56));
+        QCOMPARE(Shown(form.get(), 3), QSize(50, 40));
+        QCOMPARE(Shown(form.get(), 8), QSize(37, 75));
+        QCOMPARE(Shown(form.get(), 2), QSize(75, 56));
+        QVERIFY(Image(form.get(), 1)->alignment() & Qt::AlignCenter);
+        QCOMPARE(f.state.FichiersPhoto[2], ToW1252(small));
+        // One filter for every slot; the dialog starts on the file chosen last.
+        QCOMPARE(f.dialogs.filters[0], QString("Fichiers Images (*.jpg)|*.jpg;*.JPG"));
+        QCOMPARE(f.dialogs.starts, QStringList({"", large, small, tall}));
+        QVERIFY(f.dialogs.messages.isEmpty());
+    }
+
+    void DecoderProducesOnlyWhatThePreviewNeeds() {
+        EditorFixture f;
+        const std::string path = ToW1252(f.Picture("grande.jpg", 800, 600, "JPEG"));
+        const RgbImage scaled = DecodeJpegPreview(path, 75, 75);
+        QCOMPARE(scaled.width, 100);  // 1/8: still covers the 75 x 56 preview
+        QCOMPARE(scaled.height, 75);
+        const RgbImage full = DecodeJpegPreview(path, 800, 600);
+        QCOMPARE(full.width, 800);
+        QCOMPARE(full.pixels.size(), std::size_t(800 * 600 * 3));
+        const RgbImage half = DecodeJpegPreview(path, 400, 400);
+        QCOMPARE(half.width, 400);
+        QVERIFY(half.pixels[0] < 20);  // blue stays blue
+        QVERIFY(half.pixels[2] > 200);
+    }
+
+    void ReplaceCancelAndRemove() {
+        EditorFixture f;
+        const QString first = f.Picture("a.jpg", 100, 100, "JPEG");
+        const QString second = f.Picture("b.jpg", 60, 30, "JPEG");
+        f.dialogs.fileAnswers = {first, second, QString(), first};
+        auto form = f.Open(false);
+        Click(form.get(), "ButtonImage4");
+        Click(form.get(), "ButtonImage4");  // replaced
+        QCOMPARE(Shown(form.get(), 4), QSize(60, 30));
+        QCOMPARE(f.state.FichiersPhoto[3], ToW1252(second));
+        Click(form.get(), "ButtonImage4");  // cancelled: nothing changes
+        QCOMPARE(f.state.FichiersPhoto[3], ToW1252(second));
+        QCOMPARE(Shown(form.get(), 4), QSize(60, 30));
+        Click(form.get(), "DelPhoto4");
+        QVERIFY(!Shown(form.get(), 4).isValid());
+        QVERIFY(f.state.FichiersPhoto[3].empty());
+        Click(form.get(), "DelPhoto5");  // an empty slot stays empty
+        QVERIFY(f.state.FichiersPhoto[4].empty());
+        Click(form.get(), "ButtonImage4");  // chosen again like a first choice
+        QCOMPARE(Shown(form.get(), 4), QSize(75, 75));
+    }
+
+    void UnreadableFilesAreReportedAndStayChosen() {
+        EditorFixture f;
+        const QString good = f.Picture("a.jpg", 20, 20, "JPEG");
+        const QString missing = f.folder.filePath("absente.jpg");
+        const QString unknown = f.folder.filePath("photo.gif");
+        QFile(unknown).open(QIODevice::WriteOnly);
+        f.dialogs.fileAnswers = {good, missing, unknown};
+        auto form = f.Open(false);
+        Click(form.get(), "ButtonImage1");
+        Click(form.get(), "ButtonImage1");
+        Click(form.get(), "ButtonImage2");
+        QCOMPARE(f.dialogs.messages,
+                 QStringList({QString("Impossible d'ouvrir le fichier \"%1\". %2")
+                                  .arg(missing, QString::fromLocal8Bit(std::strerror(ENOENT))),
+                              "Extension de fichier image inconnue (.gif)"}));
+        QCOMPARE(f.state.FichiersPhoto[0], ToW1252(missing));
+        QCOMPARE(Shown(form.get(), 1), QSize(20, 20));  // the former preview stays
+        QCOMPARE(f.state.FichiersPhoto[1], ToW1252(unknown));
+    }
+
+    void MessagesOfTheOtherFormats() {
+        EditorFixture f;
+        const QString emf = f.folder.filePath("dessin.EMF");
+        QFile(emf).open(QIODevice::WriteOnly);
+        QCOMPARE(LoadError(emf), QString("Format d'image non pris en charge (.EMF)"));
+        const QString broken = f.folder.filePath("cassee.jpg");
+        QFile file(broken);
+        file.open(QIODevice::WriteOnly);
+        file.write("pas une image");
+        file.close();
+        QVERIFY(LoadError(broken).startsWith(QString("Le fichier \"%1\" n'est pas").arg(broken)));
+        QVERIFY(LoadError(f.folder.filePath("sans extension"))
+                    .startsWith("Extension de fichier image inconnue (.)"));
+        const QString ico = f.Picture("icone.ico", 16, 16, "ICO");
+        QCOMPARE(LoadPhotoPreview(ico, QSize(75, 75)).size(), QSize(16, 16));
+    }
+
+    // A stored photo that cannot be shown is reported, and the opening goes on.
+    void ChangingASaleWithAMissingPhoto() {
+        EditorFixture f;
+        f.AddCategoryTree();
+        const QString missing = f.folder.filePath("partie.jpg");
+        const QString later = f.Picture("reste.jpg", 40, 30, "JPEG");
+        f.AddSale([&](offrel::Table& t) {
+            t.FieldByName("Photo2").SetAsString(ToW1252(missing));
+            t.FieldByName("Photo6").SetAsString(ToW1252(later));
+            t.FieldByName("Reference").SetAsString("R1");
+            t.FieldByName("TypeVente").SetAsInteger(1);
+            t.FieldByName("Categorie1").SetAsInteger(50);
+        });
+        auto form = f.Open(true);
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QVERIFY(f.dialogs.messages[0].startsWith("Impossible d'ouvrir le fichier"));
+        QCOMPARE(f.state.FichiersPhoto[1], ToW1252(missing));
+        QCOMPARE(f.state.FichiersPhoto[5], ToW1252(later));
+        QCOMPARE(Shown(form.get(), 6), QSize(40, 30));
+        QCOMPARE(Text(form.get(), "EditReference"), QString("R1"));
+        QCOMPARE(Entries(form.get()), QStringList({"Outils (#50)"}));
+        QCOMPARE(Child<QComboBox>(form.get(), "CatCbx0")->count(), 3);
+        QCOMPARE(Child<QTabWidget>(form.get(), "PageControlVente")->currentIndex(), 0);
+        // The seller can remove it and choose another one.
+        Click(form.get(), "DelPhoto2");
+        QVERIFY(f.state.FichiersPhoto[1].empty());
+    }
+};
+
+}  // namespace
+
+int RunPhotoTests(int argc, char** argv) {
+    PhotoTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "PhotoTest.moc"

@@ -1,0 +1,8 @@
+#pragma once
+
+// Each suite of the editor's test executable, run one after the other by main.
+int RunPickerTests(int argc, char** argv);
+int RunOpeningTests(int argc, char** argv);
+int RunCostTests(int argc, char** argv);
+int RunPhotoTests(int argc, char** argv);
+int RunValidationTests(int argc, char** argv);

@@ -1,0 +1,13 @@
+#include <QApplication>
+
+#include "tests/editor/Suites.h"
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    int failed = 0;
+    for (auto run :
+         {RunPickerTests, RunOpeningTests, RunCostTests, RunPhotoTests, RunValidationTests})
+        failed += run(argc, argv);
+    return failed;
+}
