@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "server/MultipartBody.h"
@@ -14,6 +15,14 @@ struct ServerAddress {
 
 // From OFFREL_SERVER_URL when it is set, otherwise the stand-in site's default address.
 ServerAddress ServerUrl();
+
+// How long a request may wait: for its connection, and without any byte moving either way.
+// A site that stops answering would otherwise freeze the application for ever.
+struct PostTimeouts {
+    std::chrono::seconds connect{30};
+    std::chrono::seconds stall{60};
+};
+void SetPostTimeouts(const PostTimeouts& timeouts);  // for every later request of the process
 
 // Sends the body to ServerUrl() as an HTTP/1.0 POST and returns the answer text (the response
 // body, byte for byte). Throws an Error with the transport's text, or the status line, on failure.

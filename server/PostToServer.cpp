@@ -1,0 +1,209 @@
+#include "server/PostToServer.h"
+
+#include <curl/curl.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <exception>
+#include <memory>
+#include <mutex>
+
+#include "tables/Error.h"
+
+namespace offrel {
+
+namespace {
+
+PostTimeouts g_timeouts;
+
+[[noreturn]] void ThrowBadUrl(const std::string& url) {
+    throw Error(FormatMessage(
+        "L'adresse du site \"%s\" n'est pas une adresse http://h\xf4te[:port]/chemin.", {url}));
+}
+
+ServerAddress ParseServerUrl(const std::string& url) {
+    constexpr std::string_view kScheme = "http://";
+    if (url.size() <= kScheme.size() || url.compare(0, kScheme.size(), kScheme) != 0)
+        ThrowBadUrl(url);
+    const std::string rest = url.substr(kScheme.size());
+    const std::size_t slash = rest.find('/');
+    const std::string authority = rest.substr(0, slash);
+    ServerAddress address;
+    address.path = slash == std::string::npos ? "/" : rest.substr(slash);
+    const std::size_t colon = authority.rfind(':');
+    address.host = authority.substr(0, colon);
+    if (colon != std::string::npos) {
+        const std::string digits = authority.substr(colon + 1);
+        if (digits.empty() || digits.size() > 5 ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
+            ThrowBadUrl(url);
+        address.port = std::stoi(digits);
+        if (address.port < 1 || address.port > 65535) ThrowBadUrl(url);
+    }
+    if (address.host.empty()) ThrowBadUrl(url);
+    return address;
+}
+
+// What one exchange gathers from curl's callbacks.
+struct Exchange {
+    TMultipartBody* body = nullptr;
+    std::exception_ptr bodyFailure;  // an error of the body, raised again after the transfer
+    std::string answer;
+    std::string statusLine;  // of the last answer, interim answers passed over
+    bool hasLocation = false;
+};
+
+std::size_t ReadBody(char* buffer, std::size_t size, std::size_t count, void* user) {
+    auto* exchange = static_cast<Exchange*>(user);
+    try {
+        return exchange->body->Read(buffer, size * count);
+    } catch (...) {
+        exchange->bodyFailure = std::current_exception();
+        return CURL_READFUNC_ABORT;
+    }
+}
+
+int SeekBody(void* user, curl_off_t offset, int origin) {
+    if (offset != 0 || origin != SEEK_SET) return CURL_SEEKFUNC_CANTSEEK;
+    static_cast<Exchange*>(user)->body->Rewind();
+    return CURL_SEEKFUNC_OK;
+}
+
+std::size_t WriteAnswer(char* data, std::size_t size, std::size_t count, void* user) {
+    static_cast<Exchange*>(user)->answer.append(data, size * count);
+    return size * count;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
+    return true;
+}
+
+std::size_t ReadHeader(char* data, std::size_t size, std::size_t count, void* user) {
+    auto* exchange = static_cast<Exchange*>(user);
+    std::string_view line(data, size * count);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+    if (StartsWithNoCase(line, "http/")) {
+        exchange->statusLine = line;
+        exchange->hasLocation = false;
+        exchange->answer.clear();
+    } else if (StartsWithNoCase(line, "location:")) {
+        exchange->hasLocation = true;
+    }
+    return size * count;
+}
+
+void InitCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct CurlDeleter {
+    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+std::string HostHeader(const ServerAddress& address) {
+    std::string host = address.host;
+    if (address.port != 80) host += ":" + std::to_string(address.port);
+    return host;
+}
+
+std::string TransportFailureText(CURL* curl, CURLcode code, const char* detail) {
+    if (code == CURLE_OPERATION_TIMEDOUT) {
+        curl_off_t connected = 0;
+        curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connected);
+        if (connected == 0)
+            return FormatMessage("Le site ne r\xe9pond pas (aucune connexion en %s secondes).",
+                                 {std::to_string(g_timeouts.connect.count())});
+        return FormatMessage("Le site ne r\xe9pond pas (aucune r\xe9ponse depuis %s secondes).",
+                             {std::to_string(g_timeouts.stall.count())});
+    }
+    return FormatMessage("Erreur de communication avec le site : %s",
+                         {*detail ? detail : curl_easy_strerror(code)});
+}
+
+}  // namespace
+
+ServerAddress ServerUrl() {
+    const char* url = std::getenv("OFFREL_SERVER_URL");
+    if (url != nullptr && *url != '\0') return ParseServerUrl(url);
+    return ServerAddress{"127.0.0.1", 8642, "/offrel.php"};
+}
+
+void SetPostTimeouts(const PostTimeouts& timeouts) {
+    g_timeouts = timeouts;
+}
+
+std::string PostToServer(TMultipartBody& body) {
+    InitCurlOnce();
+    const ServerAddress address = ServerUrl();
+    const std::string url =
+        "http://" + address.host + ":" + std::to_string(address.port) + address.path;
+
+    // These seven headers replace curl's own, in this order; curl adds none of its own. The
+    // empty "Host:" first keeps curl from writing the host ahead of the others.
+    curl_slist* list = nullptr;
+    for (const std::string& header : {
+             std::string("Host:"),
+             std::string("Connection: keep-alive"),
+             "Content-Type: " + body.ContentType(),
+             "Content-Length: " + std::to_string(body.Size()),
+             "Host: " + HostHeader(address),
+             std::string("Accept: text/html, */*"),
+             std::string("Accept-Encoding: identity"),
+             std::string("User-Agent: Mozilla/3.0 (compatible; Indy Library)"),
+             std::string("Expect:"),
+             std::string("Transfer-Encoding:"),
+         })
+        list = curl_slist_append(list, header.c_str());
+    std::unique_ptr<curl_slist, CurlDeleter> headers(list);
+
+    // A fresh handle each time: no connection, cookie or header carries over.
+    std::unique_ptr<CURL, CurlDeleter> handle(curl_easy_init());
+    CURL* curl = handle.get();
+    if (curl == nullptr) throw Error("Erreur de communication avec le site : curl_easy_init");
+    Exchange exchange;
+    exchange.body = &body;
+    char detail[CURL_ERROR_SIZE] = "";
+    body.Rewind();
+
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(curl, CURLOPT_PROXY, "");
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
+    curl_easy_setopt(curl, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
+    curl_easy_setopt(curl, CURLOPT_POST, 1L);
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.Size()));
+    curl_easy_setopt(curl, CURLOPT_READFUNCTION, ReadBody);
+    curl_easy_setopt(curl, CURLOPT_READDATA, &exchange);
+    curl_easy_setopt(curl, CURLOPT_SEEKFUNCTION, SeekBody);
+    curl_easy_setopt(curl, CURLOPT_SEEKDATA, &exchange);
+    curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, 512L * 1024L);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteAnswer);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &exchange);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, ReadHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &exchange);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(g_timeouts.connect.count()));
+    // A transfer that moves goes on however slow it is; one that stops fails.
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(g_timeouts.stall.count()));
+
+    const CURLcode code = curl_easy_perform(curl);
+    if (exchange.bodyFailure) std::rethrow_exception(exchange.bodyFailure);
+    if (code != CURLE_OK) throw Error(TransportFailureText(curl, code, detail));
+
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    if (status < 200 || status > 299 || exchange.hasLocation) throw Error(exchange.statusLine);
+    return std::move(exchange.answer);
+}
+
+}  // namespace offrel

@@ -1,0 +1,160 @@
+"""Drives the real application from outside, as a seller would: a virtual X display, the stand-in
+site, and xdotool clicks at the controls' places within the windows."""
+
+import os
+import re
+import shutil
+import subprocess
+import time
+
+
+class StepFailed(Exception):
+    pass
+
+
+def poll(what, probe, timeout=20.0, interval=0.1):
+    """Returns probe()'s first true value, or fails once timeout seconds have passed."""
+    end = time.monotonic() + timeout
+    while True:
+        value = probe()
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise StepFailed(f"timed out waiting for {what}")
+        time.sleep(interval)
+
+
+class VirtualDisplay:
+    def __init__(self):
+        read_end, write_end = os.pipe()
+        self.server = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as reader:
+            number = reader.readline().strip()
+        if not number:
+            raise StepFailed("Xvfb did not start")
+        self.name = f":{number}"
+
+    def env(self):
+        env = dict(os.environ, DISPLAY=self.name, QT_QPA_PLATFORM="xcb")
+        env.pop("WAYLAND_DISPLAY", None)
+        return env
+
+    def close(self):
+        self.server.terminate()
+        self.server.wait(timeout=10)
+
+
+class Desktop:
+    """xdotool and ImageMagick against one display; every window is found by its caption."""
+
+    def __init__(self, display):
+        self.env = display.env()
+
+    def run(self, *args):
+        result = subprocess.run(args, env=self.env, capture_output=True, text=True)
+        return result.stdout if result.returncode == 0 else ""
+
+    def windows(self, title_pattern):
+        return self.run("xdotool", "search", "--onlyvisible", "--name", title_pattern).split()
+
+    def wait_window(self, title_pattern, timeout=20.0):
+        return poll(f'window "{title_pattern}"',
+                    lambda: (self.windows(title_pattern) or [None])[-1], timeout)
+
+    def wait_gone(self, title_pattern, timeout=20.0):
+        poll(f'window "{title_pattern}" to close', lambda: not self.windows(title_pattern), timeout)
+
+    def origin(self, window):
+        shell = self.run("xdotool", "getwindowgeometry", "--shell", window)
+        values = dict(re.findall(r"(\w+)=(-?\d+)", shell))
+        return int(values["X"]), int(values["Y"])
+
+    def click(self, window, rect):
+        """Clicks in the middle of rect = (left, top, width, height), in the window's client area."""
+        x, y = self.origin(window)
+        left, top, width, height = rect
+        self.run("xdotool", "mousemove", "--sync", str(x + left + width // 2),
+                 str(y + top + height // 2), "click", "1")
+        time.sleep(0.15)
+
+    def type(self, text):
+        self.run("xdotool", "type", "--delay", "20", text)
+
+    def key(self, *keys):
+        self.run("xdotool", "key", "--delay", "40", *keys)
+
+    def screenshot(self, path, window="root"):
+        self.run("import", "-window", window, str(path))
+
+
+def start_site(bin_dir, store, catalogue):
+    site = subprocess.Popen([os.path.join(bin_dir, "offrel-site"), "--port", "0", "--store", str(store),
+                             "--catalogue", str(catalogue)],
+                            stdout=subprocess.PIPE, text=True)
+    line = site.stdout.readline()
+    match = re.search(r"(http://127\.0\.0\.1:\d+/\S+)", line)
+    if not match:
+        site.kill()
+        raise StepFailed(f"offrel-site did not say where it listens: {line!r}")
+    return site, match.group(1)
+
+
+def install_app(bin_dir, folder):
+    """A fresh copy of the application and its help page, so that its tables start empty."""
+    os.makedirs(folder, exist_ok=True)
+    for name in ("offrel", "aide.html"):
+        shutil.copy2(os.path.join(bin_dir, name), folder)
+    return os.path.join(folder, "offrel")
+
+
+def start_app(display, executable, server_url):
+    env = dict(display.env(), OFFREL_SERVER_URL=server_url)
+    env.pop("OFFREL_DATA_DIR", None)  # the copy keeps its files beside itself
+    return subprocess.Popen([executable], cwd=os.path.dirname(executable), env=env,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+
+
+# Captions and control places (client-area pixels) of the windows.
+MAIN = "^Offrel Brivax - Liste des ventes$"
+UPDATE = "^Offrel Brivax - Mise à jour$"
+EDITOR = "^Offrel Brivax - Saisie d'une vente$"
+SEND = "^Offrel Brivax - Envoi des ventes$"
+DEBUG = "^Brivax Offrel - Debug Window$"
+MESSAGE = "^Offrel Brivax$"
+FILE_DIALOG = "^(Ouvrir|Open|Ouvrir un fichier|.*\\.csv.*)$"
+
+PANEL2_TOP = 490
+NEW_SALE = (4, PANEL2_TOP + 6, 88, 25)
+CHANGE_SALE = (98, PANEL2_TOP + 6, 103, 25)
+IMPORT = (346, PANEL2_TOP + 6, 75, 25)
+UPLOAD = (427, PANEL2_TOP + 6, 152, 25)
+QUIT = (585, PANEL2_TOP + 6, 100, 25)
+
+# The editor's pages sit below the tab bar of PageControlVente.
+PAGE_LEFT, PAGE_TOP = 2, 25
+
+
+def page(rect):
+    left, top, width, height = rect
+    return (left + PAGE_LEFT, top + PAGE_TOP, width, height)
+
+
+NEXT_PAGE = (127, 390 + 6, 106, 25)
+TITLE = page((16, 32, 457, 21))
+DESCRIPTION = page((16, 78, 457, 120))
+CATEGORY_BOXES = [page((3, 147 + 27 * level, 198, 21)) for level in range(7)]
+ADD_CATEGORY = page((207, 147, 82, 25))
+OPTION_BOXES = [page((19, 19 + 23 * n, 200, 17)) for n in range(7)]
+PHOTO_BUTTONS = [page((100, 24, 125, 25)), page((100, 104, 125, 25))]
+REFERENCE = page((32, 40, 153, 21))
+FIXED_PRICE = page((24, 136, 170, 20))
+PRICE = page((32, 296, 153, 21))
+DURATION = page((258, 40, 177, 21))
+VALIDATE = page((242, 296, 207, 39))
+
+LOGIN = (165, 8, 121, 21)
+PASSWORD = (165, 38, 121, 21)
+START_SENDING = (110, 121, 75, 24)

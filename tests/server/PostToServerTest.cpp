@@ -1,0 +1,240 @@
+#include "server/PostToServer.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+
+#include "tables/Error.h"
+#include "tests/server/RawServer.h"
+#include "tests/server/TempDir.h"
+#include "tests/server/WireFormat.h"
+
+using offrel::PostToServer;
+using offrel::TMultipartBody;
+using End = RawServer::Reply::End;
+
+namespace {
+
+const std::string kBoundary = "--------120926101530123";
+
+struct Outcome {
+    bool ok = false;
+    std::string text;  // the answer, or the failure's message
+};
+
+Outcome Post(TMultipartBody& body) {
+    try {
+        return {true, PostToServer(body)};
+    } catch (const offrel::Error& error) {
+        return {false, error.what()};
+    }
+}
+
+Outcome PostGetOptions() {
+    TMultipartBody body(kBoundary);
+    body.AddTextField("action", "getOptions");
+    return Post(body);
+}
+
+// Short waits for the tests of a site that stops answering; restored afterwards.
+class ShortTimeouts {
+public:
+    ShortTimeouts() { offrel::SetPostTimeouts({std::chrono::seconds(1), std::chrono::seconds(1)}); }
+    ~ShortTimeouts() { offrel::SetPostTimeouts({}); }
+};
+
+class PostToServerTest : public ::testing::Test {
+protected:
+    RawServer server;
+    ScopedServerUrl url{server.Url()};
+    std::string Host() const { return "127.0.0.1:" + std::to_string(server.Port()); }
+};
+
+}  // namespace
+
+TEST_F(PostToServerTest, CatalogueRequestsAreSentByteForByte) {
+    server.PushAnswer("1;Gras;1.5;1\r\n");
+    TMultipartBody options(kBoundary);
+    options.AddTextField("action", "getOptions");
+    EXPECT_EQ(PostToServer(options), "1;Gras;1.5;1\r\n");
+    TMultipartBody categories(kBoundary);
+    categories.AddTextField("action", "getCategories");
+    EXPECT_EQ(PostToServer(categories), "OK");
+
+    const std::string optionsBody =
+        wire::TextPart(kBoundary, "action", "getOptions") + wire::Closing(kBoundary);
+    const std::string categoriesBody =
+        wire::TextPart(kBoundary, "action", "getCategories") + wire::Closing(kBoundary);
+    ASSERT_EQ(optionsBody.size(), 117u);
+    ASSERT_EQ(categoriesBody.size(), 120u);
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0], wire::Request(Host(), kBoundary, optionsBody));
+    EXPECT_EQ(requests[1], wire::Request(Host(), kBoundary, categoriesBody));
+}
+
+TEST_F(PostToServerTest, SaleWithPhotosIsSentByteForByteAndIdenticallyTwice) {
+    TempDir dir;
+    std::string jpeg = "\xff\xd8\xff\xe0";
+    for (int i = 0; i < 300000; ++i) jpeg.push_back(static_cast<char>(i % 253));
+    const std::string photo1 = dir.Write("v\xe9lo 1.jpg", jpeg);
+    const std::string photo3 = dir.Write("selle.jpg", "\r\n--" + kBoundary + "--\r\n");
+    TMultipartBody body(kBoundary);
+    body.AddTextField("action", "putVente");
+    body.AddTextField("description", "Premi\xe8re ligne\r\nDeuxi\xe8me ligne\r\n");
+    body.AddTextField("option8", "true");
+    body.AddTextField("reference", "");
+    body.AddTextField("categorie2", "1042");
+    body.AddFileField("photo1", photo1, "multipart/form-data");
+    body.AddFileField("photo3", photo3, "multipart/form-data");
+    server.PushAnswer("Refus");
+    EXPECT_EQ(PostToServer(body), "Refus");
+    EXPECT_EQ(PostToServer(body), "OK");
+
+    const std::string expected =
+        wire::TextPart(kBoundary, "action", "putVente") +
+        wire::TextPart(kBoundary, "description", "Premi\xe8re ligne\r\nDeuxi\xe8me ligne\r\n") +
+        wire::TextPart(kBoundary, "option8", "true") + wire::TextPart(kBoundary, "reference", "") +
+        wire::TextPart(kBoundary, "categorie2", "1042") +
+        wire::FilePart(kBoundary, "photo1", photo1, jpeg) +
+        wire::FilePart(kBoundary, "photo3", photo3, "\r\n--" + kBoundary + "--\r\n") +
+        wire::Closing(kBoundary);
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_TRUE(requests[0] == wire::Request(Host(), kBoundary, expected));
+    EXPECT_TRUE(requests[1] == requests[0]);
+}
+
+TEST_F(PostToServerTest, SuccessfulAnswersGiveTheirBodyByteForByte) {
+    const std::string binary("\x00\xe9\r\nOK\n\x80", 7);
+    server.PushAnswer(binary);
+    server.Push(
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+         "3\r\nabc\r\nA\r\n0123456789\r\n0\r\n\r\n"});
+    server.Push({"HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\nuntil the close\r\n"});
+    server.Push(
+        {"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nOK\r\n"});
+    server.Push({"HTTP/1.1 204 No Content\r\n\r\n"});
+    server.Push({"HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: 3\r\n\r\nxyz"});
+    const char* expected[] = {nullptr, "abc0123456789", "until the close\r\n", "OK\r\n", "", "xyz"};
+    for (const char* text : expected) {
+        const Outcome outcome = PostGetOptions();
+        EXPECT_TRUE(outcome.ok) << outcome.text;
+        EXPECT_EQ(outcome.text, text ? std::string(text) : binary);
+    }
+}
+
+TEST_F(PostToServerTest, ErrorStatusesAndRedirectionsFailWithTheStatusLine) {
+    server.Push(
+        {"HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1/ailleurs\r\nContent-Length: 0\r\n\r\n"});
+    server.Push({"HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nnot found"});
+    server.Push({"HTTP/1.0 500 Internal Server Error\r\n\r\n<html>panne</html>"});
+    server.Push({"HTTP/1.1 200 OK\r\nLocation: /autre.php\r\nContent-Length: 2\r\n\r\nOK"});
+    server.Push({"HTTP/1.1 304 Not Modified\r\n\r\n"});
+    server.Push(
+        {"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 403 Interdit\r\nContent-Length: 0\r\n\r\n"});
+    for (const char* status :
+         {"HTTP/1.1 302 Found", "HTTP/1.1 404 Not Found", "HTTP/1.0 500 Internal Server Error",
+          "HTTP/1.1 200 OK", "HTTP/1.1 304 Not Modified", "HTTP/1.1 403 Interdit"}) {
+        const Outcome outcome = PostGetOptions();
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_EQ(outcome.text, status);
+    }
+    EXPECT_EQ(server.Requests().size(), 6u);  // nothing followed the redirections
+}
+
+TEST_F(PostToServerTest, BrokenAnswersAreTransportFailures) {
+    const std::string prefix = "Erreur de communication avec le site : ";
+    server.Push({"", End::Reset});
+    server.Push({"", End::Close});
+    server.Push({"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nOK", End::Close});
+    server.Push({"HTTP/1.1 200 OK\r\n\r\nhalf of the ", End::Reset});
+    server.Push({"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nOK\r\n0\r\n\r\n"});
+    server.Push({"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nOK"});
+    server.Push({"garbage\r\n\r\nOK"});
+    for (int i = 0; i < 7; ++i) {
+        const Outcome outcome = PostGetOptions();
+        EXPECT_FALSE(outcome.ok) << "reply " << i << ": " << outcome.text;
+        EXPECT_EQ(outcome.text.substr(0, prefix.size()), prefix) << "reply " << i;
+        EXPECT_GT(outcome.text.size(), prefix.size()) << "reply " << i;
+    }
+}
+
+TEST(PostToServer, RefusedConnectionIsATransportFailure) {
+    ScopedServerUrl url("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/offrel.php");
+    const Outcome outcome = PostGetOptions();
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_NE(outcome.text.find("Erreur de communication avec le site : "), std::string::npos)
+        << outcome.text;
+}
+
+TEST_F(PostToServerTest, SiteThatStopsAnsweringFailsAfterTheStallTime) {
+    ShortTimeouts timeouts;
+    server.Push({"", End::Hang});
+    server.Push({"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nOK", End::Hang});
+    for (int i = 0; i < 2; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        const Outcome outcome = PostGetOptions();
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_EQ(outcome.text, "Le site ne r\xe9pond pas (aucune r\xe9ponse depuis 1 secondes).");
+        EXPECT_LT(waited, std::chrono::seconds(10));
+    }
+}
+
+TEST(PostToServer, SiteThatNeverAcceptsFailsAfterTheConnectionTime) {
+    // A listener whose queue is full and that never accepts drops further connection attempts.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    std::vector<int> fillers;
+    for (int i = 0; i < 3; ++i) {
+        fillers.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+        ::connect(fillers.back(), reinterpret_cast<sockaddr*>(&address), length);
+    }
+    ScopedServerUrl url("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) +
+                        "/offrel.php");
+    ShortTimeouts timeouts;
+    const Outcome outcome = PostGetOptions();
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.text, "Le site ne r\xe9pond pas (aucune connexion en 1 secondes).");
+    for (int fd : fillers) ::close(fd);
+    ::close(listener);
+}
+
+TEST(ServerUrl, ComesFromTheEnvironmentOrTheStandInSite) {
+    {
+        ScopedServerUrl url("http://brivax.example/offrel.php");
+        const offrel::ServerAddress address = offrel::ServerUrl();
+        EXPECT_EQ(address.host, "brivax.example");
+        EXPECT_EQ(address.port, 80);
+        EXPECT_EQ(address.path, "/offrel.php");
+    }
+    {
+        ScopedServerUrl url("http://10.1.2.3:8080/site/offrel.php");
+        const offrel::ServerAddress address = offrel::ServerUrl();
+        EXPECT_EQ(address.host, "10.1.2.3");
+        EXPECT_EQ(address.port, 8080);
+        EXPECT_EQ(address.path, "/site/offrel.php");
+    }
+    for (const char* bad : {"https://h/p", "http://:80/p", "http://h:/p", "http://h:99999/p",
+                            "http://h:8x/p", "ftp://h/p"}) {
+        ScopedServerUrl url(bad);
+        EXPECT_THROW(offrel::ServerUrl(), offrel::Error) << bad;
+    }
+    ::unsetenv("OFFREL_SERVER_URL");
+    const offrel::ServerAddress standIn = offrel::ServerUrl();
+    EXPECT_EQ(standIn.host, "127.0.0.1");
+    EXPECT_EQ(standIn.port, 8642);
+    EXPECT_EQ(standIn.path, "/offrel.php");
+}

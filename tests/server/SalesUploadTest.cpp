@@ -1,0 +1,204 @@
+#include "server/SalesUpload.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tables/ApplicationTables.h"
+#include "tables/Error.h"
+#include "tests/server/RawServer.h"
+#include "tests/server/RecordingViews.h"
+#include "tests/server/TempDir.h"
+#include "tests/server/WireFormat.h"
+
+using End = RawServer::Reply::End;
+using testing::ElementsAre;
+
+namespace {
+
+const std::string kConnection =
+    "Vous devez \xeatre connect\xe9 \xe0 Internet pour envoyer vos ventes !!!";
+
+class SalesUploadTest : public ::testing::Test {
+protected:
+    SalesUploadTest() {
+        tables.cdsVente.Open();
+        tables.cdsVente.SetFileName((dir.Path() / "Ventes.cds").string());
+    }
+
+    void AddSale(const std::string& libelle, const std::string& photo = "") {
+        offrel::Table& t = tables.cdsVente;
+        t.Append();
+        t.FieldByName("Libelle").SetAsString(libelle);
+        t.FieldByName("Prix").SetAsCurrency(offrel::Money::FromTicks(125000));
+        if (!photo.empty()) t.FieldByName("Photo1").SetAsString(photo);
+        t.Post();
+    }
+
+    std::vector<std::string> Titles() {
+        std::vector<std::string> titles;
+        for (int i = 0; i < tables.cdsVente.RecordCount(); ++i)
+            titles.push_back(std::get<std::string>(tables.cdsVente.ValueAt(i, 1)));
+        return titles;
+    }
+
+    // The upload; the text of the error that escaped it, if any.
+    std::string Run() {
+        try {
+            offrel::RunSalesUpload(tables.cdsVente, "vendeur", "secret", view);
+        } catch (const offrel::Error& error) {
+            return error.what();
+        }
+        return "";
+    }
+
+    TempDir dir;
+    RawServer server;
+    ScopedServerUrl url{server.Url()};
+    offrel::ApplicationTables tables;
+    RecordingUploadView view;
+};
+
+}  // namespace
+
+TEST_F(SalesUploadTest, SaleIsSentWithItsPartsInOrder) {
+    setlocale(LC_ALL, "C");
+    const std::string photo2 = dir.Write("a.jpg", "JPEG-A");
+    const std::string photo5 = dir.Write("b.jpg", "JPEG-B\r\n");
+    offrel::Table& t = tables.cdsVente;
+    t.Append();
+    t.FieldByName("Libelle").SetAsString("V\xe9lo");
+    t.FieldByName("Description").SetAsString("Ligne 1\r\nLigne 2");
+    t.FieldByName("Prix").SetAsCurrency(offrel::Money::FromTicks(125000));
+    t.FieldByName("Quantite").SetAsInteger(-2);
+    t.FieldByName("Renouvelable").SetAsBoolean(true);
+    t.FieldByName("DureeTypeVente").SetAsInteger(3);
+    t.FieldByName("TypeVente").SetAsInteger(2);
+    t.FieldByName("Option2").SetAsBoolean(true);
+    t.FieldByName("Option3").SetAsBoolean(false);
+    t.FieldByName("Option8").SetAsBoolean(true);
+    t.FieldByName("Categorie2").SetAsInteger(1042);
+    t.FieldByName("Photo2").SetAsString(photo2);
+    t.FieldByName("Photo5").SetAsString(photo5);
+    t.Post();
+    EXPECT_EQ(Run(), "");
+
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const std::size_t at = requests[0].find("boundary=") + 9;
+    const std::string b = requests[0].substr(at, 23);
+    const std::string body =
+        wire::TextPart(b, "action", "putVente") + wire::TextPart(b, "login", "vendeur") +
+        wire::TextPart(b, "password", "secret") + wire::TextPart(b, "libelle", "V\xe9lo") +
+        wire::TextPart(b, "description", "Ligne 1\r\nLigne 2") + wire::TextPart(b, "prix", "12.5") +
+        wire::TextPart(b, "quantite", "-2") + wire::TextPart(b, "renouvelable", "1") +
+        wire::TextPart(b, "dureetypevente", "3") + wire::TextPart(b, "typevente", "2") +
+        wire::TextPart(b, "option2", "true") + wire::TextPart(b, "option8", "true") +
+        wire::TextPart(b, "reference", "") + wire::TextPart(b, "categorie2", "1042") +
+        wire::FilePart(b, "photo2", photo2, "JPEG-A") +
+        wire::FilePart(b, "photo5", photo5, "JPEG-B\r\n") + wire::Closing(b);
+    EXPECT_EQ(requests[0], wire::Request("127.0.0.1:" + std::to_string(server.Port()), b, body));
+}
+
+TEST_F(SalesUploadTest, AllAcceptedAreDeletedAndSaved) {
+    AddSale("A");
+    AddSale("B");
+    AddSale("C");
+    EXPECT_EQ(Run(), "");
+    EXPECT_EQ(server.Requests().size(), 3u);
+    EXPECT_TRUE(Titles().empty());
+    EXPECT_THAT(view.messages, ElementsAre("L'envoi de vos ventes est r\xe9ussi !"));
+    EXPECT_THAT(view.events,
+                ElementsAre("start off", "max 3", "label Envoi de la vente : A...", "step",
+                            "repaint", "events", "label Envoi de la vente : B...", "step",
+                            "repaint", "events", "label Envoi de la vente : C...", "step",
+                            "repaint", "events", "message", "start on", "close"));
+    // The file was written after the sales went: reading it back finds none.
+    offrel::ApplicationTables reread;
+    reread.cdsVente.SetFileName(tables.cdsVente.FileName());
+    reread.cdsVente.Open();
+    EXPECT_EQ(reread.cdsVente.RecordCount(), 0);
+}
+
+TEST_F(SalesUploadTest, RefusalsAndSecondAttempts) {
+    AddSale("A");
+    AddSale("B");
+    AddSale("C");
+    server.PushAnswer("OK");
+    server.PushAnswer("Refus");
+    server.PushAnswer("Titre trop court");
+    EXPECT_EQ(Run(), "");
+    // One request for the first sale, two for the second, none for the third.
+    ASSERT_EQ(server.Requests().size(), 3u);
+    EXPECT_EQ(server.Requests()[1], server.Requests()[2]);
+    EXPECT_THAT(Titles(), ElementsAre("B", "C"));
+    EXPECT_THAT(view.messages, ElementsAre("1 vente envoy\xe9"
+                                           "e sur 3. Le site a refus\xe9 la vente \xab B \xbb : "
+                                           "Titre trop court"));
+
+    // "OK" with a line break is a refusal; the second attempt's "OK" is an acceptance.
+    view = RecordingUploadView();
+    server.PushAnswer("OK\r\n");
+    server.PushAnswer("OK");
+    server.PushAnswer("ok");
+    server.PushAnswer("");
+    EXPECT_EQ(Run(), "");
+    EXPECT_EQ(server.Requests().size(), 7u);
+    EXPECT_THAT(Titles(), ElementsAre("C"));
+    EXPECT_THAT(view.messages, ElementsAre("1 vente envoy\xe9"
+                                           "e sur 2. Le site a refus\xe9 la vente \xab C \xbb "
+                                           "sans donner de raison."));
+}
+
+TEST_F(SalesUploadTest, EmptyTableSendsNothing) {
+    EXPECT_EQ(Run(), "");
+    EXPECT_TRUE(server.Requests().empty());
+    EXPECT_THAT(view.events, ElementsAre("start off", "max 0", "message", "start on", "close"));
+    EXPECT_THAT(view.messages, ElementsAre("Aucune vente a envoyer..."));
+}
+
+TEST_F(SalesUploadTest, FailuresStopTheRunAndKeepTheSales) {
+    AddSale("A");
+    AddSale("B");
+    {
+        ScopedServerUrl nowhere("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/offrel.php");
+        EXPECT_EQ(Run(), "");
+    }
+    ASSERT_EQ(view.messages.size(), 2u);
+    EXPECT_EQ(view.messages[0], kConnection);
+    EXPECT_EQ(view.messages[1].rfind("0 vente envoy\xe9"
+                                     "e sur 2. L'envoi de la vente \xab A \xbb a "
+                                     "\xe9"
+                                     "chou\xe9 : Erreur de communication avec le site : ",
+                                     0),
+              0u)
+        << view.messages[1];
+    EXPECT_THAT(Titles(), ElementsAre("A", "B"));
+
+    // A second attempt that fails escapes after the closing message.
+    view = RecordingUploadView();
+    server.PushAnswer("OK");
+    server.PushAnswer("Refus");
+    server.Push({"HTTP/1.1 500 Panne\r\n\r\n"});
+    EXPECT_EQ(Run(), "HTTP/1.1 500 Panne");
+    EXPECT_THAT(view.messages, ElementsAre("1 vente envoy\xe9"
+                                           "e sur 2. L'envoi s'est arr\xeat\xe9 "
+                                           "\xe0 la vente \xab B \xbb."));
+    EXPECT_EQ(view.events.back(), "close");
+    EXPECT_THAT(Titles(), ElementsAre("B"));
+    EXPECT_FALSE(tables.cdsVente.ControlsDisabled());
+}
+
+TEST_F(SalesUploadTest, PhotoThatCannotBeOpenedStopsBeforeSending) {
+    AddSale("A");
+    const std::string missing = (dir.Path() / "absente.jpg").string();
+    AddSale("B", missing);
+    EXPECT_EQ(Run(),
+              "Impossible d'ouvrir le fichier \"" + missing + "\". No such file or directory");
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_THAT(view.messages, ElementsAre("1 vente envoy\xe9"
+                                           "e sur 2. L'envoi s'est arr\xeat\xe9 "
+                                           "\xe0 la vente \xab B \xbb."));
+    EXPECT_THAT(Titles(), ElementsAre("B"));
+}
