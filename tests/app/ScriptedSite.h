@@ -33,8 +33,8 @@ private:
     void Serve();
     std::string Answer(const std::string& request);
 
+    int port_ = 0;  // before listener_: its initialisation sets the port
     int listener_ = -1;
-    int port_ = 0;
     std::thread thread_;
     mutable std::mutex mutex_;
     std::map<std::string, std::string> answers_;

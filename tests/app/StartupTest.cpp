@@ -117,14 +117,18 @@ void StartupTest::startWithoutNetworkShowsTheMessageEndsAndWritesTheTables() {
 
 void StartupTest::normalRunShowsTheMainWindowAndEndsWhenItCloses() {
     AppFixture fixture;
-    bool shownWhenLoopRan = false;
-    QTimer::singleShot(0, [&] {
-        shownWhenLoopRan = Form1 && Form1->isVisible();
+    // The refresh processes pending events too: act only once the main window is on screen.
+    QTimer quitWhenShown;
+    quitWhenShown.setInterval(5);
+    connect(&quitWhenShown, &QTimer::timeout, [&] {
+        if (!Form1 || !Form1->isVisible()) return;
+        quitWhenShown.stop();
         Form4->show();  // another window open does not keep the run alive
         Form1->ButtonQuitterClick();
     });
+    quitWhenShown.start();
     QCOMPARE(RunProgram(), 0);
-    QVERIFY(shownWhenLoopRan);
+    QVERIFY(!quitWhenShown.isActive());
     QVERIFY(fixture.dialogs.errors.isEmpty());
     QCOMPARE(QApplication::applicationDisplayName(), QStringLiteral("Offrel Brivax"));
     QVERIFY(QFile::exists(fixture.FilePath("Ventes.cds")));
