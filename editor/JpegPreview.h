@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-// A decoded picture: 8-bit RGB, rows packed one after the other.
+// A decoded picture: 32-bit pixels stored blue, green, red, unused (the layout of a 32-bit
+// RGB image on a little-endian machine), rows packed one after the other.
 struct RgbImage {
     int width = 0;
     int height = 0;

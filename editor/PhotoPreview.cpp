@@ -36,7 +36,7 @@ void CheckReadable(const QString& path) {
 }
 
 QImage FromRgb(const RgbImage& rgb) {
-    QImage image(rgb.pixels.data(), rgb.width, rgb.height, rgb.width * 3, QImage::Format_RGB888);
+    QImage image(rgb.pixels.data(), rgb.width, rgb.height, rgb.width * 4, QImage::Format_RGB32);
     return image.copy();  // the pixels belong to rgb
 }
 

@@ -62,11 +62,11 @@ private slots:
         QCOMPARE(scaled.height, 75);
         const RgbImage full = DecodeJpegPreview(path, 800, 600);
         QCOMPARE(full.width, 800);
-        QCOMPARE(full.pixels.size(), std::size_t(800 * 600 * 3));
+        QCOMPARE(full.pixels.size(), std::size_t(800 * 600 * 4));
         const RgbImage half = DecodeJpegPreview(path, 400, 400);
         QCOMPARE(half.width, 400);
-        QVERIFY(half.pixels[0] < 20);  // blue stays blue
-        QVERIFY(half.pixels[2] > 200);
+        QVERIFY(half.pixels[0] > 200);  // blue stays blue
+        QVERIFY(half.pixels[2] < 20);
     }
 
     void ReplaceCancelAndRemove() {

@@ -1,0 +1,148 @@
+// The editor's openings and choices over the shipped catalogue, and the photo previews of a
+// 24-megapixel JPEG against a full decode and Qt's own scaled reader.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/QtText.h"
+#include "editor/JpegPreview.h"
+#include "editor/PhotoPreview.h"
+#include "editor/TForm2.h"
+#include "tables/CatalogueGenerator.h"
+#include "tables/CatalogueImport.h"
+#include "tests/common/ScriptedDialogs.h"
+
+namespace {
+
+struct Catalogue {
+    QTemporaryDir folder;
+    offrel::ApplicationTables tables;
+    EditorState state;
+    QString photo;
+
+    Catalogue() {
+        const std::string dir = folder.path().toStdString();
+        offrel::WriteCatalogueFiles(dir);
+        for (offrel::Table* table : {&tables.cdsVente, &tables.cdsOption, &tables.cdsCategorie}) {
+            table->Open();
+            table->EmptyDataSet();
+        }
+        offrel::ReadOptionsFromCSV(tables.cdsOption, dir + "/Options.csv");
+        offrel::ReadCategoriesFromCSV(tables.cdsCategorie, dir + "/Categories.csv");
+        QImage image(6000, 4000, QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixel(x, y, qRgb(x % 256, y % 256, (x + y) % 256));
+        photo = folder.filePath("grande.jpg");
+        image.save(photo, "JPEG", 90);
+        // A sale with three categories taken from the end of the catalogue and eight photos.
+        offrel::Table& vente = tables.cdsVente;
+        offrel::Table& categories = tables.cdsCategorie;
+        vente.Append();
+        for (int k = 0; k < 3; ++k) {
+            categories.MoveTo(categories.RecordCount() - 1 - k * 1000);
+            vente.FieldByName("Categorie" + std::to_string(k + 1))
+                .SetAsInteger(categories.FieldByName("ID").AsInteger());
+        }
+        vente.FieldByName("TypeVente").SetAsInteger(1);
+        vente.Post();
+    }
+
+    static Catalogue& Get() {
+        static Catalogue catalogue;
+        return catalogue;
+    }
+};
+
+void Opening(benchmark::State& bench, bool modification) {
+    Catalogue& c = Catalogue::Get();
+    ScriptedDialogs dialogs;
+    c.state.ModeModification = modification;
+    for (auto _ : bench) {
+        TForm2 form(c.tables, c.state);
+        form.FormShow();
+        benchmark::DoNotOptimize(c.state.CatChoisies[0]);
+    }
+}
+
+void BM_OpenNewSale(benchmark::State& bench) {
+    Opening(bench, false);
+}
+void BM_OpenChangedSale(benchmark::State& bench) {
+    Opening(bench, true);
+}
+
+void BM_ChooseInList(benchmark::State& bench) {
+    Catalogue& c = Catalogue::Get();
+    ScriptedDialogs dialogs;
+    c.state.ModeModification = false;
+    TForm2 form(c.tables, c.state);
+    form.FormShow();
+    const int topLevel = static_cast<int>(c.state.CatIds[0].size());
+    int index = 0;
+    for (auto _ : bench) {
+        form.CatCbxChange(0, index);
+        index = (index + 1) % topLevel;
+    }
+}
+
+void BM_JpegFullDecode(benchmark::State& bench) {
+    const std::string path = ToW1252(Catalogue::Get().photo);
+    for (auto _ : bench) benchmark::DoNotOptimize(DecodeJpegPreview(path, 6000, 4000).width);
+}
+
+void BM_JpegPreview(benchmark::State& bench) {
+    const QString path = Catalogue::Get().photo;
+    for (auto _ : bench) benchmark::DoNotOptimize(LoadPhotoPreview(path, QSize(75, 75)).width());
+}
+
+void BM_QImageReaderScaled(benchmark::State& bench) {
+    const QString path = Catalogue::Get().photo;
+    for (auto _ : bench) {
+        QImageReader reader(path);
+        reader.setScaledSize(QSize(75, 50));
+        benchmark::DoNotOptimize(reader.read().width());
+    }
+}
+
+void BM_OpenChangedSaleWithEightPhotos(benchmark::State& bench) {
+    Catalogue& c = Catalogue::Get();
+    ScriptedDialogs dialogs;
+    offrel::Table& vente = c.tables.cdsVente;
+    vente.First();
+    vente.Edit();
+    for (int slot = 1; slot <= 8; ++slot)
+        vente.FieldByName("Photo" + std::to_string(slot)).SetAsString(ToW1252(c.photo));
+    vente.Post();
+    c.state.ModeModification = true;
+    for (auto _ : bench) {
+        TForm2 form(c.tables, c.state);
+        form.FormShow();
+    }
+    vente.Edit();
+    for (int slot = 1; slot <= 8; ++slot) vente.FieldByName("Photo" + std::to_string(slot)).Clear();
+    vente.Post();
+}
+
+}  // namespace
+
+BENCHMARK(BM_OpenNewSale)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenChangedSale)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChooseInList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JpegFullDecode)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_JpegPreview)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_QImageReaderScaled)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_OpenChangedSaleWithEightPhotos)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
