@@ -18,6 +18,7 @@ namespace {
 
 using testing::AppendRow;
 using ::testing::ElementsAre;
+using testing::ErrorOf;
 using testing::Ids;
 using testing::OptionColumns;
 using Bytes = std::vector<std::uint8_t>;
@@ -42,15 +43,6 @@ const Bytes kOneOption = FromHex(
     "01 00 0A 43 48 41 4E 47 45 5F 4C 4F 47 04 00 82 00 03 00 00 00 01 00 00 00 00 00 00 00 04 00 "
     "00 00 "
     "04 80 01 00 00 00 03 61 62 63 00 00 00 00 00 00 E0 3F");
-
-std::string ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 std::unique_ptr<Table> OpenTable(const std::vector<ColumnDef>& columns = OptionColumns()) {
     auto table = std::make_unique<Table>("cdsOption", columns, BuiltinPacket(columns));

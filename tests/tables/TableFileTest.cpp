@@ -17,18 +17,10 @@
 namespace offrel {
 namespace {
 
+using testing::ErrorOf;
 namespace fs = std::filesystem;
 using testing::AppendRow;
 using Bytes = std::vector<std::uint8_t>;
-
-std::string ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 Bytes ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

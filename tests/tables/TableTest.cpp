@@ -12,6 +12,7 @@ namespace {
 
 using testing::AppendRow;
 using ::testing::ElementsAre;
+using testing::ErrorOf;
 using testing::Ids;
 using ::testing::InSequence;
 using testing::OptionColumns;
@@ -22,15 +23,6 @@ protected:
     void SetUp() override { table.Open(); }
     Table table{"cdsOption", OptionColumns(), {}};
 };
-
-std::string ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 TEST_F(TableTest, WalksRowsWithEndAndBeginningTests) {
     EXPECT_EQ(table.RecNo(), -1);

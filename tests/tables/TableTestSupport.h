@@ -1,8 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "tables/Error.h"
 #include "tables/Table.h"
 
 namespace offrel::testing {
@@ -32,6 +34,16 @@ inline std::vector<int> Ids(const Table& table) {
                                                                   : -1);
     }
     return ids;
+}
+
+// The message of the error the action throws, or "(no error)".
+inline std::string ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "(no error)";
 }
 
 }  // namespace offrel::testing
