@@ -11,6 +11,7 @@
 
 #include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "tables/Error.h"
@@ -26,25 +27,78 @@ constexpr char kEndOfText = '\x1A';  // Ctrl+Z
 constexpr int kNotOpenForInput = 104;
 // Large enough that a read costs little next to the scan of what it brought.
 constexpr std::size_t kBufferSize = 1 << 20;
-constexpr std::size_t kBlockSize = 16;
+constexpr std::size_t kBlockSize = 64;
 
-// Bit k is set when block[k] is one of the bytes that split or end a line.
-unsigned SpecialBytes(const char* block) {
+// Where the bytes that matter lie in a block: bit k stands for block[k].
+struct BlockBytes {
+    std::uint64_t separators;  // ";"
+    std::uint64_t stops;       // line feed, carriage return, Ctrl+Z, or other control characters
+};
+
+// A byte that may stop a line: the three that do, and the other control characters that share
+// their range, which the scan then passes over. One comparison finds them all.
+constexpr unsigned char kHighestStop = 0x1A;
+static_assert(kLineFeed <= kHighestStop && kCarriageReturn <= kHighestStop);
+
+bool Stops(char c) {
+    return c == kLineFeed || c == kCarriageReturn || c == kEndOfText;
+}
+
 #if defined(__SSE2__)
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
-    const auto is = [&](char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
-        _mm_or_si128(is(';'), is(kLineFeed)), _mm_or_si128(is(kCarriageReturn), is(kEndOfText)))));
+BlockBytes ClassifyQuarter(const char* quarter) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(quarter));
+    const __m128i separators = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(';'));
+    const __m128i controls =
+        _mm_cmpeq_epi8(_mm_min_epu8(bytes, _mm_set1_epi8(static_cast<char>(kHighestStop))), bytes);
+    return {static_cast<unsigned>(_mm_movemask_epi8(separators)),
+            static_cast<unsigned>(_mm_movemask_epi8(controls))};
+}
+#endif
+
+BlockBytes ClassifyBlock(const char* block) {
+#if defined(__SSE2__)
+    const BlockBytes a = ClassifyQuarter(block);
+    const BlockBytes b = ClassifyQuarter(block + 16);
+    const BlockBytes c = ClassifyQuarter(block + 32);
+    const BlockBytes d = ClassifyQuarter(block + 48);
+    return {a.separators | b.separators << 16 | c.separators << 32 | d.separators << 48,
+            a.stops | b.stops << 16 | c.stops << 32 | d.stops << 48};
 #else
-    unsigned mask = 0;
+    BlockBytes found{0, 0};
     for (std::size_t k = 0; k < kBlockSize; ++k) {
-        const char c = block[k];
-        const bool special = c == ';' || c == kLineFeed || c == kCarriageReturn || c == kEndOfText;
-        mask |= unsigned{special} << k;
+        const auto c = static_cast<unsigned char>(block[k]);
+        found.separators |= std::uint64_t{c == ';'} << k;
+        found.stops |= std::uint64_t{c <= kHighestStop} << k;
     }
-    return mask;
+    return found;
 #endif
 }
+
+// The ends of a line's fields. Its storage always has room for a block more, so that the
+// separators of a block are written through a pointer held in a register, with no test of the
+// capacity and no reload of the vector's end at each one.
+class FieldEnds {
+public:
+    std::size_t Count() const { return count_; }
+    std::size_t operator[](std::size_t index) const { return ends_[index]; }
+    void Clear() { count_ = 0; }
+
+    void Add(std::size_t end) { AddBlock(1, end); }
+
+    // Adds offset + k for each bit k of the mask.
+    void AddBlock(std::uint64_t separators, std::size_t offset) {
+        if (ends_.size() < count_ + kBlockSize) ends_.resize(2 * (count_ + kBlockSize));
+        std::size_t* const first = ends_.data() + count_;
+        std::size_t* out = first;
+        for (; separators != 0; separators &= separators - 1)
+            *out++ = offset + static_cast<std::size_t>(std::countr_zero(separators));
+        count_ += static_cast<std::size_t>(out - first);
+    }
+
+private:
+    std::vector<std::size_t> ends_;
+    std::size_t count_ = 0;
+};
 
 int InOutCode(int error) {
     switch (error) {
@@ -88,7 +142,7 @@ void AppendWithoutCarriageReturns(std::string& line, const char* begin, const ch
 }  // namespace
 
 // Most lines lie whole in the buffer: they are split where they stand, in one pass that looks
-// at sixteen bytes at a time for the four bytes that matter, and their fields are kept as
+// at sixty-four bytes at a time for the four bytes that matter, and their fields are kept as
 // offsets. A line that crosses the end of the buffer or holds a lone carriage return is copied
 // out without its carriage returns and split there.
 struct TCSV_File::Impl {
@@ -101,7 +155,11 @@ struct TCSV_File::Impl {
     const char* lineData = nullptr;
     std::size_t lineSize = 0;
     bool lineInBuffer = false;
-    std::vector<std::size_t> fieldEnds;  // where each field of the last line ends in it
+    FieldEnds fieldEnds;  // where each field of the last line ends in it
+    // The block of the buffer where the last line split in it ended: the next line most often
+    // begins in it, and its bytes are not looked at twice.
+    const char* lastBlock = nullptr;
+    BlockBytes lastBlockBytes{0, 0};
 
     void RequireOpen() const {
         if (file < 0) ThrowInOut(kNotOpenForInput);
@@ -119,6 +177,7 @@ struct TCSV_File::Impl {
         if (count < 0) ThrowInOut(InOutCode(errno));
         position = 0;
         filled = static_cast<std::size_t>(count);
+        lastBlock = nullptr;
         ended = count == 0;
         return !ended;
     }
@@ -138,12 +197,13 @@ struct TCSV_File::Impl {
 
     // Text after the last ";" is the last field; a ";" at the very end opens none.
     void EndLastField() {
-        const std::size_t start = fieldEnds.empty() ? 0 : fieldEnds.back() + 1;
-        if (start < lineSize) fieldEnds.push_back(lineSize);
+        const std::size_t count = fieldEnds.Count();
+        const std::size_t start = count == 0 ? 0 : fieldEnds[count - 1] + 1;
+        if (start < lineSize) fieldEnds.Add(lineSize);
     }
 
     void Read() {
-        fieldEnds.clear();
+        fieldEnds.Clear();
         lineInBuffer = false;
         line.clear();
         UseLine();
@@ -154,21 +214,47 @@ struct TCSV_File::Impl {
         }
     }
 
+    // The bytes of the block that lie in [from, filled).
+    BlockBytes Classify(const char* block, const char* from) const {
+        const BlockBytes found = block == lastBlock ? lastBlockBytes : ClassifyBlock(block);
+        const auto left = static_cast<std::size_t>(buffer.data() + filled - block);
+        const std::uint64_t all = ~std::uint64_t{0};
+        const std::uint64_t read = left < kBlockSize ? (std::uint64_t{1} << left) - 1 : all;
+        const std::uint64_t kept = read & (all << (from - block));
+        return {found.separators & kept, found.stops & kept};
+    }
+
     // False, with no field kept, when the line needs copying out.
     bool SplitInBuffer() {
         const char* begin = buffer.data() + position;
         const char* end = buffer.data() + filled;
-        for (const char* block = begin; block < end; block += kBlockSize) {
-            for (unsigned mask = SpecialBytes(block); mask != 0; mask &= mask - 1) {
-                const char* at = block + std::countr_zero(mask);
-                if (at >= end) break;
-                if (*at == ';') {
-                    fieldEnds.push_back(static_cast<std::size_t>(at - begin));
+        const bool inLastBlock =
+            lastBlock != nullptr && begin >= lastBlock && begin < lastBlock + kBlockSize;
+        for (const char* block = inLastBlock ? lastBlock : begin; block < end;
+             block += kBlockSize) {
+            BlockBytes found = Classify(block, std::max(block, begin));
+            // From the line's start; the first block may begin before it, and the unsigned sums
+            // with the bits' places come out right.
+            const std::size_t offset = static_cast<std::size_t>(block - buffer.data()) - position;
+            for (;;) {
+                const std::uint64_t first = found.stops & -found.stops;  // 0 when there is none
+                fieldEnds.AddBlock(found.separators & (first - 1), offset);
+                if (first == 0) break;
+                const int stop = std::countr_zero(first);
+                const char* at = block + stop;
+                if (!Stops(*at)) {  // a tab or another control character of the text
+                    found.separators &= ~(first - 1);
+                    found.stops &= ~first;
                     continue;
                 }
-                if (*at == kCarriageReturn && (at + 1 == end || at[1] != kLineFeed)) break;
+                if (*at == kCarriageReturn && (at + 1 == end || at[1] != kLineFeed)) {
+                    fieldEnds.Clear();
+                    return false;
+                }
                 lineData = begin;
-                lineSize = static_cast<std::size_t>(at - begin);
+                lineSize = offset + static_cast<std::size_t>(stop);
+                lastBlock = block;
+                lastBlockBytes = found;
                 lineInBuffer = true;
                 EndLastField();
                 if (*at == kEndOfText) {
@@ -180,7 +266,7 @@ struct TCSV_File::Impl {
                 return true;
             }
         }
-        fieldEnds.clear();
+        fieldEnds.Clear();
         return false;
     }
 
@@ -214,7 +300,7 @@ struct TCSV_File::Impl {
             const auto* separator =
                 static_cast<const char*>(std::memchr(at, ';', line.data() + line.size() - at));
             if (separator == nullptr) break;
-            fieldEnds.push_back(static_cast<std::size_t>(separator - line.data()));
+            fieldEnds.Add(static_cast<std::size_t>(separator - line.data()));
             at = separator + 1;
         }
         EndLastField();
@@ -223,7 +309,7 @@ struct TCSV_File::Impl {
     void Close() {
         if (file >= 0) ::close(file);  // closing also releases the lock
         file = -1;
-        fieldEnds.clear();
+        fieldEnds.Clear();
         line.clear();
         UseLine();
         std::vector<char>().swap(buffer);
@@ -263,12 +349,12 @@ bool TCSV_File::EndOfFile() {
 int TCSV_File::ReadLine() {
     impl_->RequireOpen();
     impl_->Read();
-    return static_cast<int>(impl_->fieldEnds.size());
+    return static_cast<int>(impl_->fieldEnds.Count());
 }
 
 std::string TCSV_File::GetField(int index) const {
-    const std::vector<std::size_t>& ends = impl_->fieldEnds;
-    if (index < 0 || static_cast<std::size_t>(index) >= ends.size()) return {};
+    const FieldEnds& ends = impl_->fieldEnds;
+    if (index < 0 || static_cast<std::size_t>(index) >= ends.Count()) return {};
     const std::size_t start = index == 0 ? 0 : ends[index - 1] + 1;
     return std::string(impl_->lineData + start, ends[index] - start);
 }

@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,31 @@ Lines ReadAll(const std::string& path) {
         lines.push_back(fields);
     }
     reader.CloseFile();
+    return lines;
+}
+
+// The reader's rules stated plainly: the text ends at the first Ctrl+Z, lines end at line feeds,
+// carriage returns are dropped, fields are split on ";" and an empty last field is no field.
+Lines Reference(const std::string& bytes) {
+    const std::string text = bytes.substr(0, bytes.find('\x1A'));
+    Lines lines;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t feed = text.find('\n', start);
+        if (feed == std::string::npos) feed = text.size();
+        std::string line;
+        for (std::size_t k = start; k < feed; ++k)
+            if (text[k] != '\r') line += text[k];
+        std::vector<std::string> fields;
+        for (std::size_t from = 0;;) {
+            const std::size_t separator = line.find(';', from);
+            fields.push_back(line.substr(from, separator - from));
+            if (separator == std::string::npos) break;
+            from = separator + 1;
+        }
+        if (fields.back().empty()) fields.pop_back();
+        lines.push_back(fields);
+        start = feed + 1;
+    }
     return lines;
 }
 
@@ -101,6 +127,20 @@ TEST_F(CsvFile, GetFieldPastTheLastFieldIsEmpty) {
     EXPECT_EQ(reader.ReadLine(), 0);
     EXPECT_EQ(reader.GetField(0), "");
     reader.CloseFile();
+}
+
+TEST_F(CsvFile, RandomTextsSplitAsThePlainRulesSay) {
+    // Few kinds of bytes, so that separators, stops, control characters of the text (tab, 0x01,
+    // 0x1B) and accented letters fall in every place of the reader's blocks.
+    const std::string alphabet = std::string(";;;;\n\n\r\t\x01\x1B") + "ab" + offrel::W("é");
+    std::mt19937 random(20261209);
+    for (int round = 0; round < 400; ++round) {
+        const std::size_t size = round == 0 ? (1u << 20) + 4096 : random() % 700;
+        std::string bytes;
+        for (std::size_t k = 0; k < size; ++k) bytes += alphabet[random() % alphabet.size()];
+        if (round % 50 == 7) bytes.insert(random() % (bytes.size() + 1), "\x1A;;\n");
+        ASSERT_EQ(Read(bytes), Reference(bytes)) << "round " << round;
+    }
 }
 
 TEST_F(CsvFile, LinesLongerThanTheBufferAndManyLinesAcrossIt) {
