@@ -9,17 +9,18 @@
 namespace offrel::site {
 
 const char* const kSiteUsage =
-    "usage: offrel-site [--port N] [--catalogue DIR] [--store DIR] [--login L] [--password P]";
+    "usage: offrel-site [--port N] [--catalogue DIR] [--store DIR] [--login L] [--password P]\n"
+    "                   [--delay MS]";
 
 namespace {
 
-int ParsePort(std::string_view text) {
-    int port = -1;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
-    if (error != std::errc() || end != text.data() + text.size() || port < 0 || port > 65535)
-        throw std::invalid_argument("--port needs a number from 0 to 65535, not '" +
-                                    std::string(text) + "'");
-    return port;
+int ParseNumber(std::string_view name, std::string_view text, int maximum) {
+    int number = -1;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || end != text.data() + text.size() || number < 0 || number > maximum)
+        throw std::invalid_argument(std::string(name) + " needs a number from 0 to " +
+                                    std::to_string(maximum) + ", not '" + std::string(text) + "'");
+    return number;
 }
 
 }  // namespace
@@ -31,7 +32,7 @@ SiteOptions ParseSiteOptions(int argc, const char* const* argv) {
         if (i + 1 >= argc) throw std::invalid_argument("missing value after " + std::string(name));
         std::string_view value = argv[++i];
         if (name == "--port") {
-            options.port = ParsePort(value);
+            options.port = ParseNumber(name, value, 65535);
         } else if (name == "--catalogue") {
             options.catalogue = std::filesystem::path(value);
         } else if (name == "--store") {
@@ -40,6 +41,8 @@ SiteOptions ParseSiteOptions(int argc, const char* const* argv) {
             options.login = Utf8ToWindows1252(value);  // the terminal speaks UTF-8, the wire not
         } else if (name == "--password") {
             options.password = Utf8ToWindows1252(value);
+        } else if (name == "--delay") {
+            options.delay = std::chrono::milliseconds(ParseNumber(name, value, 60000));
         } else {
             throw std::invalid_argument("unknown option " + std::string(name));
         }

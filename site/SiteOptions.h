@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -11,10 +12,12 @@ struct SiteOptions {
     std::filesystem::path store = "offrel-site-store";
     std::string login = "demo";  // Windows-1252, as it comes on the wire
     std::string password = "demo";
+    // Waited before each answer, so that the application's progress windows can be watched.
+    std::chrono::milliseconds delay{0};
 };
 
-// Reads --port, --catalogue, --store, --login and --password. Throws std::invalid_argument with
-// the reason when the command line is wrong.
+// Reads --port, --catalogue, --store, --login, --password and --delay (milliseconds). Throws
+// std::invalid_argument with the reason when the command line is wrong.
 SiteOptions ParseSiteOptions(int argc, const char* const* argv);
 
 extern const char* const kSiteUsage;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <mutex>
 #include <stdexcept>
+#include <thread>
 
 #include "site/ReceivedForm.h"
 #include "tables/Windows1252.h"
@@ -54,7 +55,8 @@ SiteServer::SiteServer(const SiteOptions& options)
     : catalogue_(SiteCatalogue::Load(options.catalogue.empty() ? SiteCatalogue::ShippedDirectory()
                                                                : options.catalogue)),
       store_(options.store),
-      account_{options.login, options.password} {
+      account_{options.login, options.password},
+      delay_(options.delay) {
     http_.set_keep_alive_max_count(1);  // the application opens a connection per request
     http_.set_read_timeout(30);
     http_.set_write_timeout(30);
@@ -116,6 +118,7 @@ void SiteServer::Post(const httplib::Request& request, httplib::Response& respon
                   W("Requête incorrecte : le formulaire multipart/form-data est mal formé"));
         return;
     }
+    std::this_thread::sleep_for(delay_);
     std::string logLine;
     response.set_content(Answer(form, logLine), kTextType);
     LogLine(logLine);

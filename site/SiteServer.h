@@ -32,6 +32,7 @@ private:
     SiteCatalogue catalogue_;
     SaleStore store_;
     Account account_;
+    std::chrono::milliseconds delay_;
     httplib::Server http_;
 };
 

@@ -90,9 +90,9 @@ class Desktop:
         self.run("import", "-window", window, str(path))
 
 
-def start_site(bin_dir, store, catalogue):
+def start_site(bin_dir, store, catalogue, delay_ms=0):
     site = subprocess.Popen([os.path.join(bin_dir, "offrel-site"), "--port", "0", "--store", str(store),
-                             "--catalogue", str(catalogue)],
+                             "--catalogue", str(catalogue), "--delay", str(delay_ms)],
                             stdout=subprocess.PIPE, text=True)
     line = site.stdout.readline()
     match = re.search(r"(http://127\.0\.0\.1:\d+/\S+)", line)
