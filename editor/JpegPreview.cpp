@@ -1,6 +1,7 @@
 #include "editor/JpegPreview.h"
 
 #include <jpeglib.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -27,9 +28,25 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+struct FileBytes {
+    std::unique_ptr<unsigned char[]> bytes;  // left uninitialised before the read
+    std::size_t size = 0;
+};
+
+// The whole file in one piece: the decoder then takes its fast path all along, where a
+// stream of small reads sends it to its careful one at every refill.
+bool ReadWhole(std::FILE* file, FileBytes& data) {
+    struct stat status {};
+    if (::fstat(::fileno(file), &status) != 0) return false;
+    const auto size = static_cast<std::size_t>(std::max<off_t>(status.st_size, 0));
+    data.bytes.reset(new unsigned char[std::max<std::size_t>(size, 1)]);
+    data.size = std::fread(data.bytes.get(), 1, size, file);
+    return !std::ferror(file);
+}
+
 // Runs the decode; false with the decoder's message when the data is not a JPEG picture.
 // Kept apart from C++ objects with destructors, which longjmp would skip.
-bool Decode(std::FILE* file, int boxWidth, int boxHeight, RgbImage& image, char* message) {
+bool Decode(const FileBytes& data, int boxWidth, int boxHeight, RgbImage& image, char* message) {
     jpeg_decompress_struct info;
     ErrorManager errors;
     info.err = jpeg_std_error(&errors.base);
@@ -40,7 +57,7 @@ bool Decode(std::FILE* file, int boxWidth, int boxHeight, RgbImage& image, char*
         return false;
     }
     jpeg_create_decompress(&info);
-    jpeg_stdio_src(&info, file);
+    jpeg_mem_src(&info, data.bytes.get(), data.size);
     jpeg_read_header(&info, TRUE);
     const PictureSize fit =
         FitInBox({static_cast<int>(info.image_width), static_cast<int>(info.image_height)},
@@ -94,15 +111,19 @@ PictureSize FitInBox(PictureSize picture, PictureSize box) {
 
 RgbImage DecodeJpegPreview(const std::string& path, int boxWidth, int boxHeight) {
     const std::string systemPath = offrel::Windows1252ToUtf8(path);
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(systemPath.c_str(), "rb"));
-    if (!file) {
-        throw offrel::Error(
+    const auto cannotOpen = [&path] {
+        return offrel::Error(
             offrel::FormatMessage(offrel::W("Impossible d'ouvrir le fichier \"%s\". %s"),
                                   {path, offrel::Utf8ToWindows1252(std::strerror(errno))}));
+    };
+    FileBytes data;
+    {
+        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(systemPath.c_str(), "rb"));
+        if (!file || !ReadWhole(file.get(), data)) throw cannotOpen();
     }
     RgbImage image;
     char message[JMSG_LENGTH_MAX] = {};
-    if (!Decode(file.get(), boxWidth, boxHeight, image, message)) {
+    if (!Decode(data, boxWidth, boxHeight, image, message)) {
         throw offrel::Error(offrel::FormatMessage(
             offrel::W("Le fichier \"%s\" n'est pas une image JPEG lisible (%s)"), {path, message}));
     }

@@ -35,9 +35,13 @@ void CheckReadable(const QString& path) {
     std::fclose(file);
 }
 
-QImage FromRgb(const RgbImage& rgb) {
-    QImage image(rgb.pixels.data(), rgb.width, rgb.height, rgb.width * 4, QImage::Format_RGB32);
-    return image.copy();  // the pixels belong to rgb
+// The image takes the decoded pixels over, without a copy.
+QImage FromRgb(RgbImage&& rgb) {
+    using Pixels = std::vector<std::uint8_t>;
+    auto* pixels = new Pixels(std::move(rgb.pixels));
+    return QImage(
+        pixels->data(), rgb.width, rgb.height, rgb.width * 4, QImage::Format_RGB32,
+        [](void* owned) { delete static_cast<Pixels*>(owned); }, pixels);
 }
 
 }  // namespace

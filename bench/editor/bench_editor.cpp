@@ -6,9 +6,11 @@
 #include <QImage>
 #include <QImageReader>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <memory>
 
 #include "app/QtText.h"
+#include "bench/common/Medians.h"
 #include "editor/JpegPreview.h"
 #include "editor/PhotoPreview.h"
 #include "editor/TForm2.h"
@@ -141,8 +143,19 @@ BENCHMARK(BM_OpenChangedSaleWithEightPhotos)->Unit(benchmark::kMillisecond)->Ite
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    offrel::bench::InitializeWithInterleavedRepetitions(argc, argv, 7);
+    offrel::bench::MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    double full = 0;
+    double preview = 0;
+    double qt = 0;
+    if (reporter.Both("BM_JpegFullDecode", "BM_JpegPreview", full, preview) &&
+        reporter.Both("BM_QImageReaderScaled", "BM_JpegPreview", qt, preview)) {
+        std::printf(
+            "24 MP JPEG preview / full decode, medians: %.2f (target at most 0.50)\n"
+            "24 MP JPEG preview / Qt scaled reader, medians: %.2f (target at most 1.00)\n",
+            preview / full, preview / qt);
+    }
     return 0;
 }

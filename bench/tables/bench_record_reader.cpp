@@ -1,7 +1,6 @@
 // The record reader against the plainest scan of the same file: read it through a large buffer
 // and find each line feed with memchr. Both run in one process over a 100 MB file of 18-field
-// sales lines, their repetitions interleaved so that a change in the machine's speed during the
-// run falls on both, and the ratio of their median speeds is printed at the end.
+// sales lines, and the ratio of their median speeds is printed at the end.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -11,10 +10,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "bench/common/Medians.h"
 #include "tables/CsvFile.h"
 
 namespace {
@@ -74,19 +73,6 @@ void BM_RecordReader(benchmark::State& state) {
 }
 BENCHMARK(BM_RecordReader)->Unit(benchmark::kMillisecond);
 
-// Keeps the median time of each benchmark to print the ratio once both have run.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")
-                times[run.run_name.function_name] = run.GetAdjustedRealTime();
-        }
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -95,24 +81,18 @@ int main(int argc, char** argv) {
     g_path = std::string(folder) + "/ventes.csv";
     WriteSalesFile(g_path);
 
-    std::vector<char*> args(argv, argv + argc);
-    char repetitions[] = "--benchmark_repetitions=9";
-    char interleaving[] = "--benchmark_enable_random_interleaving=true";
-    char aggregatesOnly[] = "--benchmark_report_aggregates_only=true";
-    args.insert(args.begin() + 1, {repetitions, interleaving, aggregatesOnly});  // flags given win
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    RatioReporter reporter;
+    offrel::bench::InitializeWithInterleavedRepetitions(argc, argv, 9);
+    offrel::bench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     std::filesystem::remove_all(folder);
 
-    const auto plain = reporter.times.find("BM_ReadAndMemchr");
-    const auto reader = reporter.times.find("BM_RecordReader");
-    if (plain != reporter.times.end() && reader != reporter.times.end()) {
+    double plain = 0;
+    double reader = 0;
+    if (reporter.Both("BM_ReadAndMemchr", "BM_RecordReader", plain, reader)) {
         std::printf(
             "record reader speed / read-and-memchr speed, medians: %.2f (target at least 0.33)\n",
-            plain->second / reader->second);
+            plain / reader);
     }
     return 0;
 }
