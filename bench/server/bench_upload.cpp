@@ -1,0 +1,259 @@
+// Uploads to the stand-in site on loopback: one sale with eight photos of 25 MB against curl -F
+// sending the same files in the same run, the uploading process's peak memory above its idle
+// size, and 1,000 sales with one small photo each (the median time per sale is the counter
+// median_sale_ms).
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/common/Medians.h"
+#include "server/MultipartBody.h"
+#include "server/PostToServer.h"
+#include "server/SaleRequest.h"
+#include "server/SalesUpload.h"
+#include "tables/ApplicationTables.h"
+#include "tests/site/SiteProcess.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kPhotoSize = 25u << 20;
+constexpr int kCategory = 19872;  // in the shipped catalogue
+
+struct Bench {
+    fs::path folder;
+    fs::path store;
+    std::unique_ptr<SiteProcess> site;
+    std::string url;
+    std::vector<std::string> photos;
+    std::string smallPhoto;
+
+    Bench() {
+        std::string pattern = (fs::temp_directory_path() / "offrel-bench-XXXXXX").string();
+        folder = ::mkdtemp(pattern.data());
+        std::string jpeg(kPhotoSize, '\0');
+        for (std::size_t i = 0; i < jpeg.size(); ++i) jpeg[i] = static_cast<char>(i * 31 % 251);
+        jpeg.replace(0, 4, "\xff\xd8\xff\xe0");
+        jpeg.replace(jpeg.size() - 2, 2, "\xff\xd9");
+        for (int k = 1; k <= 8; ++k) {
+            photos.push_back((folder / ("photo" + std::to_string(k) + ".jpg")).string());
+            std::ofstream(photos.back(), std::ios::binary) << jpeg;
+        }
+        smallPhoto = (folder / "petite.jpg").string();
+        std::ofstream(smallPhoto, std::ios::binary) << jpeg.substr(0, 2000) << "\xff\xd9";
+        // The site keeps what it receives in memory when it can: its own syncs to disk are not
+        // the upload's time.
+        std::string storePattern =
+            ((fs::exists("/dev/shm") ? fs::path("/dev/shm") : folder) / "offrel-store-XXXXXX")
+                .string();
+        store = ::mkdtemp(storePattern.data());
+        site = std::make_unique<SiteProcess>(store);
+        url = "http://127.0.0.1:" + std::to_string(site->Port()) + "/offrel.php";
+        ::setenv("OFFREL_SERVER_URL", url.c_str(), 1);
+    }
+    ~Bench() {
+        site.reset();
+        fs::remove_all(store);
+        fs::remove_all(folder);
+    }
+    // The sales received so far; the folder itself stays, the site writes in it.
+    void ClearStore() {
+        for (const fs::directory_entry& sale : fs::directory_iterator(store))
+            fs::remove_all(sale.path());
+    }
+
+    static Bench& Get() {
+        static Bench bench;
+        return bench;
+    }
+};
+
+void AppendSale(offrel::Table& cdsVente, const std::vector<std::string>& photos) {
+    cdsVente.Append();
+    cdsVente.FieldByName("Libelle").SetAsString("Lot de photos");
+    cdsVente.FieldByName("Description").SetAsString("Une description");
+    cdsVente.FieldByName("Prix").SetAsCurrency(offrel::Money::FromTicks(125000));
+    cdsVente.FieldByName("Quantite").SetAsInteger(1);
+    cdsVente.FieldByName("DureeTypeVente").SetAsInteger(1);
+    cdsVente.FieldByName("TypeVente").SetAsInteger(1);
+    cdsVente.FieldByName("Categorie1").SetAsInteger(kCategory);
+    for (std::size_t k = 0; k < photos.size(); ++k)
+        cdsVente.FieldByName("Photo" + std::to_string(k + 1)).SetAsString(photos[k]);
+    cdsVente.Post();
+}
+
+// The request of the application for the sale with the eight large photos.
+std::string PostEightPhotos() {
+    offrel::ApplicationTables tables;
+    tables.cdsVente.Open();
+    AppendSale(tables.cdsVente, Bench::Get().photos);
+    offrel::TMultipartBody body;
+    offrel::AddSaleFields(body, tables.cdsVente, "demo", "demo");
+    return offrel::PostToServer(body);
+}
+
+void BM_UploadEightPhotos(benchmark::State& state) {
+    for (auto _ : state) {
+        const std::string answer = PostEightPhotos();
+        if (answer != "OK") {
+            state.SkipWithError(("the site refused the sale: " + answer).c_str());
+            break;
+        }
+        state.PauseTiming();
+        Bench::Get().ClearStore();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * 8 * static_cast<std::int64_t>(kPhotoSize));
+}
+
+// The same sale as a browser-like form from curl.
+void BM_CurlFormEightPhotos(benchmark::State& state) {
+    Bench& bench = Bench::Get();
+    std::string command = "curl -sf -o /dev/null -H 'Expect:'";
+    for (const char* field :
+         {"action=putVente", "login=demo", "password=demo", "libelle=Lot de photos",
+          "description=Une description", "prix=12.5", "quantite=1", "renouvelable=0",
+          "dureetypevente=1", "typevente=1", "reference="})
+        command += std::string(" -F '") + field + "'";
+    command += " -F 'categorie1=" + std::to_string(kCategory) + "'";
+    for (int k = 0; k < 8; ++k)
+        command += " -F 'photo" + std::to_string(k + 1) + "=@" + bench.photos[k] + "'";
+    command += " '" + bench.url + "'";
+    for (auto _ : state) {
+        if (std::system(command.c_str()) != 0) {
+            state.SkipWithError("curl failed");
+            break;
+        }
+        state.PauseTiming();
+        bench.ClearStore();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * 8 * static_cast<std::int64_t>(kPhotoSize));
+}
+
+long StatusKiB(const std::string& key) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(key, 0) == 0) return std::stol(line.substr(key.size()));
+    return -1;
+}
+
+// In a child process, so that the photos written by the benchmark do not count: the peak
+// resident size while posting, above the resident size just before.
+void BM_PeakMemoryOfEightPhotos(benchmark::State& state) {
+    long aboveIdle = -1;
+    for (auto _ : state) {
+        int result[2];
+        if (::pipe(result) != 0) std::abort();
+        const pid_t child = ::fork();
+        if (child == 0) {
+            std::ofstream("/proc/self/clear_refs") << "5";  // resets the peak to the current size
+            const long idle = StatusKiB("VmRSS:");
+            const bool accepted = PostEightPhotos() == "OK";
+            const long above = accepted ? StatusKiB("VmHWM:") - idle : -1;
+            [[maybe_unused]] auto written = ::write(result[1], &above, sizeof above);
+            ::_exit(0);
+        }
+        ::close(result[1]);
+        if (::read(result[0], &aboveIdle, sizeof aboveIdle) != sizeof aboveIdle) aboveIdle = -1;
+        ::close(result[0]);
+        ::waitpid(child, nullptr, 0);
+        Bench::Get().ClearStore();
+        if (aboveIdle < 0) {
+            state.SkipWithError("the site refused the sale");
+            break;
+        }
+    }
+    state.counters["peak_above_idle_MiB"] = static_cast<double>(aboveIdle) / 1024.0;
+}
+
+// Notes when each sale begins, for the median time per sale.
+class SilentView : public offrel::UploadView {
+public:
+    std::string message;
+    std::vector<std::chrono::steady_clock::time_point> starts;
+    void SetStartEnabled(bool) override {}
+    void SetProgressMax(int) override {}
+    void StepProgress() override { starts.push_back(std::chrono::steady_clock::now()); }
+    void SetStatusText(const std::string&) override {}
+    void Repaint() override {}
+    void ProcessPendingEvents() override {}
+    void ShowMessage(const std::string& text) override { message = text; }
+    void Close() override {}
+};
+
+// Each sale's time runs from its start to the next one's: its request, the answer, the deletion
+// and the table saved.
+double MedianSaleMilliseconds(const std::vector<std::chrono::steady_clock::time_point>& starts) {
+    std::vector<double> times;
+    for (std::size_t k = 1; k < starts.size(); ++k)
+        times.push_back(
+            std::chrono::duration<double, std::milli>(starts[k] - starts[k - 1]).count());
+    if (times.empty()) return 0;
+    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+    return times[times.size() / 2];
+}
+
+void BM_ThousandSmallSales(benchmark::State& state) {
+    constexpr int kSales = 1000;
+    Bench& bench = Bench::Get();
+    double medianSale = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const fs::path dataDir = bench.folder / "donnees";
+        fs::create_directories(dataDir);
+        offrel::ApplicationTables tables;
+        tables.cdsVente.SetFileName((dataDir / "Ventes.cds").string());
+        tables.cdsVente.Open();
+        for (int i = 0; i < kSales; ++i) AppendSale(tables.cdsVente, {bench.smallPhoto});
+        SilentView view;
+        state.ResumeTiming();
+        offrel::RunSalesUpload(tables.cdsVente, "demo", "demo", view);
+        state.PauseTiming();
+        const bool allSent = tables.cdsVente.RecordCount() == 0;
+        medianSale = MedianSaleMilliseconds(view.starts);
+        bench.ClearStore();
+        fs::remove_all(dataDir);
+        state.ResumeTiming();
+        if (!allSent) {
+            state.SkipWithError(("sales left: " + view.message).c_str());
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kSales);
+    state.counters["median_sale_ms"] = medianSale;
+}
+
+}  // namespace
+
+BENCHMARK(BM_UploadEightPhotos)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(BM_CurlFormEightPhotos)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(BM_PeakMemoryOfEightPhotos)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_ThousandSmallSales)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+int main(int argc, char** argv) {
+    offrel::bench::InitializeWithInterleavedRepetitions(argc, argv, 5);
+    offrel::bench::MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    double ours = 0;
+    double curl = 0;
+    if (reporter.Both("BM_UploadEightPhotos", "BM_CurlFormEightPhotos", ours, curl)) {
+        std::printf(
+            "8 x 25 MB upload throughput / curl -F throughput, medians: %.2f (target at "
+            "least 0.80)\n",
+            curl / ours);
+    }
+    return 0;
+}
