@@ -36,17 +36,18 @@ private:
     std::map<std::string, double> medians_;
 };
 
-// Initialises the library with interleaved repetitions; flags on the command line win.
-inline void InitializeWithInterleavedRepetitions(int& argc, char** argv, int repetitions) {
-    static std::string count = "--benchmark_repetitions=" + std::to_string(repetitions);
-    static char interleaving[] = "--benchmark_enable_random_interleaving=true";
-    static char aggregatesOnly[] = "--benchmark_report_aggregates_only=true";
-    static std::vector<char*> args;
-    args.assign(argv, argv + argc);
+// Runs the benchmarks of the command line with interleaved repetitions (flags given there win)
+// and keeps their medians in the reporter.
+inline void RunInterleaved(int argc, char** argv, int repetitions, MedianReporter& reporter) {
+    std::string count = "--benchmark_repetitions=" + std::to_string(repetitions);
+    char interleaving[] = "--benchmark_enable_random_interleaving=true";
+    char aggregatesOnly[] = "--benchmark_report_aggregates_only=true";
+    std::vector<char*> args(argv, argv + argc);
     args.insert(args.begin() + 1, {count.data(), interleaving, aggregatesOnly});
     int size = static_cast<int>(args.size());
     benchmark::Initialize(&size, args.data());
-    argc = size;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
 }
 
 }  // namespace offrel::bench

@@ -143,10 +143,8 @@ BENCHMARK(BM_OpenChangedSaleWithEightPhotos)->Unit(benchmark::kMillisecond)->Ite
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    offrel::bench::InitializeWithInterleavedRepetitions(argc, argv, 7);
     offrel::bench::MedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    offrel::bench::RunInterleaved(argc, argv, 7, reporter);
     double full = 0;
     double preview = 0;
     double qt = 0;

@@ -243,10 +243,8 @@ BENCHMARK(BM_PeakMemoryOfEightPhotos)->Unit(benchmark::kMillisecond)->Iterations
 BENCHMARK(BM_ThousandSmallSales)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 int main(int argc, char** argv) {
-    offrel::bench::InitializeWithInterleavedRepetitions(argc, argv, 5);
     offrel::bench::MedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    offrel::bench::RunInterleaved(argc, argv, 5, reporter);
     double ours = 0;
     double curl = 0;
     if (reporter.Both("BM_UploadEightPhotos", "BM_CurlFormEightPhotos", ours, curl)) {

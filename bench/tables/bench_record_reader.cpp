@@ -81,10 +81,8 @@ int main(int argc, char** argv) {
     g_path = std::string(folder) + "/ventes.csv";
     WriteSalesFile(g_path);
 
-    offrel::bench::InitializeWithInterleavedRepetitions(argc, argv, 9);
     offrel::bench::MedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    offrel::bench::RunInterleaved(argc, argv, 9, reporter);
     std::filesystem::remove_all(folder);
 
     double plain = 0;
