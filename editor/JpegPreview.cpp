@@ -39,7 +39,7 @@ bool ReadWhole(std::FILE* file, FileBytes& data) {
     struct stat status {};
     if (::fstat(::fileno(file), &status) != 0) return false;
     const auto size = static_cast<std::size_t>(std::max<off_t>(status.st_size, 0));
-    data.bytes.reset(new unsigned char[std::max<std::size_t>(size, 1)]);
+    data.bytes.reset(new unsigned char[size]);
     data.size = std::fread(data.bytes.get(), 1, size, file);
     return !std::ferror(file);
 }

@@ -204,7 +204,6 @@ struct TCSV_File::Impl {
 
     void Read() {
         fieldEnds.Clear();
-        lineInBuffer = false;
         line.clear();
         UseLine();
         if (!Fill()) return;

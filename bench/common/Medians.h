@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,15 +22,11 @@ public:
         }
     }
 
-    // Whether both ran; then their median times.
-    bool Both(const std::string& first, const std::string& second, double& firstTime,
-              double& secondTime) const {
-        const auto a = medians_.find(first);
-        const auto b = medians_.find(second);
-        if (a == medians_.end() || b == medians_.end()) return false;
-        firstTime = a->second;
-        secondTime = b->second;
-        return true;
+    // The median time of a benchmark that ran, by its function name.
+    std::optional<double> Median(const std::string& name) const {
+        const auto found = medians_.find(name);
+        if (found == medians_.end()) return std::nullopt;
+        return found->second;
     }
 
 private:

@@ -145,15 +145,14 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     offrel::bench::MedianReporter reporter;
     offrel::bench::RunInterleaved(argc, argv, 7, reporter);
-    double full = 0;
-    double preview = 0;
-    double qt = 0;
-    if (reporter.Both("BM_JpegFullDecode", "BM_JpegPreview", full, preview) &&
-        reporter.Both("BM_QImageReaderScaled", "BM_JpegPreview", qt, preview)) {
+    const auto full = reporter.Median("BM_JpegFullDecode");
+    const auto preview = reporter.Median("BM_JpegPreview");
+    const auto qt = reporter.Median("BM_QImageReaderScaled");
+    if (full && preview && qt) {
         std::printf(
             "24 MP JPEG preview / full decode, medians: %.2f (target at most 0.50)\n"
             "24 MP JPEG preview / Qt scaled reader, medians: %.2f (target at most 1.00)\n",
-            preview / full, preview / qt);
+            *preview / *full, *preview / *qt);
     }
     return 0;
 }

@@ -85,12 +85,12 @@ int main(int argc, char** argv) {
     offrel::bench::RunInterleaved(argc, argv, 9, reporter);
     std::filesystem::remove_all(folder);
 
-    double plain = 0;
-    double reader = 0;
-    if (reporter.Both("BM_ReadAndMemchr", "BM_RecordReader", plain, reader)) {
+    const auto plain = reporter.Median("BM_ReadAndMemchr");
+    const auto reader = reporter.Median("BM_RecordReader");
+    if (plain && reader) {
         std::printf(
             "record reader speed / read-and-memchr speed, medians: %.2f (target at least 0.33)\n",
-            plain / reader);
+            *plain / *reader);
     }
     return 0;
 }
