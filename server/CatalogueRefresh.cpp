@@ -10,6 +10,7 @@
 #include "server/PostToServer.h"
 #include "tables/CatalogueImport.h"
 #include "tables/Error.h"
+#include "tables/Windows1252.h"
 
 namespace offrel {
 
@@ -20,10 +21,7 @@ class AnswerFile {
 public:
     explicit AnswerFile(std::string path) : path_(std::move(path)) {
         file_ = std::fopen(path_.c_str(), "wb");
-        if (file_ == nullptr)
-            throw Failure(
-                "Impossible de cr\xe9"
-                "er le fichier \"%s\". %s");
+        if (file_ == nullptr) throw Failure(W("Impossible de créer le fichier \"%s\". %s"));
     }
     ~AnswerFile() {
         if (file_ != nullptr) std::fclose(file_);
@@ -36,11 +34,7 @@ public:
         if (std::fwrite(answer.data(), 1, answer.size(), file_) != answer.size()) code = errno;
         if (std::fclose(file_) != 0 && code == 0) code = errno;
         file_ = nullptr;
-        if (code != 0)
-            throw Failure(
-                "Impossible d'\xe9"
-                "crire le fichier \"%s\". %s",
-                code);
+        if (code != 0) throw Failure(W("Impossible d'écrire le fichier \"%s\". %s"), code);
     }
 
 private:
@@ -95,24 +89,20 @@ void RunCatalogueRefresh(ApplicationTables& tables, const std::string& dataDir, 
     {
         TMultipartBody body;
         body.AddTextField("action", "getOptions");
-        ShowStep(view,
-                 "T\xe9l\xe9"
-                 "chargement des options...");
+        ShowStep(view, W("Téléchargement des options..."));
         AnswerFile file(optionsPath);
         try {
             PostToServer(body);  // the connection test; its answer is not used
             view.ProcessPendingEvents();
         } catch (const Error&) {
             view.ShowMessage(
-                "Vous devez \xea"
-                "tre connect\xe9 \xe0 Internet pour mettre le Offrel Brivax \xe0 "
-                "jour !!!");
+                W("Vous devez être connecté à Internet pour mettre le Offrel Brivax à jour !!!"));
             view.CloseMainWindow();
         }
         PostAndStore(body, file, view);
     }
     Step(view);
-    ShowStep(view, "Mise \xe0 jour des options...");
+    ShowStep(view, W("Mise à jour des options..."));
     ReadOptionsFromCSV(tables.cdsOption, optionsPath);
     Step(view);
 
@@ -120,14 +110,12 @@ void RunCatalogueRefresh(ApplicationTables& tables, const std::string& dataDir, 
     {
         TMultipartBody body;
         body.AddTextField("action", "getCategories");
-        ShowStep(view,
-                 "T\xe9l\xe9"
-                 "chargement des cat\xe9gories...");
+        ShowStep(view, W("Téléchargement des catégories..."));
         AnswerFile file(categoriesPath);
         PostAndStore(body, file, view);
     }
     Step(view);
-    ShowStep(view, "Mise \xe0 jour des cat\xe9gories...");
+    ShowStep(view, W("Mise à jour des catégories..."));
     ReadCategoriesFromCSV(tables.cdsCategorie, categoriesPath);
     Step(view);
     view.Hide();

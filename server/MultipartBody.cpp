@@ -14,6 +14,7 @@
 
 #include "server/HeaderEscape.h"
 #include "tables/Error.h"
+#include "tables/Windows1252.h"
 
 namespace offrel {
 
@@ -135,7 +136,7 @@ struct TMultipartBody::Impl {
                                       {part.path, SystemReason(errno)}));
         // The length sent ahead counts the size the file had when it was added.
         if (got == 0)
-            throw Error(FormatMessage("Le fichier \"%s\" a \xe9t\xe9 raccourci pendant l'envoi.",
+            throw Error(FormatMessage(W("Le fichier \"%s\" a été raccourci pendant l'envoi."),
                                       {part.path}));
         fileOffset += static_cast<std::uint64_t>(got);
         return static_cast<std::size_t>(got);

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "tables/Error.h"
+#include "tables/Windows1252.h"
 
 namespace offrel {
 
@@ -18,7 +19,7 @@ PostTimeouts g_timeouts;
 
 [[noreturn]] void ThrowBadUrl(const std::string& url) {
     throw Error(FormatMessage(
-        "L'adresse du site \"%s\" n'est pas une adresse http://h\xf4te[:port]/chemin.", {url}));
+        W("L'adresse du site \"%s\" n'est pas une adresse http://hôte[:port]/chemin."), {url}));
 }
 
 ServerAddress ParseServerUrl(const std::string& url) {
@@ -116,9 +117,9 @@ std::string TransportFailureText(CURL* curl, CURLcode code, const char* detail) 
         curl_off_t connected = 0;
         curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connected);
         if (connected == 0)
-            return FormatMessage("Le site ne r\xe9pond pas (aucune connexion en %s secondes).",
+            return FormatMessage(W("Le site ne répond pas (aucune connexion en %s secondes)."),
                                  {std::to_string(g_timeouts.connect.count())});
-        return FormatMessage("Le site ne r\xe9pond pas (aucune r\xe9ponse depuis %s secondes).",
+        return FormatMessage(W("Le site ne répond pas (aucune réponse depuis %s secondes)."),
                              {std::to_string(g_timeouts.stall.count())});
     }
     return FormatMessage("Erreur de communication avec le site : %s",

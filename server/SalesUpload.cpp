@@ -5,6 +5,7 @@
 #include "server/PostToServer.h"
 #include "server/SaleRequest.h"
 #include "tables/Error.h"
+#include "tables/Windows1252.h"
 
 namespace offrel {
 
@@ -24,43 +25,30 @@ struct RunOutcome {
 std::string SentCount(const RunOutcome& run) {
     const std::string accepted = std::to_string(run.accepted);
     const std::string total = std::to_string(run.total);
-    if (run.accepted <= 1)
-        return FormatMessage(
-            "%s vente envoy\xe9"
-            "e sur %s.",
-            {accepted, total});
-    return FormatMessage(
-        "%s ventes envoy\xe9"
-        "es sur %s.",
-        {accepted, total});
+    if (run.accepted <= 1) return FormatMessage(W("%s vente envoyée sur %s."), {accepted, total});
+    return FormatMessage(W("%s ventes envoyées sur %s."), {accepted, total});
 }
 
 // One message that says how many sales went and why the run stopped. A failure that an error
 // box tells right after is named, not repeated.
 std::string ClosingMessage(const RunOutcome& run) {
     if (run.total == 0 && run.stop != Stop::Escaped) return "Aucune vente a envoyer...";
-    if (run.stop == Stop::None) return "L'envoi de vos ventes est r\xe9ussi !";
+    if (run.stop == Stop::None) return W("L'envoi de vos ventes est réussi !");
     std::string why;
     switch (run.stop) {
         case Stop::Refused:
             why = run.reason.empty()
-                      ? FormatMessage(
-                            "Le site a refus\xe9 la vente \xab %s \xbb sans donner de raison.",
-                            {run.libelle})
-                      : FormatMessage("Le site a refus\xe9 la vente \xab %s \xbb : %s",
+                      ? FormatMessage(W("Le site a refusé la vente « %s » sans donner de raison."),
+                                      {run.libelle})
+                      : FormatMessage(W("Le site a refusé la vente « %s » : %s"),
                                       {run.libelle, run.reason});
             break;
         case Stop::Failed:
-            why = FormatMessage(
-                "L'envoi de la vente \xab %s \xbb a \xe9"
-                "chou\xe9 : %s",
-                {run.libelle, run.reason});
+            why = FormatMessage(W("L'envoi de la vente « %s » a échoué : %s"),
+                                {run.libelle, run.reason});
             break;
         default:
-            why = FormatMessage(
-                "L'envoi s'est arr\xea"
-                "t\xe9 \xe0 la vente \xab %s \xbb.",
-                {run.libelle});
+            why = FormatMessage(W("L'envoi s'est arrêté à la vente « %s »."), {run.libelle});
             break;
     }
     return SentCount(run) + " " + why;
@@ -92,8 +80,7 @@ void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string
                     answer = PostToServer(body);
                 } catch (const Error& failure) {
                     view.ShowMessage(
-                        "Vous devez \xea"
-                        "tre connect\xe9 \xe0 Internet pour envoyer vos ventes !!!");
+                        W("Vous devez être connecté à Internet pour envoyer vos ventes !!!"));
                     run.stop = Stop::Failed;
                     run.reason = failure.what();
                     break;

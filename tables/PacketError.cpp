@@ -1,11 +1,10 @@
 #include "tables/PacketError.h"
+#include "tables/Windows1252.h"
 
 namespace offrel {
 
 void ThrowDamagedPacket() {
-    throw Error(
-        "Le paquet de donn\xE9"
-        "es est tronqu\xE9 ou incoh\xE9rent.");
+    throw Error(W("Le paquet de données est tronqué ou incohérent."));
 }
 
 }  // namespace offrel

@@ -14,7 +14,7 @@ namespace offrel {
 namespace {
 
 [[noreturn]] void ThrowEmptyTable() {
-    throw Error("Op\xE9ration impossible sur une table vide");
+    throw Error(W("Opération impossible sur une table vide"));
 }
 
 }  // namespace
@@ -27,10 +27,7 @@ Value Table::Impl::CurrentValue(int column) const {
 
 Value& Table::Impl::ValueToSet(int column) {
     if (state == TableState::Browse)
-        throw Error(
-            FormatMessage("La table %s n'est pas en mode \xE9"
-                          "dition ou insertion",
-                          {name}));
+        throw Error(FormatMessage(W("La table %s n'est pas en mode édition ou insertion"), {name}));
     pendingTouched = true;
     return pending[static_cast<std::size_t>(column)];
 }
@@ -165,11 +162,7 @@ void Table::EmptyDataSet() {
 }
 
 void Table::Impl::RequireActive() const {
-    if (!active)
-        throw Error(
-            FormatMessage("La table %s est ferm\xE9"
-                          "e",
-                          {name}));
+    if (!active) throw Error(FormatMessage(W("La table %s est fermée"), {name}));
 }
 
 void Table::Impl::StartInsert(Table& owner, bool atEnd) {
@@ -332,13 +325,13 @@ int Table::ChangeCount() const {
 
 Field Table::FieldByName(std::string_view name) {
     const int column = ColumnIndex(name);
-    if (column < 0) throw Error(FormatMessage("Champ '%s' non trouv\xE9", {name}));
+    if (column < 0) throw Error(FormatMessage(W("Champ '%s' non trouvé"), {name}));
     return Field(this, column);
 }
 
 Field Table::FieldByIndex(int column) {
     if (column < 0 || column >= static_cast<int>(Columns().size()))
-        throw Error(FormatMessage("Champ '%s' non trouv\xE9", {std::to_string(column)}));
+        throw Error(FormatMessage(W("Champ '%s' non trouvé"), {std::to_string(column)}));
     return Field(this, column);
 }
 

@@ -182,7 +182,7 @@ TEST_F(SalesImport, NumbersAcceptBlanksInFrontAndBothDecimalMarks) {
 
 TEST_F(SalesImport, TextsAreDecodedFromUtf8WhenTheyCanBe) {
     const std::string utf8 = "Théière émaillée";  // the source is UTF-8
-    const std::string latin = "Th\xE9i\xE8re";
+    const std::string latin = W("Théière");
     Import(Line({"1", utf8, utf8, utf8, photo_, "", "", "1", "", "3"}) +
            Line({"1", latin, latin, latin, photo_, "", "", "1", "", "3"}) +
            Line({"1", "\xE2\x82\xAC \xE4\xB8\xAD", "\xE4\xB8\xAD", "d", photo_, "", "", "1", "",

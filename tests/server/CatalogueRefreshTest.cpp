@@ -4,20 +4,22 @@
 #include <gtest/gtest.h>
 
 #include "tables/Error.h"
+#include "tables/Windows1252.h"
 #include "tests/server/RawServer.h"
 #include "tests/server/RecordingViews.h"
 #include "tests/server/TempDir.h"
 #include "tests/server/WireFormat.h"
 
+using offrel::W;
 using End = RawServer::Reply::End;
 using testing::ElementsAre;
 
 namespace {
 
-const std::string kOptions = "1;0.50;0.40;Gras\r\n2;1;0.8;Photo en t\xeate";  // no final break
+const std::string kOptions = W("1;0.50;0.40;Gras\r\n2;1;0.8;Photo en tête");  // no final break
 const std::string kCategories = "1;0;0;0;Maison\n2;1;0;0;Jardin\n";
 const std::string kNoNetwork =
-    "Vous devez \xeatre connect\xe9 \xe0 Internet pour mettre le Offrel Brivax \xe0 jour !!!";
+    W("Vous devez être connecté à Internet pour mettre le Offrel Brivax à jour !!!");
 
 class CatalogueRefreshTest : public ::testing::Test {
 protected:
@@ -72,17 +74,13 @@ TEST_F(CatalogueRefreshTest, WorkingSiteFillsBothCatalogues) {
     EXPECT_EQ(tables.cdsOption.FileName(), (dir.Path() / "Options.cds").string());
     EXPECT_EQ(tables.cdsCategorie.FileName(), (dir.Path() / "Categories.cds").string());
     EXPECT_TRUE(view.messages.empty());
-    EXPECT_THAT(view.events,
-                ElementsAre("show",
-                            "label T\xe9l\xe9"
-                            "chargement des options...",
-                            "repaint", "events", "events", "step", "repaint",
-                            "label Mise \xe0 jour des options...", "repaint", "step", "repaint",
-                            "label T\xe9l\xe9"
-                            "chargement des cat\xe9gories...",
-                            "repaint", "events", "step", "repaint",
-                            "label Mise \xe0 jour des cat\xe9gories...", "repaint", "step",
-                            "repaint", "hide"));
+    EXPECT_THAT(
+        view.events,
+        ElementsAre("show", W("label Téléchargement des options..."), "repaint", "events", "events",
+                    "step", "repaint", W("label Mise à jour des options..."), "repaint", "step",
+                    "repaint", W("label Téléchargement des catégories..."), "repaint", "events",
+                    "step", "repaint", W("label Mise à jour des catégories..."), "repaint", "step",
+                    "repaint", "hide"));
 }
 
 TEST_F(CatalogueRefreshTest, FailedConnectionTestClosesTheMainWindowAndGoesOn) {
@@ -132,7 +130,7 @@ TEST_F(CatalogueRefreshTest, BadCatalogueStopsAtItsImport) {
     server.PushAnswer("");
     server.PushAnswer("x;1;1;Gras\n");
     const std::string failure = Run();
-    EXPECT_EQ(failure, "'x' n'est pas une valeur enti\xe8re correcte");
+    EXPECT_EQ(failure, W("'x' n'est pas une valeur entière correcte"));
     EXPECT_EQ(server.Requests().size(), 2u);
     EXPECT_FALSE(Exists("Categories.csv"));
 }

@@ -10,12 +10,14 @@
 #include <chrono>
 
 #include "tables/Error.h"
+#include "tables/Windows1252.h"
 #include "tests/server/RawServer.h"
 #include "tests/server/TempDir.h"
 #include "tests/server/WireFormat.h"
 
 using offrel::PostToServer;
 using offrel::TMultipartBody;
+using offrel::W;
 using End = RawServer::Reply::End;
 
 namespace {
@@ -82,11 +84,11 @@ TEST_F(PostToServerTest, SaleWithPhotosIsSentByteForByteAndIdenticallyTwice) {
     TempDir dir;
     std::string jpeg = "\xff\xd8\xff\xe0";
     for (int i = 0; i < 300000; ++i) jpeg.push_back(static_cast<char>(i % 253));
-    const std::string photo1 = dir.Write("v\xe9lo 1.jpg", jpeg);
+    const std::string photo1 = dir.Write(W("vélo 1.jpg"), jpeg);
     const std::string photo3 = dir.Write("selle.jpg", "\r\n--" + kBoundary + "--\r\n");
     TMultipartBody body(kBoundary);
     body.AddTextField("action", "putVente");
-    body.AddTextField("description", "Premi\xe8re ligne\r\nDeuxi\xe8me ligne\r\n");
+    body.AddTextField("description", W("Première ligne\r\nDeuxième ligne\r\n"));
     body.AddTextField("option8", "true");
     body.AddTextField("reference", "");
     body.AddTextField("categorie2", "1042");
@@ -98,7 +100,7 @@ TEST_F(PostToServerTest, SaleWithPhotosIsSentByteForByteAndIdenticallyTwice) {
 
     const std::string expected =
         wire::TextPart(kBoundary, "action", "putVente") +
-        wire::TextPart(kBoundary, "description", "Premi\xe8re ligne\r\nDeuxi\xe8me ligne\r\n") +
+        wire::TextPart(kBoundary, "description", W("Première ligne\r\nDeuxième ligne\r\n")) +
         wire::TextPart(kBoundary, "option8", "true") + wire::TextPart(kBoundary, "reference", "") +
         wire::TextPart(kBoundary, "categorie2", "1042") +
         wire::FilePart(kBoundary, "photo1", photo1, jpeg) +
@@ -182,7 +184,7 @@ TEST_F(PostToServerTest, SiteThatStopsAnsweringFailsAfterTheStallTime) {
         const Outcome outcome = PostGetOptions();
         const auto waited = std::chrono::steady_clock::now() - start;
         EXPECT_FALSE(outcome.ok);
-        EXPECT_EQ(outcome.text, "Le site ne r\xe9pond pas (aucune r\xe9ponse depuis 1 secondes).");
+        EXPECT_EQ(outcome.text, W("Le site ne répond pas (aucune réponse depuis 1 secondes)."));
         EXPECT_LT(waited, std::chrono::seconds(10));
     }
 }
@@ -207,7 +209,7 @@ TEST(PostToServer, SiteThatNeverAcceptsFailsAfterTheConnectionTime) {
     ShortTimeouts timeouts;
     const Outcome outcome = PostGetOptions();
     EXPECT_FALSE(outcome.ok);
-    EXPECT_EQ(outcome.text, "Le site ne r\xe9pond pas (aucune connexion en 1 secondes).");
+    EXPECT_EQ(outcome.text, W("Le site ne répond pas (aucune connexion en 1 secondes)."));
     for (int fd : fillers) ::close(fd);
     ::close(listener);
 }

@@ -7,18 +7,20 @@
 
 #include "tables/ApplicationTables.h"
 #include "tables/Error.h"
+#include "tables/Windows1252.h"
 #include "tests/server/RawServer.h"
 #include "tests/server/RecordingViews.h"
 #include "tests/server/TempDir.h"
 #include "tests/server/WireFormat.h"
 
+using offrel::W;
 using End = RawServer::Reply::End;
 using testing::ElementsAre;
 
 namespace {
 
 const std::string kConnection =
-    "Vous devez \xeatre connect\xe9 \xe0 Internet pour envoyer vos ventes !!!";
+    W("Vous devez être connecté à Internet pour envoyer vos ventes !!!");
 
 class SalesUploadTest : public ::testing::Test {
 protected:
@@ -68,7 +70,7 @@ TEST_F(SalesUploadTest, SaleIsSentWithItsPartsInOrder) {
     const std::string photo5 = dir.Write("b.jpg", "JPEG-B\r\n");
     offrel::Table& t = tables.cdsVente;
     t.Append();
-    t.FieldByName("Libelle").SetAsString("V\xe9lo");
+    t.FieldByName("Libelle").SetAsString(W("Vélo"));
     t.FieldByName("Description").SetAsString("Ligne 1\r\nLigne 2");
     t.FieldByName("Prix").SetAsCurrency(offrel::Money::FromTicks(125000));
     t.FieldByName("Quantite").SetAsInteger(-2);
@@ -90,7 +92,7 @@ TEST_F(SalesUploadTest, SaleIsSentWithItsPartsInOrder) {
     const std::string b = requests[0].substr(at, 23);
     const std::string body =
         wire::TextPart(b, "action", "putVente") + wire::TextPart(b, "login", "vendeur") +
-        wire::TextPart(b, "password", "secret") + wire::TextPart(b, "libelle", "V\xe9lo") +
+        wire::TextPart(b, "password", "secret") + wire::TextPart(b, "libelle", W("Vélo")) +
         wire::TextPart(b, "description", "Ligne 1\r\nLigne 2") + wire::TextPart(b, "prix", "12.5") +
         wire::TextPart(b, "quantite", "-2") + wire::TextPart(b, "renouvelable", "1") +
         wire::TextPart(b, "dureetypevente", "3") + wire::TextPart(b, "typevente", "2") +
@@ -108,7 +110,7 @@ TEST_F(SalesUploadTest, AllAcceptedAreDeletedAndSaved) {
     EXPECT_EQ(Run(), "");
     EXPECT_EQ(server.Requests().size(), 3u);
     EXPECT_TRUE(Titles().empty());
-    EXPECT_THAT(view.messages, ElementsAre("L'envoi de vos ventes est r\xe9ussi !"));
+    EXPECT_THAT(view.messages, ElementsAre(W("L'envoi de vos ventes est réussi !")));
     EXPECT_THAT(view.events,
                 ElementsAre("start off", "max 3", "label Envoi de la vente : A...", "step",
                             "repaint", "events", "label Envoi de la vente : B...", "step",
@@ -133,9 +135,9 @@ TEST_F(SalesUploadTest, RefusalsAndSecondAttempts) {
     ASSERT_EQ(server.Requests().size(), 3u);
     EXPECT_EQ(server.Requests()[1], server.Requests()[2]);
     EXPECT_THAT(Titles(), ElementsAre("B", "C"));
-    EXPECT_THAT(view.messages, ElementsAre("1 vente envoy\xe9"
-                                           "e sur 3. Le site a refus\xe9 la vente \xab B \xbb : "
-                                           "Titre trop court"));
+    EXPECT_THAT(view.messages,
+                ElementsAre(W(
+                    "1 vente envoyée sur 3. Le site a refusé la vente « B » : Titre trop court")));
 
     // "OK" with a line break is a refusal; the second attempt's "OK" is an acceptance.
     view = RecordingUploadView();
@@ -146,9 +148,10 @@ TEST_F(SalesUploadTest, RefusalsAndSecondAttempts) {
     EXPECT_EQ(Run(), "");
     EXPECT_EQ(server.Requests().size(), 7u);
     EXPECT_THAT(Titles(), ElementsAre("C"));
-    EXPECT_THAT(view.messages, ElementsAre("1 vente envoy\xe9"
-                                           "e sur 2. Le site a refus\xe9 la vente \xab C \xbb "
-                                           "sans donner de raison."));
+    EXPECT_THAT(
+        view.messages,
+        ElementsAre(
+            W("1 vente envoyée sur 2. Le site a refusé la vente « C » sans donner de raison.")));
 }
 
 TEST_F(SalesUploadTest, EmptyTableSendsNothing) {
@@ -167,10 +170,8 @@ TEST_F(SalesUploadTest, FailuresStopTheRunAndKeepTheSales) {
     }
     ASSERT_EQ(view.messages.size(), 2u);
     EXPECT_EQ(view.messages[0], kConnection);
-    EXPECT_EQ(view.messages[1].rfind("0 vente envoy\xe9"
-                                     "e sur 2. L'envoi de la vente \xab A \xbb a "
-                                     "\xe9"
-                                     "chou\xe9 : Erreur de communication avec le site : ",
+    EXPECT_EQ(view.messages[1].rfind(W("0 vente envoyée sur 2. L'envoi de la vente « A » a échoué "
+                                       ": Erreur de communication avec le site : "),
                                      0),
               0u)
         << view.messages[1];
@@ -182,9 +183,8 @@ TEST_F(SalesUploadTest, FailuresStopTheRunAndKeepTheSales) {
     server.PushAnswer("Refus");
     server.Push({"HTTP/1.1 500 Panne\r\n\r\n"});
     EXPECT_EQ(Run(), "HTTP/1.1 500 Panne");
-    EXPECT_THAT(view.messages, ElementsAre("1 vente envoy\xe9"
-                                           "e sur 2. L'envoi s'est arr\xeat\xe9 "
-                                           "\xe0 la vente \xab B \xbb."));
+    EXPECT_THAT(view.messages,
+                ElementsAre(W("1 vente envoyée sur 2. L'envoi s'est arrêté à la vente « B ».")));
     EXPECT_EQ(view.events.back(), "close");
     EXPECT_THAT(Titles(), ElementsAre("B"));
     EXPECT_FALSE(tables.cdsVente.ControlsDisabled());
@@ -197,8 +197,7 @@ TEST_F(SalesUploadTest, PhotoThatCannotBeOpenedStopsBeforeSending) {
     EXPECT_EQ(Run(),
               "Impossible d'ouvrir le fichier \"" + missing + "\". No such file or directory");
     EXPECT_EQ(server.Requests().size(), 1u);
-    EXPECT_THAT(view.messages, ElementsAre("1 vente envoy\xe9"
-                                           "e sur 2. L'envoi s'est arr\xeat\xe9 "
-                                           "\xe0 la vente \xab B \xbb."));
+    EXPECT_THAT(view.messages,
+                ElementsAre(W("1 vente envoyée sur 2. L'envoi s'est arrêté à la vente « B ».")));
     EXPECT_THAT(Titles(), ElementsAre("B"));
 }

@@ -54,7 +54,7 @@ Form Sale(const Fields& changes = {}, bool withPhoto = true) {
     Form form;
     for (const auto& [name, value] : fields)
         if (value) form.Text(name, *value);
-    if (withPhoto) form.File("photo1", "C:\\Photos\\v\xE9lo.jpg", kJpeg);
+    if (withPhoto) form.File("photo1", W("C:\\Photos\\vélo.jpg"), kJpeg);
     return form;
 }
 

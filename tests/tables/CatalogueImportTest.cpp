@@ -97,17 +97,14 @@ TEST_F(CatalogueImport, CategoriesKeepTheirLabelsByteForByteCutTo100) {
         utf8Label +
         "\n"
         "3;1;1.5;1;" +
-        longLabel +
-        "\n"
-        "4;0;0;0;Caf\xE9  \n"
-        "5;-1;0;0\n");
+        longLabel + W("\n4;0;0;0;Café  \n5;-1;0;0\n"));
     const offrel::Table& categories = tables_.cdsCategorie;
     ASSERT_EQ(categories.RecordCount(), 5);
     // Columns: ID, ParentID, Libelle, Prix, PrixBoutique, DisplayID.
     EXPECT_EQ(RowText(categories, 0), (Row{"1", "0", "Maison", "0", "0", "-"}));
     EXPECT_EQ(RowText(categories, 1), (Row{"2", "1", utf8Label, "0", "0", "-"}));
     EXPECT_EQ(RowText(categories, 2), (Row{"3", "1", std::string(100, 'L'), "1.5", "1", "-"}));
-    EXPECT_EQ(RowText(categories, 3), (Row{"4", "0", "Caf\xE9", "0", "0", "-"}));
+    EXPECT_EQ(RowText(categories, 3), (Row{"4", "0", W("Café"), "0", "0", "-"}));
     EXPECT_EQ(RowText(categories, 4), (Row{"5", "-1", "", "0", "0", "-"}));
 }
 

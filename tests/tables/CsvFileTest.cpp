@@ -15,6 +15,7 @@
 
 using offrel::InOutError;
 using offrel::TCSV_File;
+using offrel::W;
 
 namespace {
 
@@ -197,9 +198,9 @@ TEST(InOutErrorText, KnownCodesHaveTheirTextOthersTheirNumber) {
     EXPECT_EQ(offrel::InOutErrorText(2), "Fichier introuvable");
     EXPECT_EQ(offrel::InOutErrorText(3), "Nom de fichier incorrect");
     EXPECT_EQ(offrel::InOutErrorText(4), "Trop de fichiers ouverts");
-    EXPECT_EQ(offrel::InOutErrorText(5), "Acc\xE8s au fichier refus\xE9");
-    EXPECT_EQ(offrel::InOutErrorText(100), "Lecture au-del\xE0 de la fin de fichier");
+    EXPECT_EQ(offrel::InOutErrorText(5), W("Accès au fichier refusé"));
+    EXPECT_EQ(offrel::InOutErrorText(100), W("Lecture au-delà de la fin de fichier"));
     EXPECT_EQ(offrel::InOutErrorText(101), "Disque plein");
-    EXPECT_EQ(offrel::InOutErrorText(106), "Saisie num\xE9rique incorrecte");
+    EXPECT_EQ(offrel::InOutErrorText(106), W("Saisie numérique incorrecte"));
     EXPECT_EQ(offrel::InOutErrorText(21), "Erreur E/S 21");
 }

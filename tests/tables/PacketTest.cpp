@@ -11,6 +11,7 @@
 #include "tables/Error.h"
 #include "tables/PacketReader.h"
 #include "tables/PacketWriter.h"
+#include "tables/Windows1252.h"
 #include "tests/tables/TableTestSupport.h"
 
 namespace offrel {
@@ -222,9 +223,7 @@ struct Damage {
 };
 
 TEST(Packet, ADamagedPacketFailsWithAClearMessage) {
-    const std::string cut =
-        "Le paquet de donn\xE9"
-        "es est tronqu\xE9 ou incoh\xE9rent.";
+    const std::string cut = W("Le paquet de données est tronqué ou incohérent.");
     const auto put32 = [](Bytes& p, std::size_t at, std::uint32_t v) {
         for (int k = 0; k < 4; ++k) p[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
     };

@@ -12,6 +12,7 @@
 
 #include "tables/ApplicationTables.h"
 #include "tables/Error.h"
+#include "tables/Windows1252.h"
 #include "tests/tables/TableTestSupport.h"
 
 namespace offrel {
@@ -70,9 +71,7 @@ TEST_F(TableFileTest, AMissingOrEmptyFileGivesTheBuiltInContentsWrittenAtClose) 
     EXPECT_EQ(tables.cdsVente.ChangeCount(), 0);
     tables.cdsOption.Open();  // already open: nothing happens
 
-    EXPECT_EQ(ErrorOf([&] { tables.cdsCategorie.Save(); }),
-              "La table cdsCategorie est ferm\xE9"
-              "e");
+    EXPECT_EQ(ErrorOf([&] { tables.cdsCategorie.Save(); }), W("La table cdsCategorie est fermée"));
     tables.cdsOption.Close();  // no file yet: written although unchanged
     EXPECT_EQ(ReadFile("Options.cds").size(), 139u);
     tables.cdsVente.Close();  // the file exists, nothing changed: left alone
@@ -107,8 +106,7 @@ TEST_F(TableFileTest, AFileThatCannotBeReadIsNeverWrittenOver) {
     Bytes damaged = {0x96, 0x19, 0xE0, 0xBD, 1, 0};
     WriteFile("Ventes.cds", damaged);
     EXPECT_EQ(ErrorOf([&] { tables.cdsVente.Open(); }),
-              "Le paquet de donn\xE9"
-              "es est tronqu\xE9 ou incoh\xE9rent.");
+              W("Le paquet de données est tronqué ou incohérent."));
     EXPECT_FALSE(tables.cdsVente.Active());
 
     // Even when the table is later opened from elsewhere and changed, under a full path.
@@ -120,8 +118,8 @@ TEST_F(TableFileTest, AFileThatCannotBeReadIsNeverWrittenOver) {
     tables.cdsVente.SetFileName((folder / "Ventes.cds").string());
     const std::string refusal = ErrorOf([&] { tables.cdsVente.Close(); });
     EXPECT_EQ(refusal, "Le fichier \"" + (folder / "Ventes.cds").string() +
-                           "\" n'a pas pu \xEAtre lu ; il n'est pas remplac\xE9, pour ne rien "
-                           "perdre de ce qu'il contient.");
+                           W("\" n'a pas pu être lu ; il n'est pas remplacé, pour ne rien perdre "
+                             "de ce qu'il contient."));
     EXPECT_EQ(ReadFile("Ventes.cds"), damaged);
     EXPECT_TRUE(tables.cdsVente.Active());  // the rows are kept
     tables.cdsVente.SetFileName("Ventes2.cds");
@@ -139,9 +137,8 @@ TEST_F(TableFileTest, AFileThatCannotBeWrittenFailsNamingItAndTheReason) {
     tables.cdsVente.Open();
     AppendRow(tables.cdsVente, 0, "Vase");
     EXPECT_EQ(ErrorOf([&] { tables.cdsVente.Close(); }),
-              "Impossible de cr\xE9"
-              "er le fichier \"" +
-                  (folder / "absent" / "Ventes.cds").string() + "\". No such file or directory");
+              W("Impossible de créer le fichier \"") + (folder / "absent" / "Ventes.cds").string() +
+                  "\". No such file or directory");
     EXPECT_EQ(tables.cdsVente.RecordCount(), 1);  // nothing lost: the table stays open
 
     // A folder where nothing may be created; the superuser may write anywhere.
@@ -150,8 +147,7 @@ TEST_F(TableFileTest, AFileThatCannotBeWrittenFailsNamingItAndTheReason) {
         fs::permissions("locked", fs::perms::owner_read | fs::perms::owner_exec);
         tables.cdsVente.SetFileName("locked/Ventes.cds");
         EXPECT_EQ(ErrorOf([&] { tables.cdsVente.Save(); }),
-                  "Impossible de cr\xE9"
-                  "er le fichier \"" +
+                  W("Impossible de créer le fichier \"") +
                       (folder / "locked" / "Ventes.cds").string() + "\". Permission denied");
         fs::permissions("locked", fs::perms::owner_all);
         fs::remove("locked");
@@ -172,10 +168,8 @@ TEST_F(TableFileTest, AFileThatCannotBeWrittenFailsNamingItAndTheReason) {
     const std::string failure = ErrorOf([&] { tables.cdsVente.Save(); });
     ::setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(failure,
-              "Impossible de cr\xE9"
-              "er le fichier \"" +
-                  (folder / "Ventes.cds").string() + "\". File too large");
+    EXPECT_EQ(failure, W("Impossible de créer le fichier \"") + (folder / "Ventes.cds").string() +
+                           "\". File too large");
     EXPECT_EQ(ReadFile("Ventes.cds"), before);
     EXPECT_EQ(FilesInFolder(), 1u);
     tables.cdsVente.Close();

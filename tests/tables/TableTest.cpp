@@ -5,6 +5,7 @@
 #include "tables/Conversions.h"
 #include "tables/Error.h"
 #include "tables/RowOrder.h"
+#include "tables/Windows1252.h"
 #include "tests/tables/TableTestSupport.h"
 
 namespace offrel {
@@ -81,7 +82,7 @@ TEST_F(TableTest, InsertsBeforeTheCurrentRow) {
 }
 
 TEST_F(TableTest, DeleteMakesTheNextOrNewLastRowCurrent) {
-    EXPECT_EQ(ErrorOf([&] { table.Delete(); }), "Op\xE9ration impossible sur une table vide");
+    EXPECT_EQ(ErrorOf([&] { table.Delete(); }), W("Opération impossible sur une table vide"));
     for (int id = 1; id <= 4; ++id) AppendRow(table, id, "");
     table.MoveTo(1);
     table.Delete();
@@ -139,15 +140,14 @@ TEST_F(TableTest, ValuesReadAsTheirKindAndEmptyValuesAsZeroFalseOrNothing) {
 TEST_F(TableTest, MisuseFailsWithAFrenchMessage) {
     AppendRow(table, 1, "a");
     EXPECT_EQ(ErrorOf([&] { table.FieldByName("ID").SetAsInteger(2); }),
-              "La table cdsOption n'est pas en mode \xE9"
-              "dition ou insertion");
-    EXPECT_EQ(ErrorOf([&] { table.FieldByName("Nom"); }), "Champ 'Nom' non trouv\xE9");
-    EXPECT_EQ(ErrorOf([&] { table.FieldByIndex(4); }), "Champ '4' non trouv\xE9");
+              W("La table cdsOption n'est pas en mode édition ou insertion"));
+    EXPECT_EQ(ErrorOf([&] { table.FieldByName("Nom"); }), W("Champ 'Nom' non trouvé"));
+    EXPECT_EQ(ErrorOf([&] { table.FieldByIndex(4); }), W("Champ '4' non trouvé"));
     table.Edit();
     EXPECT_EQ(ErrorOf([&] { table.FieldByName("Prix").SetAsBoolean(true); }),
               "Type incompatible pour le champ 'Prix'");
     EXPECT_EQ(ErrorOf([&] { table.FieldByName("ID").SetAsString("12a"); }),
-              "'12a' n'est pas une valeur enti\xE8re correcte");
+              W("'12a' n'est pas une valeur entière correcte"));
     // Numbers as text go through the conversions of the whole application.
     SetDecimalSeparator('.');
     table.FieldByName("ID").SetAsString(" 42");
@@ -156,9 +156,7 @@ TEST_F(TableTest, MisuseFailsWithAFrenchMessage) {
     EXPECT_EQ(table.FieldByName("Prix").AsString(), "2.5");
     table.Cancel();
     table.Close();
-    EXPECT_EQ(ErrorOf([&] { table.Append(); }),
-              "La table cdsOption est ferm\xE9"
-              "e");
+    EXPECT_EQ(ErrorOf([&] { table.Append(); }), W("La table cdsOption est fermée"));
 }
 
 TEST_F(TableTest, EditPostAndCancelWithTheChangeCounter) {
