@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -15,8 +14,4 @@ QString DataFolder() {
     }
     QDir().mkpath(folder);
     return QDir(folder).absolutePath();
-}
-
-std::string DataFilePath(const QString& folder, const char* fileName) {
-    return QFile::encodeName(QDir(folder).filePath(QLatin1String(fileName))).toStdString();
 }

@@ -5,7 +5,6 @@
 #include <QHeaderView>
 #include <QShortcut>
 
-#include "app/DataFolder.h"
 #include "app/Dialogs.h"
 #include "app/ErrorReport.h"
 #include "app/Fonts.h"
@@ -39,12 +38,7 @@ TForm1::TForm1(const QString& dataDir, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ui(std::make_unique<Ui::TForm1>()) {
-    tables_.cdsOption.SetFileName(DataFilePath(dataDir, "Options.cds"));
-    tables_.cdsCategorie.SetFileName(DataFilePath(dataDir, "Categories.cds"));
-    tables_.cdsVente.SetFileName(DataFilePath(dataDir, "Ventes.cds"));
-    tables_.cdsOption.Open();
-    tables_.cdsCategorie.Open();
-    tables_.cdsVente.Open();
+    offrel::OpenTables(tables_, QFile::encodeName(dataDir).toStdString());
 
     ui->setupUi(this);
     setFont(TahomaFont(11));

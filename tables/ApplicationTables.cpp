@@ -63,4 +63,14 @@ ApplicationTables::ApplicationTables()
     cdsCategorie.SetFileName("Categories.cds");
 }
 
+void OpenTables(ApplicationTables& tables, const std::string& folder) {
+    const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + '/';
+    tables.cdsOption.SetFileName(prefix + "Options.cds");
+    tables.cdsCategorie.SetFileName(prefix + "Categories.cds");
+    tables.cdsVente.SetFileName(prefix + "Ventes.cds");
+    tables.cdsOption.Open();
+    tables.cdsCategorie.Open();
+    tables.cdsVente.Open();
+}
+
 }  // namespace offrel

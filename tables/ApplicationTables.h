@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "tables/Table.h"
 
 namespace offrel {
@@ -12,5 +14,9 @@ struct ApplicationTables {
     Table cdsOption;
     Table cdsCategorie;
 };
+
+// Names the three table files in folder (file-system bytes) and opens cdsOption, cdsCategorie
+// and cdsVente from them; a table file that cannot be read throws.
+void OpenTables(ApplicationTables& tables, const std::string& folder);
 
 }  // namespace offrel
