@@ -2,8 +2,8 @@
 
 #include <QKeyEvent>
 
-#include "app/Dialogs.h"
 #include "app/EditableTableModel.h"
+#include "gui/Dialogs.h"
 
 DebugGrid::DebugGrid(QWidget* parent) : TableGrid(parent) {}
 

@@ -1,7 +1,7 @@
 #include "app/EditableTableModel.h"
 
-#include "app/ErrorReport.h"
-#include "app/QtText.h"
+#include "gui/ErrorReport.h"
+#include "gui/QtText.h"
 #include "tables/Conversions.h"
 #include "tables/Error.h"
 #include "tables/Windows1252.h"

@@ -1,6 +1,6 @@
 #include "app/OffrelApplication.h"
 
-#include "app/ErrorReport.h"
+#include "gui/ErrorReport.h"
 
 OffrelApplication::OffrelApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 

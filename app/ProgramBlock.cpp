@@ -6,7 +6,6 @@
 #include <QIcon>
 
 #include "app/DataFolder.h"
-#include "app/ErrorReport.h"
 #include "app/Forms.h"
 #include "app/TForm1.h"
 #include "app/TForm3.h"
@@ -14,6 +13,7 @@
 #include "app/TForm5.h"
 #include "app/TForm6.h"
 #include "editor/TForm2.h"
+#include "gui/ErrorReport.h"
 
 TForm1* Form1 = nullptr;
 TForm2* Form2 = nullptr;

@@ -1,7 +1,7 @@
 #include "app/SalesModel.h"
 
 #include "app/MoneyText.h"
-#include "app/QtText.h"
+#include "gui/QtText.h"
 
 namespace {
 enum Column { kLibelle, kPrix, kColumnCount };

@@ -5,15 +5,15 @@
 #include <QHeaderView>
 #include <QShortcut>
 
-#include "app/Dialogs.h"
-#include "app/ErrorReport.h"
-#include "app/Fonts.h"
 #include "app/Forms.h"
 #include "app/SalesModel.h"
 #include "app/TForm4.h"
 #include "app/TForm5.h"
-#include "app/WindowPlacement.h"
 #include "editor/TForm2.h"
+#include "gui/Dialogs.h"
+#include "gui/ErrorReport.h"
+#include "gui/Fonts.h"
+#include "gui/WindowPlacement.h"
 #include "import/SalesImport.h"
 #include "ui_TForm1.h"
 

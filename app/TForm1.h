@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "editor/EditorState.h"
+#include "sale/EditorState.h"
 #include "tables/ApplicationTables.h"
 
 namespace Ui {

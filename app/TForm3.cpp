@@ -2,10 +2,10 @@
 
 #include <QCoreApplication>
 
-#include "app/Dialogs.h"
-#include "app/Fonts.h"
-#include "app/QtText.h"
-#include "app/WindowPlacement.h"
+#include "gui/Dialogs.h"
+#include "gui/Fonts.h"
+#include "gui/QtText.h"
+#include "gui/WindowPlacement.h"
 #include "ui_TForm3.h"
 
 TForm3::TForm3(offrel::ApplicationTables& tables, std::string dataDir, QWidget* mainWindow)

@@ -1,9 +1,9 @@
 #include "app/TForm4.h"
 
 #include "app/EditableTableModel.h"
-#include "app/ErrorReport.h"
-#include "app/Fonts.h"
-#include "app/WindowPlacement.h"
+#include "gui/ErrorReport.h"
+#include "gui/Fonts.h"
+#include "gui/WindowPlacement.h"
 #include "ui_TForm4.h"
 
 TForm4::TForm4(offrel::ApplicationTables& tables, QWidget* parent)

@@ -2,10 +2,10 @@
 
 #include <QCoreApplication>
 
-#include "app/Dialogs.h"
-#include "app/Fonts.h"
 #include "app/PasswordStyle.h"
-#include "app/QtText.h"
+#include "gui/Dialogs.h"
+#include "gui/Fonts.h"
+#include "gui/QtText.h"
 #include "ui_TForm5.h"
 
 TForm5::TForm5(offrel::Table& cdsVente, QWidget* parent)

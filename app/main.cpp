@@ -1,6 +1,6 @@
-#include "app/Fonts.h"
 #include "app/OffrelApplication.h"
 #include "app/ProgramBlock.h"
+#include "gui/Fonts.h"
 
 int main(int argc, char** argv) {
     OffrelApplication application(argc, argv);

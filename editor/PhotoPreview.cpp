@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/QtText.h"
-#include "editor/JpegPreview.h"
+#include "gui/QtText.h"
+#include "photo/JpegPreview.h"
 #include "tables/Error.h"
 #include "tables/Windows1252.h"
 

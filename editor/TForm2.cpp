@@ -6,11 +6,11 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "app/Dialogs.h"
-#include "app/QtText.h"
-#include "editor/OptionCost.h"
 #include "editor/PhotoPreview.h"
-#include "editor/SaleEntry.h"
+#include "gui/Dialogs.h"
+#include "gui/QtText.h"
+#include "sale/OptionCost.h"
+#include "sale/SaleEntry.h"
 #include "tables/Conversions.h"
 #include "tables/Error.h"
 #include "ui_TForm2.h"

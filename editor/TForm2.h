@@ -4,8 +4,8 @@
 #include <array>
 #include <memory>
 
-#include "editor/CategoryCascade.h"
-#include "editor/EditorState.h"
+#include "sale/CategoryCascade.h"
+#include "sale/EditorState.h"
 #include "tables/ApplicationTables.h"
 
 class QCheckBox;

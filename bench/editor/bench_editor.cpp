@@ -9,11 +9,11 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/QtText.h"
 #include "bench/common/Medians.h"
-#include "editor/JpegPreview.h"
 #include "editor/PhotoPreview.h"
 #include "editor/TForm2.h"
+#include "gui/QtText.h"
+#include "photo/JpegPreview.h"
 #include "tables/CatalogueGenerator.h"
 #include "tables/CatalogueImport.h"
 #include "tests/common/ScriptedDialogs.h"

@@ -6,7 +6,7 @@
 
 #include "app/Forms.h"
 #include "app/ProgramBlock.h"
-#include "app/QtText.h"
+#include "gui/QtText.h"
 #include "tables/ApplicationTables.h"
 #include "tables/Windows1252.h"
 

@@ -4,12 +4,12 @@
 
 #include "AppFixture.h"
 #include "TestMain.h"
-#include "app/ErrorReport.h"
 #include "app/Forms.h"
 #include "app/ProgramBlock.h"
 #include "app/TForm1.h"
 #include "app/TForm3.h"
 #include "app/TForm4.h"
+#include "gui/ErrorReport.h"
 #include "tables/Error.h"
 #include "tables/Windows1252.h"
 

@@ -5,7 +5,7 @@
 #include <deque>
 #include <functional>
 
-#include "app/Dialogs.h"
+#include "gui/Dialogs.h"
 
 // Answers every dialog without blocking and records what was shown. Installed for the lifetime
 // of the object.

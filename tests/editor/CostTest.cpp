@@ -1,7 +1,7 @@
 #include <QCheckBox>
 #include <QtTest>
 
-#include "editor/OptionCost.h"
+#include "sale/OptionCost.h"
 #include "tables/Error.h"
 #include "tests/editor/EditorFixture.h"
 #include "tests/editor/Suites.h"

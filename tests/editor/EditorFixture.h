@@ -9,9 +9,9 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "app/QtText.h"
-#include "editor/EditorState.h"
 #include "editor/TForm2.h"
+#include "gui/QtText.h"
+#include "sale/EditorState.h"
 #include "tables/ApplicationTables.h"
 #include "tables/Conversions.h"
 #include "tests/common/ScriptedDialogs.h"

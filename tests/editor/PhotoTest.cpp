@@ -1,8 +1,8 @@
 #include <QFile>
 #include <QtTest>
 
-#include "editor/JpegPreview.h"
 #include "editor/PhotoPreview.h"
+#include "photo/JpegPreview.h"
 #include "tables/Error.h"
 #include "tests/editor/EditorFixture.h"
 #include "tests/editor/Suites.h"

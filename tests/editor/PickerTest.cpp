@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "editor/CategoryCascade.h"
+#include "sale/CategoryCascade.h"
 #include "tests/editor/EditorFixture.h"
 #include "tests/editor/Suites.h"
 

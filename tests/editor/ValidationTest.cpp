@@ -3,7 +3,7 @@
 #include <QRadioButton>
 #include <QtTest>
 
-#include "editor/SaleEntry.h"
+#include "sale/SaleEntry.h"
 #include "tables/Error.h"
 #include "tests/editor/EditorFixture.h"
 #include "tests/editor/Suites.h"

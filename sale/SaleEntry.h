@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "editor/EditorState.h"
+#include "sale/EditorState.h"
 #include "tables/Table.h"
 
 // What the five pages hold when "Valider la vente" is pressed, in Windows-1252 text.

@@ -1,4 +1,4 @@
-#include "editor/SaleEntry.h"
+#include "sale/SaleEntry.h"
 
 #include "tables/Conversions.h"
 #include "tables/Error.h"

@@ -1,4 +1,4 @@
-#include "app/Dialogs.h"
+#include "gui/Dialogs.h"
 
 #include <QApplication>
 #include <QFileDialog>

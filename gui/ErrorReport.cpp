@@ -1,10 +1,10 @@
-#include "app/ErrorReport.h"
+#include "gui/ErrorReport.h"
 
 #include <QApplication>
 #include <QWidget>
 
-#include "app/Dialogs.h"
-#include "app/QtText.h"
+#include "gui/Dialogs.h"
+#include "gui/QtText.h"
 
 QString ErrorBoxText(const QString& message) {
     if (!message.isEmpty() && message.back() > QLatin1Char('.')) return message + QLatin1Char('.');

@@ -1,4 +1,4 @@
-#include "editor/CategoryCascade.h"
+#include "sale/CategoryCascade.h"
 
 #include <variant>
 

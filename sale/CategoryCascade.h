@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/EditorState.h"
+#include "sale/EditorState.h"
 #include "tables/Table.h"
 
 // The category picker without its widgets: seven cascading levels over cdsCategorie, the three

@@ -1,4 +1,4 @@
-#include "editor/JpegPreview.h"
+#include "photo/JpegPreview.h"
 
 #include <jpeglib.h>
 #include <sys/stat.h>

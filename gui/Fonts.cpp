@@ -1,4 +1,4 @@
-#include "app/Fonts.h"
+#include "gui/Fonts.h"
 
 #include <QCoreApplication>
 #include <QFontDatabase>

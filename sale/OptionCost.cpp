@@ -1,4 +1,4 @@
-#include "editor/OptionCost.h"
+#include "sale/OptionCost.h"
 
 #include <algorithm>
 
