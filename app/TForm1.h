@@ -24,7 +24,7 @@ public:
     ~TForm1() override;
 
     offrel::ApplicationTables& Tables() { return tables_; }
-    EditorState& Editor() { return editorState_; }
+    offrel::EditorState& Editor() { return editorState_; }
     // True once the window was closed, even before the event loop started.
     bool CloseRequested() const { return closeRequested_; }
 
@@ -55,7 +55,7 @@ private:
 
     std::unique_ptr<Ui::TForm1> ui;
     offrel::ApplicationTables tables_;
-    EditorState editorState_;
+    offrel::EditorState editorState_;
     SalesModel* dsVente;
     bool closeRequested_ = false;
 };

@@ -36,7 +36,7 @@ void CheckReadable(const QString& path) {
 }
 
 // The image takes the decoded pixels over, without a copy.
-QImage FromRgb(RgbImage&& rgb) {
+QImage FromRgb(offrel::RgbImage&& rgb) {
     using Pixels = std::vector<std::uint8_t>;
     auto* pixels = new Pixels(std::move(rgb.pixels));
     return QImage(
@@ -51,7 +51,7 @@ QImage LoadPhotoPreview(const QString& path, QSize box) {
     const QString known = extension.toLower();
     QImage image;
     if (known == "jpg" || known == "jpeg") {
-        image = FromRgb(DecodeJpegPreview(ToW1252(path), box.width(), box.height()));
+        image = FromRgb(offrel::DecodeJpegPreview(ToW1252(path), box.width(), box.height()));
     } else if (known == "bmp" || known == "ico") {
         CheckReadable(path);
         QImageReader reader(path, known.toLatin1());
@@ -66,7 +66,8 @@ QImage LoadPhotoPreview(const QString& path, QSize box) {
     } else {
         Fail("Extension de fichier image inconnue (.%s)", {extension});
     }
-    const PictureSize fit = FitInBox({image.width(), image.height()}, {box.width(), box.height()});
+    const offrel::PictureSize fit =
+        offrel::FitInBox({image.width(), image.height()}, {box.width(), box.height()});
     const QSize fitted(fit.width, fit.height);
     if (fitted == image.size()) return image;
     // The picture was decoded at a scale of at least the fitted size: a smooth final step.

@@ -50,7 +50,7 @@ QFont TahomaPixels(int pixels, bool bold) {
 
 }  // namespace
 
-TForm2::TForm2(offrel::ApplicationTables& tables, EditorState& state, QWidget* parent)
+TForm2::TForm2(offrel::ApplicationTables& tables, offrel::EditorState& state, QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::TForm2>()),
       tables_(tables),
@@ -67,7 +67,7 @@ TForm2::TForm2(offrel::ApplicationTables& tables, EditorState& state, QWidget* p
                    ui->CheckBox5, ui->CheckBox6, ui->CheckBox7};
     images_ = {ui->Image1, ui->Image2, ui->Image3, ui->Image4,
                ui->Image5, ui->Image6, ui->Image7, ui->Image8};
-    for (int k = 1; k < CategoryCascade::kLevels; ++k) catCbx_[k]->hide();
+    for (int k = 1; k < offrel::CategoryCascade::kLevels; ++k) catCbx_[k]->hide();
     ApplyFonts();
     ConnectHandlers();
     FormCreate();
@@ -102,7 +102,7 @@ void TForm2::ConnectHandlers() {
     connect(ui->ButtonAnnuler, &QPushButton::clicked, this, &TForm2::ButtonAnnulerClick);
     connect(ui->ButtonValidation, &QPushButton::clicked, this, &TForm2::ButtonValidationClick);
     connect(ui->RadioEncheres, &QRadioButton::toggled, this, &TForm2::RadioGroupTypeVenteClick);
-    for (int k = 0; k < CategoryCascade::kLevels; ++k) {
+    for (int k = 0; k < offrel::CategoryCascade::kLevels; ++k) {
         connect(catCbx_[k], &QComboBox::activated, this,
                 [this, k](int index) { CatCbxChange(k, index); });
     }
@@ -110,7 +110,7 @@ void TForm2::ConnectHandlers() {
             &TForm2::ButtonAjoutCategorieClick);
     connect(ui->ButtonSupprimerCategorie, &QPushButton::clicked, this,
             &TForm2::ButtonSupprimerCategorieClick);
-    for (int box = 1; box <= OptionCost::kBoxes; ++box) {
+    for (int box = 1; box <= offrel::OptionCost::kBoxes; ++box) {
         connect(checkBoxes_[box - 1], &QCheckBox::toggled, this,
                 [this, box] { CheckBoxClick(box); });
     }
@@ -129,8 +129,9 @@ void TForm2::ConnectHandlers() {
 }
 
 void TForm2::FormCreate() {
-    for (int box = 1; box <= OptionCost::kBoxes; ++box)
-        checkBoxes_[box - 1]->setText(FromW1252(OptionCost::Caption(tables_.cdsOption, box)));
+    for (int box = 1; box <= offrel::OptionCost::kBoxes; ++box)
+        checkBoxes_[box - 1]->setText(
+            FromW1252(offrel::OptionCost::Caption(tables_.cdsOption, box)));
 }
 
 void TForm2::showEvent(QShowEvent* event) {
@@ -163,7 +164,7 @@ void TForm2::FormShow() {
         ui->LabeledEditLibelle->setMaxLength(std::max<int>(80, libelle.size()));
         ui->LabeledEditLibelle->setText(libelle);
         ui->MemoDescription->setPlainText(FromStored(vente.FieldByName("Description").AsString()));
-        for (int box = 1; box <= OptionCost::kBoxes; ++box) {
+        for (int box = 1; box <= offrel::OptionCost::kBoxes; ++box) {
             if (vente.FieldByName("Option" + std::to_string(box)).AsBoolean())
                 checkBoxes_[box - 1]->setChecked(true);
         }
@@ -277,8 +278,8 @@ void TForm2::ButtonSupprimerCategorieClick() {
 }
 
 void TForm2::SyncCascade() {
-    for (int k = 0; k < CategoryCascade::kLevels; ++k) {
-        const CategoryCascade::Level& level = cascade_.level(k);
+    for (int k = 0; k < offrel::CategoryCascade::kLevels; ++k) {
+        const offrel::CategoryCascade::Level& level = cascade_.level(k);
         QComboBox* box = catCbx_[k];
         const QSignalBlocker blocker(box);
         if (level.fills != filledLists_[k]) {
@@ -296,18 +297,18 @@ void TForm2::SyncCascade() {
 
 void TForm2::SyncSelected() {
     ui->ListBoxSelected->clear();
-    for (const CategoryCascade::Selected& entry : cascade_.selected())
+    for (const offrel::CategoryCascade::Selected& entry : cascade_.selected())
         ui->ListBoxSelected->addItem(FromW1252(entry.text));
 }
 
 void TForm2::CheckBoxClick(int box) {
-    MajCoutTotal(
-        FromW1252(OptionCost::Step(tables_.cdsOption, box, checkBoxes_[box - 1]->isChecked())));
+    MajCoutTotal(FromW1252(
+        offrel::OptionCost::Step(tables_.cdsOption, box, checkBoxes_[box - 1]->isChecked())));
 }
 
 void TForm2::MajCoutTotal(const QString& amount) {
-    ui->LabelCout->setText(
-        FromW1252(OptionCost::MajCoutTotal(ToW1252(ui->LabelCout->text()), ToW1252(amount))));
+    ui->LabelCout->setText(FromW1252(
+        offrel::OptionCost::MajCoutTotal(ToW1252(ui->LabelCout->text()), ToW1252(amount))));
 }
 
 void TForm2::LoadPhoto(int slot, const QString& path) {
@@ -334,21 +335,22 @@ void TForm2::DelPhotoClick(int slot) {
 }
 
 void TForm2::ButtonValidationClick() {
-    SaleEntry entry;
+    offrel::SaleEntry entry;
     entry.libelle = ToW1252(ui->LabeledEditLibelle->text());
     entry.description = ToStored(ui->MemoDescription->toPlainText());
     entry.reference = ToW1252(ui->EditReference->text());
     entry.quantite = ToW1252(ui->EditQuantite->text());
     entry.prix = ToW1252(ui->EditPrix->text());
-    for (int k = 0; k < OptionCost::kBoxes; ++k) entry.options[k] = checkBoxes_[k]->isChecked();
+    for (int k = 0; k < offrel::OptionCost::kBoxes; ++k)
+        entry.options[k] = checkBoxes_[k]->isChecked();
     entry.typeVente = ui->RadioEncheres->isChecked() ? 0 : 1;
     entry.duree = ui->ComboBoxDuree->currentIndex();
     entry.renouvelable = ui->CheckBoxRenouvellement->isChecked();
-    const std::string errors = SaleEntryErrors(entry, state_);
+    const std::string errors = offrel::SaleEntryErrors(entry, state_);
     if (!errors.empty()) {
         Dialogs::Get().Message(this, "Votre saisie est incorrecte : \r\n" + FromW1252(errors));
         return;
     }
-    SaveSale(tables_.cdsVente, entry, state_);
+    offrel::SaveSale(tables_.cdsVente, entry, state_);
     accept();
 }

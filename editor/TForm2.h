@@ -23,7 +23,8 @@ class TForm2 : public QDialog {
     Q_OBJECT
 
 public:
-    TForm2(offrel::ApplicationTables& tables, EditorState& state, QWidget* parent = nullptr);
+    TForm2(offrel::ApplicationTables& tables, offrel::EditorState& state,
+           QWidget* parent = nullptr);
     ~TForm2() override;
 
     // The opening: fills the five pages from the mode and cdsVente, runs when the window shows.
@@ -65,12 +66,12 @@ private:
 
     std::unique_ptr<Ui::TForm2> ui;
     offrel::ApplicationTables& tables_;
-    EditorState& state_;
-    CategoryCascade cascade_;
-    std::array<QComboBox*, CategoryCascade::kLevels> catCbx_;
+    offrel::EditorState& state_;
+    offrel::CategoryCascade cascade_;
+    std::array<QComboBox*, offrel::CategoryCascade::kLevels> catCbx_;
     std::array<QCheckBox*, 7> checkBoxes_;
     std::array<QLabel*, 8> images_;
-    std::array<int, CategoryCascade::kLevels> filledLists_{};  // the fill each list shows
+    std::array<int, offrel::CategoryCascade::kLevels> filledLists_{};  // the fill each list shows
     QString lastPhoto_;      // the file-open dialog starts on the photo chosen last
     bool pageByTab_ = true;  // false while the buttons or the opening change the page
 };

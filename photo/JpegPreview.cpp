@@ -13,6 +13,8 @@
 #include "tables/Error.h"
 #include "tables/Windows1252.h"
 
+namespace offrel {
+
 namespace {
 
 struct ErrorManager {
@@ -110,11 +112,10 @@ PictureSize FitInBox(PictureSize picture, PictureSize box) {
 }
 
 RgbImage DecodeJpegPreview(const std::string& path, int boxWidth, int boxHeight) {
-    const std::string systemPath = offrel::Windows1252ToUtf8(path);
+    const std::string systemPath = Windows1252ToUtf8(path);
     const auto cannotOpen = [&path] {
-        return offrel::Error(
-            offrel::FormatMessage(offrel::W("Impossible d'ouvrir le fichier \"%s\". %s"),
-                                  {path, offrel::Utf8ToWindows1252(std::strerror(errno))}));
+        return Error(FormatMessage(W("Impossible d'ouvrir le fichier \"%s\". %s"),
+                                   {path, Utf8ToWindows1252(std::strerror(errno))}));
     };
     FileBytes data;
     {
@@ -124,8 +125,10 @@ RgbImage DecodeJpegPreview(const std::string& path, int boxWidth, int boxHeight)
     RgbImage image;
     char message[JMSG_LENGTH_MAX] = {};
     if (!Decode(data, boxWidth, boxHeight, image, message)) {
-        throw offrel::Error(offrel::FormatMessage(
-            offrel::W("Le fichier \"%s\" n'est pas une image JPEG lisible (%s)"), {path, message}));
+        throw Error(FormatMessage(W("Le fichier \"%s\" n'est pas une image JPEG lisible (%s)"),
+                                  {path, message}));
     }
     return image;
 }
+
+}  // namespace offrel

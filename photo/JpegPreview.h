@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace offrel {
+
 // A decoded picture: 32-bit pixels stored blue, green, red, unused (the layout of a 32-bit
 // RGB image on a little-endian machine), rows packed one after the other.
 struct RgbImage {
@@ -24,6 +26,8 @@ PictureSize FitInBox(PictureSize picture, PictureSize box);
 // Decodes a JPEG file with the DCT scaling of the decoder, so that only as many pixels are
 // produced as a preview of boxWidth x boxHeight needs: the smallest scale of 1/1 to 1/8 whose
 // result still covers the picture's fitted size in the box. A box larger than the picture gives
-// the full decode. Throws offrel::Error with the French message when the file cannot be opened
+// the full decode. Throws Error with the French message when the file cannot be opened
 // or is not a readable JPEG picture (path in Windows-1252).
 RgbImage DecodeJpegPreview(const std::string& path, int boxWidth, int boxHeight);
+
+}  // namespace offrel

@@ -2,16 +2,18 @@
 
 #include <variant>
 
+namespace offrel {
+
 namespace {
 
-std::int32_t AsInteger(const offrel::Value& value) {
+std::int32_t AsInteger(const Value& value) {
     const auto* number = std::get_if<std::int32_t>(&value);
     return number ? *number : 0;
 }
 
 }  // namespace
 
-CategoryCascade::CategoryCascade(offrel::Table& cdsCategorie, EditorState& state)
+CategoryCascade::CategoryCascade(Table& cdsCategorie, EditorState& state)
     : table_(cdsCategorie),
       state_(state),
       id_(cdsCategorie.ColumnIndex("ID")),
@@ -29,7 +31,7 @@ std::int32_t CategoryCascade::ParentAt(int row) const {
 }
 
 std::string CategoryCascade::LibelleAt(int row) const {
-    const offrel::Value value = table_.ValueAt(row, libelle_);
+    const Value value = table_.ValueAt(row, libelle_);
     const auto* text = std::get_if<std::string>(&value);
     return text ? *text : std::string();
 }
@@ -119,3 +121,5 @@ void CategoryCascade::RestoreSinglePass(const std::array<std::int32_t, 3>& field
             if (id == fields[slot]) Append(slot, id, row);
     }
 }
+
+}  // namespace offrel

@@ -8,6 +8,8 @@
 #include "sale/EditorState.h"
 #include "tables/Table.h"
 
+namespace offrel {
+
 // The category picker without its widgets: seven cascading levels over cdsCategorie, the three
 // category slots and the list of selected categories. The window mirrors it on its controls.
 //
@@ -30,7 +32,7 @@ public:
         int slot;
     };
 
-    CategoryCascade(offrel::Table& cdsCategorie, EditorState& state);
+    CategoryCascade(Table& cdsCategorie, EditorState& state);
 
     const Level& level(int k) const { return levels_[k]; }
     const std::vector<Selected>& selected() const { return selected_; }
@@ -57,9 +59,11 @@ private:
     std::int32_t ParentAt(int row) const;
     std::string LibelleAt(int row) const;
 
-    offrel::Table& table_;
+    Table& table_;
     EditorState& state_;
     int id_, parent_, libelle_;
     std::array<Level, kLevels> levels_;
     std::vector<Selected> selected_;
 };
+
+}  // namespace offrel

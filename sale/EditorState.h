@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace offrel {
+
 // The sale editor's state that outlives its window: the window is created anew at every
 // opening, this lives for the whole run.
 struct EditorState {
@@ -17,3 +19,5 @@ struct EditorState {
     // For each level of the cascade, the category ID of each item of that level's list.
     std::array<std::vector<std::int32_t>, 7> CatIds;
 };
+
+}  // namespace offrel

@@ -5,12 +5,12 @@
 #include "tables/Conversions.h"
 #include "tables/Windows1252.h"
 
-namespace OptionCost {
+namespace offrel::OptionCost {
 
 namespace {
 
 // Moves cdsOption to the row of the box; false when the table has no row.
-bool MoveToBox(offrel::Table& cdsOption, int box) {
+bool MoveToBox(Table& cdsOption, int box) {
     const int count = cdsOption.RecordCount();
     if (count == 0) return false;
     cdsOption.MoveTo(std::min(box, count) - 1);
@@ -19,30 +19,30 @@ bool MoveToBox(offrel::Table& cdsOption, int box) {
 
 }  // namespace
 
-std::string Caption(offrel::Table& cdsOption, int box) {
+std::string Caption(Table& cdsOption, int box) {
     std::string name;
-    offrel::Money price, shopPrice;
+    Money price, shopPrice;
     if (MoveToBox(cdsOption, box)) {
         name = cdsOption.FieldByName("Libelle").AsString();
         price = cdsOption.FieldByName("Prix").AsCurrency();
         shopPrice = cdsOption.FieldByName("PrixBoutique").AsCurrency();
     }
-    return name + " : " + offrel::CurrToStrTwoDecimals(price) + offrel::W(" € (") +
-           offrel::CurrToStrTwoDecimals(shopPrice) + offrel::W(" € **)");
+    return name + " : " + CurrToStrTwoDecimals(price) + W(" € (") +
+           CurrToStrTwoDecimals(shopPrice) + W(" € **)");
 }
 
-std::string Step(offrel::Table& cdsOption, int box, bool checked) {
+std::string Step(Table& cdsOption, int box, bool checked) {
     std::string text = checked ? "+" : "-";
     if (MoveToBox(cdsOption, box)) {
-        offrel::Field price = cdsOption.FieldByName("Prix");
-        if (!price.IsNull()) text += offrel::CurrToStr(price.AsCurrency());
+        Field price = cdsOption.FieldByName("Prix");
+        if (!price.IsNull()) text += CurrToStr(price.AsCurrency());
     }
     return text;
 }
 
 std::string MajCoutTotal(const std::string& total, const std::string& amount) {
-    const offrel::Money step = offrel::StrToCurr(amount);
-    return offrel::CurrToStrTwoDecimals(offrel::StrToCurr(total) + step);
+    const Money step = StrToCurr(amount);
+    return CurrToStrTwoDecimals(StrToCurr(total) + step);
 }
 
-}  // namespace OptionCost
+}  // namespace offrel::OptionCost

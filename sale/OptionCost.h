@@ -5,22 +5,22 @@
 #include "tables/Table.h"
 
 // The paid options of the third page and their running total, in Windows-1252 text.
-namespace OptionCost {
+namespace offrel::OptionCost {
 
 constexpr int kBoxes = 7;
 
 // The caption of box (1 to 7): "Libelle : Prix € (PrixBoutique € **)", both amounts with two
 // decimals. Box N stands for row N of cdsOption; with fewer rows the last one repeats, with no
 // row the name is empty and both amounts 0.00. Moves cdsOption to that row.
-std::string Caption(offrel::Table& cdsOption, int box);
+std::string Caption(Table& cdsOption, int box);
 
 // The signed amount that ticking ("+") or unticking ("-") box adds to the total: the sign and
 // the option's Prix as its shortest decimal text (the sign alone when Prix is empty).
-std::string Step(offrel::Table& cdsOption, int box, bool checked);
+std::string Step(Table& cdsOption, int box, bool checked);
 
 // The total after adding the signed amount to the shown one, with two decimals: the total is
 // read back from its caption, so it is rounded at every step. Throws the conversion message when
 // either text is not an amount.
 std::string MajCoutTotal(const std::string& total, const std::string& amount);
 
-}  // namespace OptionCost
+}  // namespace offrel::OptionCost

@@ -6,6 +6,8 @@
 #include "sale/EditorState.h"
 #include "tables/Table.h"
 
+namespace offrel {
+
 // What the five pages hold when "Valider la vente" is pressed, in Windows-1252 text.
 struct SaleEntry {
     std::string libelle;
@@ -27,4 +29,6 @@ std::string SaleEntryErrors(const SaleEntry& entry, const EditorState& state);
 // Writes the sale over the current row of cdsVente (ModeModification) or into a new row inserted
 // before it, and posts it. The stored categories and photos are exactly those of the editor: a
 // slot emptied while changing a sale clears its field.
-void SaveSale(offrel::Table& cdsVente, const SaleEntry& entry, const EditorState& state);
+void SaveSale(Table& cdsVente, const SaleEntry& entry, const EditorState& state);
+
+}  // namespace offrel

@@ -23,7 +23,7 @@ namespace {
 struct Catalogue {
     QTemporaryDir folder;
     offrel::ApplicationTables tables;
-    EditorState state;
+    offrel::EditorState state;
     QString photo;
 
     Catalogue() {
@@ -94,7 +94,8 @@ void BM_ChooseInList(benchmark::State& bench) {
 
 void BM_JpegFullDecode(benchmark::State& bench) {
     const std::string path = ToW1252(Catalogue::Get().photo);
-    for (auto _ : bench) benchmark::DoNotOptimize(DecodeJpegPreview(path, 6000, 4000).width);
+    for (auto _ : bench)
+        benchmark::DoNotOptimize(offrel::DecodeJpegPreview(path, 6000, 4000).width);
 }
 
 void BM_JpegPreview(benchmark::State& bench) {

@@ -55,12 +55,12 @@ private slots:
         f.AddOption("A", "0.2");
         f.AddOption("B", "1");
         f.AddOption("C", "");
-        QCOMPARE(OptionCost::Step(f.tables.cdsOption, 1, true), std::string("+0.2"));
-        QCOMPARE(OptionCost::Step(f.tables.cdsOption, 2, false), std::string("-1"));
-        QCOMPARE(OptionCost::Step(f.tables.cdsOption, 3, true), std::string("+"));
-        QCOMPARE(OptionCost::MajCoutTotal("0.00", "-0.004"), std::string("0.00"));
-        QCOMPARE(OptionCost::MajCoutTotal("0.10", "-0.3"), std::string("-0.20"));
-        QCOMPARE(OptionCost::MajCoutTotal("0.00", "+0.125"), std::string("0.12"));
+        QCOMPARE(offrel::OptionCost::Step(f.tables.cdsOption, 1, true), std::string("+0.2"));
+        QCOMPARE(offrel::OptionCost::Step(f.tables.cdsOption, 2, false), std::string("-1"));
+        QCOMPARE(offrel::OptionCost::Step(f.tables.cdsOption, 3, true), std::string("+"));
+        QCOMPARE(offrel::OptionCost::MajCoutTotal("0.00", "-0.004"), std::string("0.00"));
+        QCOMPARE(offrel::OptionCost::MajCoutTotal("0.10", "-0.3"), std::string("-0.20"));
+        QCOMPARE(offrel::OptionCost::MajCoutTotal("0.00", "+0.125"), std::string("0.12"));
     }
 
     void AnOptionWithoutPriceStopsTheClick() {

@@ -20,7 +20,7 @@
 // and helpers to fill the catalogue and open an editor.
 struct EditorFixture {
     offrel::ApplicationTables tables;
-    EditorState state;
+    offrel::EditorState state;
     ScriptedDialogs dialogs;
     QTemporaryDir folder;
 

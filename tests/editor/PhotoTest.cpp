@@ -57,13 +57,13 @@ private slots:
     void DecoderProducesOnlyWhatThePreviewNeeds() {
         EditorFixture f;
         const std::string path = ToW1252(f.Picture("grande.jpg", 800, 600, "JPEG"));
-        const RgbImage scaled = DecodeJpegPreview(path, 75, 75);
+        const offrel::RgbImage scaled = offrel::DecodeJpegPreview(path, 75, 75);
         QCOMPARE(scaled.width, 100);  // 1/8: still covers the 75 x 56 preview
         QCOMPARE(scaled.height, 75);
-        const RgbImage full = DecodeJpegPreview(path, 800, 600);
+        const offrel::RgbImage full = offrel::DecodeJpegPreview(path, 800, 600);
         QCOMPARE(full.width, 800);
         QCOMPARE(full.pixels.size(), std::size_t(800 * 600 * 4));
-        const RgbImage half = DecodeJpegPreview(path, 400, 400);
+        const offrel::RgbImage half = offrel::DecodeJpegPreview(path, 400, 400);
         QCOMPARE(half.width, 400);
         QVERIFY(half.pixels[0] > 200);  // blue stays blue
         QVERIFY(half.pixels[2] < 20);

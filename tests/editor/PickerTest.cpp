@@ -129,7 +129,7 @@ private slots:
         f.AddCategory(1, 0, "Tout");
         f.AddCategory(2, 0, "Grande");
         for (int id = 100; id < 100 + 10050; ++id) f.AddCategory(id, 2, "Feuille");
-        CategoryCascade cascade(f.tables.cdsCategorie, f.state);
+        offrel::CategoryCascade cascade(f.tables.cdsCategorie, f.state);
         cascade.Reset();
         cascade.Choose(0, 1);
         QCOMPARE(cascade.level(1).labels.size(), std::size_t(10050));

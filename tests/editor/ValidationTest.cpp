@@ -75,26 +75,26 @@ private slots:
 
     void PriceTexts() {
         EditorFixture f;
-        EditorState state;
+        offrel::EditorState state;
         state.CatChoisies = {5, -1, -1};
         state.FichiersPhoto[0] = "p.jpg";
-        SaleEntry entry;
+        offrel::SaleEntry entry;
         entry.libelle = "t";
         entry.description = "d";
         entry.quantite = "1";
         for (const char* good : {"12.5", "  12.5  ", "1e2", "+3"}) {
             entry.prix = good;
-            QCOMPARE(SaleEntryErrors(entry, state), std::string());
+            QCOMPARE(offrel::SaleEntryErrors(entry, state), std::string());
         }
         for (const char* bad : {"0", "-3", "12,50", ""}) {
             entry.prix = bad;
-            QCOMPARE(FromW1252(SaleEntryErrors(entry, state)),
+            QCOMPARE(FromW1252(offrel::SaleEntryErrors(entry, state)),
                      QString("- Indiquer le prix de départ - Utiliser le point comme délimiteur "
                              "décimal\r\n"));
         }
         entry.prix = "1";
         entry.libelle = "   ";  // blanks pass the title check
-        QCOMPARE(SaleEntryErrors(entry, state), std::string());
+        QCOMPARE(offrel::SaleEntryErrors(entry, state), std::string());
     }
 
     void NewSaleIsInsertedBeforeTheFirstRow() {
