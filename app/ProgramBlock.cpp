@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QIcon>
+#include <memory>
 
 #include "app/DataFolder.h"
 #include "app/Forms.h"
@@ -14,6 +15,7 @@
 #include "app/TForm6.h"
 #include "editor/TForm2.h"
 #include "gui/ErrorReport.h"
+#include "gui/HandlerConnection.h"
 
 TForm1* Form1 = nullptr;
 TForm2* Form2 = nullptr;
@@ -22,51 +24,72 @@ TForm4* Form4 = nullptr;
 TForm5* Form5 = nullptr;
 TForm6* Form6 = nullptr;
 
-bool CreateForms(const QString& dataDir) {
-    try {
-        Form1 = new TForm1(dataDir);
-    } catch (const std::exception& error) {
-        ReportError(error);
-        return false;
-    }
-    QObject::connect(Form1, &TForm1::closed, qApp, &QCoreApplication::quit);
-    offrel::ApplicationTables& tables = Form1->Tables();
-    const std::string folder = QFile::encodeName(dataDir + QDir::separator()).toStdString();
-    RunReportingErrors([&] {
-        Form3 = new TForm3(tables, folder, Form1);
-        Form3->FormCreate();
-    });
-    RunReportingErrors([&] { Form2 = new TForm2(tables, Form1->Editor(), Form1); });
-    RunReportingErrors([&] { Form4 = new TForm4(tables); });
-    RunReportingErrors([&] { Form5 = new TForm5(tables.cdsVente, Form1); });
-    RunReportingErrors([&] { Form6 = new TForm6(); });
-    return true;
+namespace {
+
+template <typename Form>
+void DestroyForm(Form*& form) {
+    delete form;
+    form = nullptr;
 }
 
-void DestroyForms() {
-    delete Form6;
-    delete Form5;
-    delete Form4;
-    delete Form2;
-    delete Form3;
-    delete Form1;
-    Form1 = nullptr;
-    Form2 = nullptr;
-    Form3 = nullptr;
-    Form4 = nullptr;
-    Form5 = nullptr;
-    Form6 = nullptr;
+}  // namespace
+
+ProgramBlock::ProgramBlock(const QString& dataDir) {
+    offrel::OpenTables(tables_, QFile::encodeName(dataDir).toStdString());
+    CreateForms(dataDir);
+}
+
+ProgramBlock::~ProgramBlock() {
+    DestroyForms();
+    CloseTables();
+}
+
+void ProgramBlock::CreateForms(const QString& dataDir) {
+    // Without its main window the program cannot run: that error ends the start.
+    Form1 = new TForm1(tables_, editorState_);
+    ConnectHandler(Form1, &TForm1::closed, qApp, &QCoreApplication::quit);
+    const std::string folder = QFile::encodeName(dataDir + QDir::separator()).toStdString();
+    RunReportingErrors([&] {
+        Form3 = new TForm3(tables_, folder, Form1);
+        Form3->FormCreate();
+    });
+    RunReportingErrors([&] { Form2 = new TForm2(tables_, editorState_, Form1); });
+    RunReportingErrors([&] { Form4 = new TForm4(tables_); });
+    RunReportingErrors([&] { Form5 = new TForm5(tables_.cdsVente, Form1); });
+    RunReportingErrors([&] { Form6 = new TForm6(); });
+}
+
+void ProgramBlock::DestroyForms() {
+    DestroyForm(Form6);
+    DestroyForm(Form5);
+    DestroyForm(Form4);
+    DestroyForm(Form2);
+    DestroyForm(Form3);
+    DestroyForm(Form1);
+}
+
+void ProgramBlock::CloseTables() {
+    for (offrel::Table* table : {&tables_.cdsVente, &tables_.cdsOption, &tables_.cdsCategorie})
+        RunReportingErrors([table] { table->Close(); });
+}
+
+void ProgramBlock::Run() {
+    // A failed connection test closed the main window already: the run ends at once.
+    if (Form1->CloseRequested()) return;
+    Form1->show();
+    QApplication::exec();
 }
 
 int RunProgram() {
     QApplication::setApplicationDisplayName(QStringLiteral("Offrel Brivax"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/offrel.png")));
-    if (!CreateForms(DataFolder())) return 1;
-    // A failed connection test closed the main window already: the run ends at once.
-    if (!Form1->CloseRequested()) {
-        Form1->show();
-        QApplication::exec();
+    std::unique_ptr<ProgramBlock> program;
+    try {
+        program = std::make_unique<ProgramBlock>(DataFolder());
+    } catch (const std::exception& error) {
+        ReportError(error);
+        return 1;
     }
-    DestroyForms();
+    program->Run();
     return 0;
 }

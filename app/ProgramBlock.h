@@ -2,13 +2,42 @@
 
 #include <QString>
 
-// Creates the six windows in their order; the update window's creation runs the catalogue
-// refresh. An error in a window's creation is reported and start-up goes on with the next one;
-// false when the main window itself could not be built (its message was shown).
-bool CreateForms(const QString& dataDir);
+#include "sale/EditorState.h"
+#include "tables/ApplicationTables.h"
 
-// Destroys the windows; destroying the main window closes the tables, writing their files.
-void DestroyForms();
+// The program block, the one owner of the run: it opens the tables first, then creates the six
+// windows in their order TForm1, TForm3, TForm2, TForm4, TForm5, TForm6 into the process-wide
+// references (Forms.h), handing each what it uses; it destroys them in the reverse order and
+// closes the tables last, so that no window or model outlives what it shows.
+class ProgramBlock {
+public:
+    // Opens the tables from their files in dataDir and creates the windows; the update window's
+    // creation runs the catalogue refresh. A table file that cannot be read throws before any
+    // window exists. An error in the creation of a window after the main one is reported and
+    // start-up goes on with the next window.
+    explicit ProgramBlock(const QString& dataDir);
+    // Destroys the windows, then closes the tables, which writes their files; a file that cannot
+    // be written is reported and the other tables are still written.
+    ~ProgramBlock();
+    ProgramBlock(const ProgramBlock&) = delete;
+    ProgramBlock& operator=(const ProgramBlock&) = delete;
 
-// The program block: title, windows, event loop until the main window is closed, end.
+    offrel::ApplicationTables& Tables() { return tables_; }
+    offrel::EditorState& Editor() { return editorState_; }
+
+    // Shows the main window and runs the event loop until it is closed; returns at once when the
+    // main window was closed during start-up (no connection to the site).
+    void Run();
+
+private:
+    void CreateForms(const QString& dataDir);
+    void DestroyForms();
+    void CloseTables();
+
+    offrel::ApplicationTables tables_;
+    offrel::EditorState editorState_;
+};
+
+// The program: the title, the program block, the event loop, the end. Returns 1 when the tables
+// could not be opened (the message was shown), 0 otherwise.
 int RunProgram();

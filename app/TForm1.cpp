@@ -11,8 +11,8 @@
 #include "app/TForm5.h"
 #include "editor/TForm2.h"
 #include "gui/Dialogs.h"
-#include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
+#include "gui/HandlerConnection.h"
 #include "gui/WindowPlacement.h"
 #include "import/SalesImport.h"
 #include "ui_TForm1.h"
@@ -33,13 +33,13 @@ private:
 
 }  // namespace
 
-TForm1::TForm1(const QString& dataDir, QWidget* parent)
+TForm1::TForm1(offrel::ApplicationTables& tables, offrel::EditorState& editorState, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      ui(std::make_unique<Ui::TForm1>()) {
-    offrel::OpenTables(tables_, QFile::encodeName(dataDir).toStdString());
-
+      ui(std::make_unique<Ui::TForm1>()),
+      tables_(tables),
+      editorState_(editorState) {
     ui->setupUi(this);
     setFont(TahomaFont(11));
     ui->StaticText1->setFont(TahomaFont(16, true));
@@ -51,23 +51,21 @@ TForm1::TForm1(const QString& dataDir, QWidget* parent)
     ui->ImageLogo->setPixmap(QPixmap(QStringLiteral(":/images/logo.png")));
     SetUpGrid();
 
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
-    connect(ui->Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
-    connect(ui->Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
-    connect(ui->Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
-    connect(ui->ButtonQuitter, &QPushButton::clicked, this, &TForm1::ButtonQuitterClick);
-    connect(ui->ButtonDebug, &QPushButton::clicked, this, &TForm1::ButtonDebugClick);
+    ConnectHandler(ui->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    ConnectHandler(ui->Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
+    ConnectHandler(ui->Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    ConnectHandler(ui->Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+    ConnectHandler(ui->Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    ConnectHandler(ui->ButtonQuitter, &QPushButton::clicked, this, &TForm1::ButtonQuitterClick);
+    ConnectHandler(ui->ButtonDebug, &QPushButton::clicked, this, &TForm1::ButtonDebugClick);
     // The debug button is never shown; this is the way to the debug window.
     auto* debugShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), this);
-    connect(debugShortcut, &QShortcut::activated, this, &TForm1::ButtonDebugClick);
+    ConnectHandler(debugShortcut, &QShortcut::activated, this, &TForm1::ButtonDebugClick);
 
     CenterOnScreen(this);
 }
 
-TForm1::~TForm1() {
-    CloseTables();
-}
+TForm1::~TForm1() = default;
 
 void TForm1::SetUpGrid() {
     SalesGrid* grid = ui->DBGridVente;
@@ -88,11 +86,6 @@ void TForm1::SetUpGrid() {
     for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
     grid->setPalette(palette);
-}
-
-void TForm1::CloseTables() {
-    for (offrel::Table* table : {&tables_.cdsVente, &tables_.cdsOption, &tables_.cdsCategorie})
-        RunReportingErrors([table] { table->Close(); });
 }
 
 template <typename Command>

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <QWidget>
 #include <memory>
 
@@ -12,19 +11,16 @@ class TForm1;
 }
 class SalesModel;
 
-// The main window: the list of sales and the commands that lead to every other function. It
-// owns the three tables for the whole run and closes them, writing their files, when destroyed.
+// The main window: the list of sales and the commands that lead to every other function.
 class TForm1 : public QWidget {
     Q_OBJECT
 
 public:
-    // Opens cdsOption, cdsCategorie and cdsVente from their files in dataDir; a table file that
-    // cannot be read throws.
-    explicit TForm1(const QString& dataDir, QWidget* parent = nullptr);
+    // The tables and the editor state outlive the window (the program block owns them).
+    TForm1(offrel::ApplicationTables& tables, offrel::EditorState& editorState,
+           QWidget* parent = nullptr);
     ~TForm1() override;
 
-    offrel::ApplicationTables& Tables() { return tables_; }
-    offrel::EditorState& Editor() { return editorState_; }
     // True once the window was closed, even before the event loop started.
     bool CloseRequested() const { return closeRequested_; }
 
@@ -51,11 +47,10 @@ private:
     // command stopped on an error, so that a crash or a kill afterwards loses nothing.
     template <typename Command>
     void ChangingSales(Command&& command);
-    void CloseTables();
 
     std::unique_ptr<Ui::TForm1> ui;
-    offrel::ApplicationTables tables_;
-    offrel::EditorState editorState_;
+    offrel::ApplicationTables& tables_;
+    offrel::EditorState& editorState_;
     SalesModel* dsVente;
     bool closeRequested_ = false;
 };

@@ -1,8 +1,8 @@
 #include "app/TForm4.h"
 
 #include "app/EditableTableModel.h"
-#include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
+#include "gui/HandlerConnection.h"
 #include "gui/WindowPlacement.h"
 #include "ui_TForm4.h"
 
@@ -14,7 +14,7 @@ TForm4::TForm4(offrel::ApplicationTables& tables, QWidget* parent)
     ui->DBGrid2->setModel(new EditableTableModel(tables.cdsOption, this));
     auto* sales = new EditableTableModel(tables.cdsVente, this);
     ui->DBGrid3->setModel(sales);
-    connect(sales, &EditableTableModel::edited, this, &TForm4::SaveSales);
+    ConnectHandler(sales, &EditableTableModel::edited, this, &TForm4::SaveSales);
     ui->Splitters->setSizes({120, 120, height() - 246});
     PlaceTopLeft(this);
 }
@@ -22,5 +22,5 @@ TForm4::TForm4(offrel::ApplicationTables& tables, QWidget* parent)
 TForm4::~TForm4() = default;
 
 void TForm4::SaveSales() {
-    RunReportingErrors([this] { cdsVente_.Save(); });
+    cdsVente_.Save();
 }

@@ -5,6 +5,7 @@
 #include "app/PasswordStyle.h"
 #include "gui/Dialogs.h"
 #include "gui/Fonts.h"
+#include "gui/HandlerConnection.h"
 #include "gui/QtText.h"
 #include "ui_TForm5.h"
 
@@ -18,9 +19,9 @@ TForm5::TForm5(offrel::Table& cdsVente, QWidget* parent)
     setFont(TahomaFont(11));
     setFixedSize(294, 153);
     ui->EditPassword->setStyle(passwordStyle_.get());
-    connect(ui->EditLogin, &QLineEdit::textChanged, this, &TForm5::EditLoginChange);
-    connect(ui->EditPassword, &QLineEdit::textChanged, this, &TForm5::EditPasswordChange);
-    connect(ui->ButtonEnvoi, &QPushButton::clicked, this, &TForm5::ButtonEnvoiClick);
+    ConnectHandler(ui->EditLogin, &QLineEdit::textChanged, this, &TForm5::EditLoginChange);
+    ConnectHandler(ui->EditPassword, &QLineEdit::textChanged, this, &TForm5::EditPasswordChange);
+    ConnectHandler(ui->ButtonEnvoi, &QPushButton::clicked, this, &TForm5::ButtonEnvoiClick);
 }
 
 TForm5::~TForm5() = default;

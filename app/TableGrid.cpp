@@ -3,6 +3,7 @@
 #include <QHeaderView>
 
 #include "app/TableModel.h"
+#include "gui/HandlerConnection.h"
 
 TableGrid::TableGrid(QWidget* parent) : QTableView(parent) {
     // One line of Tahoma 11 pixels per row; fixed heights keep the layout of many rows cheap.
@@ -16,7 +17,7 @@ void TableGrid::setModel(QAbstractItemModel* model) {
     QTableView::setModel(model);
     tableModel_ = qobject_cast<TableModel*>(model);
     if (tableModel_) {
-        connect(tableModel_, &TableModel::currentRowMoved, this, &TableGrid::FollowTable);
+        ConnectHandler(tableModel_, &TableModel::currentRowMoved, this, &TableGrid::FollowTable);
         ApplyTableRow();
     }
 }

@@ -8,6 +8,7 @@
 
 #include "editor/PhotoPreview.h"
 #include "gui/Dialogs.h"
+#include "gui/HandlerConnection.h"
 #include "gui/QtText.h"
 #include "sale/OptionCost.h"
 #include "sale/SaleEntry.h"
@@ -93,26 +94,29 @@ void TForm2::ApplyFonts() {
 }
 
 void TForm2::ConnectHandlers() {
-    connect(ui->ButtonPagePrecedente, &QPushButton::clicked, this,
-            &TForm2::ButtonPagePrecedenteClick);
-    connect(ui->ButtonPageSuivante, &QPushButton::clicked, this, &TForm2::ButtonPageSuivanteClick);
-    connect(ui->PageControlVente, &QTabWidget::currentChanged, this,
-            &TForm2::PageControlVenteChange);
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
-    connect(ui->ButtonAnnuler, &QPushButton::clicked, this, &TForm2::ButtonAnnulerClick);
-    connect(ui->ButtonValidation, &QPushButton::clicked, this, &TForm2::ButtonValidationClick);
-    connect(ui->RadioEncheres, &QRadioButton::toggled, this, &TForm2::RadioGroupTypeVenteClick);
+    ConnectHandler(ui->ButtonPagePrecedente, &QPushButton::clicked, this,
+                   &TForm2::ButtonPagePrecedenteClick);
+    ConnectHandler(ui->ButtonPageSuivante, &QPushButton::clicked, this,
+                   &TForm2::ButtonPageSuivanteClick);
+    ConnectHandler(ui->PageControlVente, &QTabWidget::currentChanged, this,
+                   &TForm2::PageControlVenteChange);
+    ConnectHandler(ui->Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    ConnectHandler(ui->ButtonAnnuler, &QPushButton::clicked, this, &TForm2::ButtonAnnulerClick);
+    ConnectHandler(ui->ButtonValidation, &QPushButton::clicked, this,
+                   &TForm2::ButtonValidationClick);
+    ConnectHandler(ui->RadioEncheres, &QRadioButton::toggled, this,
+                   &TForm2::RadioGroupTypeVenteClick);
     for (int k = 0; k < offrel::CategoryCascade::kLevels; ++k) {
-        connect(catCbx_[k], &QComboBox::activated, this,
-                [this, k](int index) { CatCbxChange(k, index); });
+        ConnectHandler(catCbx_[k], &QComboBox::activated, this,
+                       [this, k](int index) { CatCbxChange(k, index); });
     }
-    connect(ui->ButtonAjoutCategorie, &QPushButton::clicked, this,
-            &TForm2::ButtonAjoutCategorieClick);
-    connect(ui->ButtonSupprimerCategorie, &QPushButton::clicked, this,
-            &TForm2::ButtonSupprimerCategorieClick);
+    ConnectHandler(ui->ButtonAjoutCategorie, &QPushButton::clicked, this,
+                   &TForm2::ButtonAjoutCategorieClick);
+    ConnectHandler(ui->ButtonSupprimerCategorie, &QPushButton::clicked, this,
+                   &TForm2::ButtonSupprimerCategorieClick);
     for (int box = 1; box <= offrel::OptionCost::kBoxes; ++box) {
-        connect(checkBoxes_[box - 1], &QCheckBox::toggled, this,
-                [this, box] { CheckBoxClick(box); });
+        ConnectHandler(checkBoxes_[box - 1], &QCheckBox::toggled, this,
+                       [this, box] { CheckBoxClick(box); });
     }
     const std::array<QPushButton*, 8> choose = {
         ui->ButtonImage1, ui->ButtonImage2, ui->ButtonImage3, ui->ButtonImage4,
@@ -121,10 +125,10 @@ void TForm2::ConnectHandlers() {
                                                 ui->DelPhoto4, ui->DelPhoto5, ui->DelPhoto6,
                                                 ui->DelPhoto7, ui->DelPhoto8};
     for (int slot = 1; slot <= 8; ++slot) {
-        connect(choose[slot - 1], &QPushButton::clicked, this,
-                [this, slot] { ButtonImageClick(slot); });
-        connect(remove[slot - 1], &QPushButton::clicked, this,
-                [this, slot] { DelPhotoClick(slot); });
+        ConnectHandler(choose[slot - 1], &QPushButton::clicked, this,
+                       [this, slot] { ButtonImageClick(slot); });
+        ConnectHandler(remove[slot - 1], &QPushButton::clicked, this,
+                       [this, slot] { DelPhotoClick(slot); });
     }
 }
 

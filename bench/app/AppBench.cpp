@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QWindow>
+#include <memory>
 #include <string>
 
 #include "ScriptedSite.h"
@@ -67,10 +68,10 @@ void BM_StartUpToMainWindowShown(benchmark::State& state) {
         state.PauseTiming();
         QTemporaryDir dir;
         state.ResumeTiming();
-        CreateForms(dir.path());
+        auto program = std::make_unique<ProgramBlock>(dir.path());
         ShowMainWindow();
         state.PauseTiming();
-        DestroyForms();
+        program.reset();
         state.ResumeTiming();
     }
 }
@@ -96,18 +97,17 @@ void BM_ImportSales(benchmark::State& state) {
     ScriptedDialogs dialogs;
     QTemporaryDir dir;
     const QString file = WriteSalesFile(dir, static_cast<int>(state.range(0)));
-    CreateForms(dir.path());
+    ProgramBlock program(dir.path());
     ShowMainWindow();
     for (auto _ : state) {
         state.PauseTiming();
-        Form1->Tables().cdsVente.EmptyDataSet();
+        program.Tables().cdsVente.EmptyDataSet();
         QCoreApplication::processEvents();
         state.ResumeTiming();
         Form1->ReadVentesFromCSV(file);
         QCoreApplication::processEvents();
     }
-    state.counters["rows"] = static_cast<double>(Form1->Tables().cdsVente.RecordCount());
-    DestroyForms();
+    state.counters["rows"] = static_cast<double>(program.Tables().cdsVente.RecordCount());
 }
 
 // "Supprimer cette vente" on every sale of the list, selected, then Ventes.cds saved.
@@ -115,7 +115,7 @@ void BM_DeleteSelectedSales(benchmark::State& state) {
     ScriptedDialogs dialogs;
     QTemporaryDir dir;
     const QString file = WriteSalesFile(dir, static_cast<int>(state.range(0)));
-    CreateForms(dir.path());
+    ProgramBlock program(dir.path());
     ShowMainWindow();
     for (auto _ : state) {
         state.PauseTiming();
@@ -126,7 +126,6 @@ void BM_DeleteSelectedSales(benchmark::State& state) {
         Form1->Button3Click();
         QCoreApplication::processEvents();
     }
-    DestroyForms();
 }
 
 // One cell of the list, far apart rows: the time must not grow with the number of sales.
@@ -134,7 +133,7 @@ void BM_ReadGridCell(benchmark::State& state) {
     ScriptedDialogs dialogs;
     QTemporaryDir dir;
     const int rows = static_cast<int>(state.range(0));
-    CreateForms(dir.path());
+    ProgramBlock program(dir.path());
     Form1->ReadVentesFromCSV(WriteSalesFile(dir, rows));
     const QAbstractItemModel* model = Grid()->model();
     int row = 0;
@@ -143,7 +142,6 @@ void BM_ReadGridCell(benchmark::State& state) {
         benchmark::DoNotOptimize(model->index(row, 0).data());
         benchmark::DoNotOptimize(model->index(row, 1).data());
     }
-    DestroyForms();
 }
 
 }  // namespace

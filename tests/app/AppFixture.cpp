@@ -4,8 +4,6 @@
 #include <QFile>
 #include <QStringList>
 
-#include "app/Forms.h"
-#include "app/ProgramBlock.h"
 #include "gui/QtText.h"
 #include "tables/ApplicationTables.h"
 #include "tables/Windows1252.h"
@@ -21,7 +19,7 @@ AppFixture::AppFixture() {
 }
 
 AppFixture::~AppFixture() {
-    if (Form1) DestroyForms();
+    program.reset();
     qunsetenv("OFFREL_DATA_DIR");
     qunsetenv("OFFREL_SERVER_URL");
 }

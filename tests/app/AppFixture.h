@@ -2,9 +2,11 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <memory>
 #include <string>
 
 #include "ScriptedSite.h"
+#include "app/ProgramBlock.h"
 #include "tables/Money.h"
 #include "tests/common/ScriptedDialogs.h"
 
@@ -13,12 +15,16 @@ class Table;
 }
 
 // What a test of the application needs: a temporary data folder (OFFREL_DATA_DIR), a scripted
-// site with a small catalogue (OFFREL_SERVER_URL) and scripted dialogs. Destroys the windows
-// that the test created, if any, at its end.
+// site with a small catalogue (OFFREL_SERVER_URL) and scripted dialogs. Ends the program that
+// the test started, if any, at its end.
 class AppFixture {
 public:
     AppFixture();
     ~AppFixture();
+
+    // Starts the program block on the data folder: tables, windows, catalogue refresh.
+    void Start() { program = std::make_unique<ProgramBlock>(Folder()); }
+    offrel::Table& Sales() const { return program->Tables().cdsVente; }
 
     QString Folder() const { return dir_.path(); }
     QString FilePath(const char* name) const;
@@ -30,6 +36,7 @@ public:
 
     ScriptedSite site;
     ScriptedDialogs dialogs;
+    std::unique_ptr<ProgramBlock> program;
 
     static const std::string kOptions;
     static const std::string kCategories;

@@ -45,7 +45,7 @@ private:
     QPushButton* Button(const char* name) const {
         return Form1->findChild<QPushButton*>(QLatin1String(name));
     }
-    offrel::Table& Sales() const { return Form1->Tables().cdsVente; }
+    offrel::Table& Sales() const { return fixture_->Sales(); }
     void AddSales(const QStringList& titles);
     void Click(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     QList<int> Selected() const { return Grid()->SelectedRows(); }
@@ -57,7 +57,7 @@ private:
 
 void MainWindowTest::init() {
     fixture_ = std::make_unique<AppFixture>();
-    QVERIFY(CreateForms(fixture_->Folder()));
+    fixture_->Start();
     Form1->show();
     QVERIFY(QTest::qWaitForWindowExposed(Form1));
 }
@@ -216,7 +216,7 @@ void MainWindowTest::modifyNeedsASelectionAndOpensAFreshEditorOnTheCurrentRow() 
     bool modeSeen = false;
     int rowSeen = -1;
     OnNextModal([&](QDialog* dialog) {
-        modeSeen = Form1->Editor().ModeModification;
+        modeSeen = fixture_->program->Editor().ModeModification;
         rowSeen = Sales().RecNo();
         QCOMPARE(dialog, static_cast<QDialog*>(Form2));
         dialog->reject();
@@ -228,11 +228,11 @@ void MainWindowTest::modifyNeedsASelectionAndOpensAFreshEditorOnTheCurrentRow() 
 }
 
 void MainWindowTest::newSaleOpensAFreshEditorAndASavedSaleIsInTheFileAtOnce() {
-    Form1->Editor().ModeModification = true;
+    fixture_->program->Editor().ModeModification = true;
     QPointer<TForm2> previous = Form2;
     bool modeSeen = true;
     OnNextModal([&](QDialog* dialog) {
-        modeSeen = Form1->Editor().ModeModification;
+        modeSeen = fixture_->program->Editor().ModeModification;
         AddSale(Sales(), "Vase");  // what "Valider la vente" stores
         dialog->accept();
     });

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "AppFixture.h"
+#include "ModalHelper.h"
 #include "TestMain.h"
 #include "app/Forms.h"
 #include "app/ProgramBlock.h"
@@ -37,6 +38,7 @@ private slots:
     void normalRunShowsTheMainWindowAndEndsWhenItCloses();
     void unreadableTableFileEndsTheStartAndIsNotOverwritten();
     void tableThatCannotBeWrittenIsReportedAndTheEndGoesOn();
+    void wholeProgramIsBuiltAndEndedThroughItsOwner();
 };
 
 void StartupTest::errorBoxAppendsFullStopAfterCharactersAboveIt() {
@@ -66,7 +68,7 @@ void StartupTest::errorEscapingAHandlerIsShownAndTheLoopGoesOn() {
 
 void StartupTest::startUpCreatesTheWindowsAndRefreshesTheCatalogue() {
     AppFixture fixture;
-    QVERIFY(CreateForms(fixture.Folder()));
+    fixture.Start();
 
     QVERIFY(Form1 && Form2 && Form3 && Form4 && Form5 && Form6);
     QVERIFY(fixture.dialogs.messages.isEmpty());
@@ -75,15 +77,15 @@ void StartupTest::startUpCreatesTheWindowsAndRefreshesTheCatalogue() {
     QCOMPARE(fixture.site.Actions(), expected);
     QCOMPARE(fixture.ReadFile("Options.csv"), AppFixture::kOptions);
     QCOMPARE(fixture.ReadFile("Categories.csv"), AppFixture::kCategories);
-    QCOMPARE(Form1->Tables().cdsOption.RecordCount(), 3);
-    QCOMPARE(Form1->Tables().cdsCategorie.RecordCount(), 3);
+    QCOMPARE(fixture.program->Tables().cdsOption.RecordCount(), 3);
+    QCOMPARE(fixture.program->Tables().cdsCategorie.RecordCount(), 3);
     QVERIFY(!Form3->isVisible());
     QVERIFY(!Form1->CloseRequested());
     QVERIFY(Form3->windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(Form3->size(), QSize(300, 69));
 
     // The tables are written in the data folder, the same one they were read from.
-    QCOMPARE(Form1->Tables().cdsVente.FileName(),
+    QCOMPARE(fixture.Sales().FileName(),
              QFile::encodeName(fixture.FilePath("Ventes.cds")).toStdString());
 }
 
@@ -140,7 +142,7 @@ void StartupTest::unreadableTableFileEndsTheStartAndIsNotOverwritten() {
     const std::string garbage = "ceci n'est pas une table";
     fixture.WriteFile("Ventes.cds", garbage);
 
-    QCOMPARE(CreateForms(fixture.Folder()), false);
+    QCOMPARE(RunProgram(), 1);
 
     QVERIFY(!Form1);
     QCOMPARE(fixture.dialogs.errors.size(), 1);
@@ -150,19 +152,45 @@ void StartupTest::unreadableTableFileEndsTheStartAndIsNotOverwritten() {
 
 void StartupTest::tableThatCannotBeWrittenIsReportedAndTheEndGoesOn() {
     AppFixture fixture;
-    QVERIFY(CreateForms(fixture.Folder()));
+    fixture.Start();
     const QString unwritable = fixture.FilePath("absent/Ventes.cds");
-    Form1->Tables().cdsVente.SetFileName(QFile::encodeName(unwritable).toStdString());
-    AddSale(Form1->Tables().cdsVente, "Lampe");
+    fixture.Sales().SetFileName(QFile::encodeName(unwritable).toStdString());
+    AddSale(fixture.Sales(), "Lampe");
+    // The tables are closed once every window is gone.
+    bool windowsGone = false;
+    fixture.dialogs.onShown = [&](const QString&) {
+        windowsGone = !Form1 && !Form2 && !Form3 && !Form4 && !Form5 && !Form6;
+    };
 
-    DestroyForms();
+    fixture.program.reset();
 
+    QVERIFY(windowsGone);
     QCOMPARE(fixture.dialogs.errors.size(), 1);
     QVERIFY2(fixture.dialogs.errors.front().contains(unwritable),
              qPrintable(fixture.dialogs.errors.front()));
     // The other tables were still written.
     QVERIFY(QFile(fixture.FilePath("Options.cds")).size() > 0);
     QVERIFY(QFile(fixture.FilePath("Categories.cds")).size() > 0);
+}
+
+// Every window and model in use when the program ends: under AddressSanitizer a model or a
+// window that outlived the tables it shows would fault here.
+void StartupTest::wholeProgramIsBuiltAndEndedThroughItsOwner() {
+    AppFixture fixture;
+    fixture.Start();
+    Form1->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form1));
+    AddSale(fixture.Sales(), "Lampe");
+    Form4->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form4));
+    OnNextModal([](QDialog* dialog) { dialog->reject(); });
+    Form1->Button1Click();  // the editor is replaced by a fresh one
+
+    fixture.program.reset();
+
+    QVERIFY(!Form1 && !Form2 && !Form3 && !Form4 && !Form5 && !Form6);
+    QVERIFY(fixture.dialogs.errors.isEmpty());
+    QCOMPARE(fixture.SalesInFile(), QStringList{"Lampe"});
 }
 
 OFFREL_TEST_MAIN(StartupTest)

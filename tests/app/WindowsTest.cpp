@@ -37,7 +37,7 @@ private slots:
     void uploadOfAnEmptyTableSaysSo();
 
 private:
-    offrel::Table& Sales() const { return Form1->Tables().cdsVente; }
+    offrel::Table& Sales() const { return fixture_->Sales(); }
     DebugGrid* DebugSales() const {
         return Form4->findChild<DebugGrid*>(QStringLiteral("DBGrid3"));
     }
@@ -52,7 +52,7 @@ private:
 
 void WindowsTest::init() {
     fixture_ = std::make_unique<AppFixture>();
-    QVERIFY(CreateForms(fixture_->Folder()));
+    fixture_->Start();
 }
 
 void WindowsTest::cleanup() {
