@@ -10,9 +10,8 @@
 #include "gui/Dialogs.h"
 #include "gui/HandlerConnection.h"
 #include "gui/QtText.h"
+#include "sale/LoadSale.h"
 #include "sale/OptionCost.h"
-#include "sale/SaleEntry.h"
-#include "tables/Conversions.h"
 #include "tables/Error.h"
 #include "ui_TForm2.h"
 
@@ -146,76 +145,34 @@ void TForm2::showEvent(QShowEvent* event) {
 void TForm2::FormShow() {
     ui->InfosCat->setPlainText(QString::fromUtf8(kInfosCat).replace("\r\n", "\n"));
     ui->InfosOptions->setPlainText(QString::fromUtf8(kInfosOptions).replace("\r\n", "\n"));
-    state_.FichiersPhoto = {};
-    state_.CatChoisies = {-1, -1, -1};
-    offrel::Table& vente = tables_.cdsVente;
-    if (!state_.ModeModification) {
-        if (vente.RecordCount() > 0) {
-            vente.First();
-            ui->MemoDescription->setPlainText(
-                FromStored(vente.FieldByName("Description").AsString()));
-            ui->EditReference->setText(FromW1252(vente.FieldByName("Reference").AsString()));
-            SetSaleType();
-            ui->CheckBoxRenouvellement->setChecked(vente.FieldByName("Renouvelable").AsBoolean());
-            SetDuration();
-            cascade_.RestoreThreePass(RowCategories());
-        }
-        ui->LabeledEditLibelle->clear();
-        ui->EditPrix->clear();
-    } else {
-        // The length limit stops typing only: a longer stored title shows whole.
-        const QString libelle = FromW1252(vente.FieldByName("Libelle").AsString());
-        ui->LabeledEditLibelle->setMaxLength(std::max<int>(80, libelle.size()));
-        ui->LabeledEditLibelle->setText(libelle);
-        ui->MemoDescription->setPlainText(FromStored(vente.FieldByName("Description").AsString()));
-        for (int box = 1; box <= offrel::OptionCost::kBoxes; ++box) {
-            if (vente.FieldByName("Option" + std::to_string(box)).AsBoolean())
-                checkBoxes_[box - 1]->setChecked(true);
-        }
-        // A photo that cannot be shown is reported by LoadPhoto; the opening goes on so that
-        // the seller can replace or remove it.
-        for (int slot = 1; slot <= 8; ++slot) {
-            const std::string path = vente.FieldByName("Photo" + std::to_string(slot)).AsString();
-            if (!path.empty()) LoadPhoto(slot, FromW1252(path));
-        }
-        ui->EditReference->setText(FromW1252(vente.FieldByName("Reference").AsString()));
-        SetSaleType();
-        offrel::Field prix = vente.FieldByName("Prix");
-        ui->EditPrix->setText(prix.IsNull() ? QString()
-                                            : FromW1252(offrel::CurrToStr(prix.AsCurrency())));
-        ui->CheckBoxRenouvellement->setChecked(vente.FieldByName("Renouvelable").AsBoolean());
-        SetDuration();
-        cascade_.RestoreSinglePass(RowCategories());
+    const offrel::LoadedSale sale = offrel::LoadSale(tables_, cascade_, state_);
+    const offrel::SaleEntry& entry = sale.entry;
+    // The length limit stops typing only: a longer stored title shows whole.
+    const QString libelle = FromW1252(entry.libelle);
+    ui->LabeledEditLibelle->setMaxLength(std::max<int>(80, libelle.size()));
+    ui->LabeledEditLibelle->setText(libelle);
+    ui->MemoDescription->setPlainText(FromStored(entry.description));
+    for (int box = 1; box <= offrel::OptionCost::kBoxes; ++box) {
+        // The total was added up with the sale: the click steps must not add it again.
+        const QSignalBlocker blocker(checkBoxes_[box - 1]);
+        checkBoxes_[box - 1]->setChecked(entry.options[box - 1]);
     }
+    ui->LabelCout->setText(FromW1252(sale.cout));
+    ui->EditReference->setText(FromW1252(entry.reference));
+    (entry.typeVente == 0 ? ui->RadioEncheres : ui->RadioPrixNet)->setChecked(true);
+    ui->EditQuantite->setText(FromW1252(entry.quantite));
+    ui->EditQuantite->setEnabled(entry.typeVente != 0);
+    ui->EditPrix->setText(FromW1252(entry.prix));
+    ui->CheckBoxRenouvellement->setChecked(entry.renouvelable);
+    ui->ComboBoxDuree->setCurrentIndex(entry.duree);
     SyncSelected();
-    cascade_.Reset();
     SyncCascade();
     ShowPage(0);
-}
-
-void TForm2::SetSaleType() {
-    offrel::Table& vente = tables_.cdsVente;
-    if (vente.FieldByName("TypeVente").AsInteger() == 1) {
-        ui->RadioEncheres->setChecked(true);
-        ui->EditQuantite->setText("1");
-        ui->EditQuantite->setEnabled(false);
-    } else {
-        ui->RadioPrixNet->setChecked(true);
-        ui->EditQuantite->setText(FromW1252(vente.FieldByName("Quantite").AsString()));
-        ui->EditQuantite->setEnabled(true);
-    }
-}
-
-void TForm2::SetDuration() {
-    const std::int32_t duree = tables_.cdsVente.FieldByName("DureeTypeVente").AsInteger();
-    ui->ComboBoxDuree->setCurrentIndex(duree >= 1 && duree <= 3 ? duree - 1 : -1);
-}
-
-std::array<std::int32_t, 3> TForm2::RowCategories() {
-    std::array<std::int32_t, 3> fields{};
-    for (int k = 0; k < 3; ++k)
-        fields[k] = tables_.cdsVente.FieldByName("Categorie" + std::to_string(k + 1)).AsInteger();
-    return fields;
+    for (const std::string& problem : sale.problems)
+        Dialogs::Get().Message(this, FromW1252(problem));
+    // A photo that cannot be shown is reported; the seller can then replace or remove it.
+    for (int slot = 1; slot <= 8; ++slot)
+        if (!state_.FichiersPhoto[slot - 1].empty()) ShowPhoto(slot);
 }
 
 void TForm2::ShowPage(int index) {
@@ -315,11 +272,11 @@ void TForm2::MajCoutTotal(const QString& amount) {
         offrel::OptionCost::MajCoutTotal(ToW1252(ui->LabelCout->text()), ToW1252(amount))));
 }
 
-void TForm2::LoadPhoto(int slot, const QString& path) {
-    state_.FichiersPhoto[slot - 1] = ToW1252(path);
+void TForm2::ShowPhoto(int slot) {
     QLabel* image = images_[slot - 1];
     try {
-        image->setPixmap(QPixmap::fromImage(LoadPhotoPreview(path, image->size())));
+        image->setPixmap(QPixmap::fromImage(
+            LoadPhotoPreview(FromW1252(state_.FichiersPhoto[slot - 1]), image->size())));
     } catch (const offrel::Error& error) {
         Dialogs::Get().Message(this, FromW1252(error.what()));
     }
@@ -330,7 +287,9 @@ void TForm2::ButtonImageClick(int slot) {
         Dialogs::Get().OpenFile(this, "Fichiers Images (*.jpg)|*.jpg;*.JPG", lastPhoto_);
     if (path.isEmpty()) return;
     lastPhoto_ = path;
-    LoadPhoto(slot, path);
+    // The name is kept even when the file cannot be shown.
+    state_.FichiersPhoto[slot - 1] = ToW1252(path);
+    ShowPhoto(slot);
 }
 
 void TForm2::DelPhotoClick(int slot) {

@@ -54,13 +54,9 @@ private:
     void ApplyFonts();
     void ConnectHandlers();
     void ShowPage(int index);
-    // From the current row of cdsVente.
-    void SetSaleType();
-    void SetDuration();
-    std::array<std::int32_t, 3> RowCategories();
-    // Sets the slot's name, then shows the file in its preview; a file that cannot be shown is
-    // reported and leaves the preview as it was.
-    void LoadPhoto(int slot, const QString& path);
+    // Shows the slot's photo in its preview; a file that cannot be shown is reported and leaves
+    // the preview as it was.
+    void ShowPhoto(int slot);
     void SyncCascade();
     void SyncSelected();
 

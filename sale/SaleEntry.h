@@ -8,12 +8,13 @@
 
 namespace offrel {
 
-// What the five pages hold when "Valider la vente" is pressed, in Windows-1252 text.
+// What the five pages hold, in Windows-1252 text; the defaults are those of an opening on an
+// empty table.
 struct SaleEntry {
     std::string libelle;
     std::string description;  // lines joined by CR LF
     std::string reference;
-    std::string quantite;
+    std::string quantite = "1";
     std::string prix;
     std::array<bool, 7> options{};
     int typeVente = 0;  // item index: 0 auction, 1 fixed price

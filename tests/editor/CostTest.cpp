@@ -1,8 +1,7 @@
 #include <QCheckBox>
+#include <QTabWidget>
 #include <QtTest>
 
-#include "sale/OptionCost.h"
-#include "tables/Error.h"
 #include "tests/editor/EditorFixture.h"
 #include "tests/editor/Suites.h"
 
@@ -50,19 +49,6 @@ private slots:
         QCOMPARE(Text(form.get(), "LabelCout"), QString("0.22"));
     }
 
-    void StepTextsAndTheirSums() {
-        EditorFixture f;
-        f.AddOption("A", "0.2");
-        f.AddOption("B", "1");
-        f.AddOption("C", "");
-        QCOMPARE(offrel::OptionCost::Step(f.tables.cdsOption, 1, true), std::string("+0.2"));
-        QCOMPARE(offrel::OptionCost::Step(f.tables.cdsOption, 2, false), std::string("-1"));
-        QCOMPARE(offrel::OptionCost::Step(f.tables.cdsOption, 3, true), std::string("+"));
-        QCOMPARE(offrel::OptionCost::MajCoutTotal("0.00", "-0.004"), std::string("0.00"));
-        QCOMPARE(offrel::OptionCost::MajCoutTotal("0.10", "-0.3"), std::string("-0.20"));
-        QCOMPARE(offrel::OptionCost::MajCoutTotal("0.00", "+0.125"), std::string("0.12"));
-    }
-
     void AnOptionWithoutPriceStopsTheClick() {
         EditorFixture f;
         f.AddOption("A", "0.5");
@@ -74,6 +60,41 @@ private slots:
                  QStringList{"'+' n'est pas une valeur en virgule flottante correcte."});
         QVERIFY(Box(form.get(), 2)->isChecked());
         QCOMPARE(Text(form.get(), "LabelCout"), QString("0.50"));
+    }
+
+    // The price that stops a click is reported when a sale is opened for a change, and the
+    // opening goes on: the window stays usable.
+    void ChangingASaleWithAnOptionWithoutPrice() {
+        EditorFixture f;
+        f.AddCategoryTree();
+        f.AddOption("A", "0.5");
+        f.AddOption("Sans prix", "");
+        f.AddOption("C", "2");
+        const QString photo = f.Picture("vase.jpg", 10, 10, "JPEG");
+        f.AddSale([&](offrel::Table& t) {
+            t.FieldByName("Libelle").SetAsString("Vase");
+            t.FieldByName("Description").SetAsString("Bleu");
+            t.FieldByName("Prix").SetAsCurrency(offrel::StrToCurr("3"));
+            t.FieldByName("TypeVente").SetAsInteger(1);
+            t.FieldByName("Reference").SetAsString("R9");
+            t.FieldByName("Categorie1").SetAsInteger(50);
+            t.FieldByName("Photo1").SetAsString(ToW1252(photo));
+            for (const char* option : {"Option1", "Option2", "Option3"})
+                t.FieldByName(option).SetAsBoolean(true);
+        });
+        auto form = f.Open(true);
+        QCOMPARE(f.dialogs.messages,
+                 QStringList{"'+' n'est pas une valeur en virgule flottante correcte"});
+        QVERIFY(f.dialogs.errors.isEmpty());
+        for (int n = 1; n <= 3; ++n) QVERIFY(Box(form.get(), n)->isChecked());
+        QCOMPARE(Text(form.get(), "LabelCout"), QString("2.50"));
+        QCOMPARE(Text(form.get(), "EditReference"), QString("R9"));
+        QCOMPARE(Entries(form.get()), QStringList({"Outils (#50)"}));
+        QCOMPARE(Child<QComboBox>(form.get(), "CatCbx0")->count(), 3);
+        QCOMPARE(Child<QTabWidget>(form.get(), "PageControlVente")->currentIndex(), 0);
+        Click(form.get(), "ButtonValidation");
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QCOMPARE(form->result(), int(QDialog::Accepted));
     }
 
     void NoOptionRowAtAll() {

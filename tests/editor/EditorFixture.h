@@ -11,67 +11,14 @@
 
 #include "editor/TForm2.h"
 #include "gui/QtText.h"
-#include "sale/EditorState.h"
-#include "tables/ApplicationTables.h"
-#include "tables/Conversions.h"
 #include "tests/common/ScriptedDialogs.h"
+#include "tests/sale/SaleTables.h"
 
-// The three tables emptied, the decimal separator of the catalogue import, answered dialogs,
-// and helpers to fill the catalogue and open an editor.
-struct EditorFixture {
-    offrel::ApplicationTables tables;
-    offrel::EditorState state;
+// The sale tables of the core tests, answered dialogs, and helpers to open an editor and to
+// make pictures.
+struct EditorFixture : offrel::testing::SaleTables {
     ScriptedDialogs dialogs;
     QTemporaryDir folder;
-
-    EditorFixture() {
-        offrel::SetDecimalSeparator('.');
-        for (offrel::Table* table : {&tables.cdsVente, &tables.cdsOption, &tables.cdsCategorie}) {
-            table->Open();
-            table->EmptyDataSet();
-        }
-    }
-
-    void AddOption(const char* libelle, const char* prix, const char* prixBoutique = "0.1") {
-        offrel::Table& t = tables.cdsOption;
-        t.Append();
-        t.FieldByName("Libelle").SetAsString(offrel::W(libelle));
-        if (*prix) t.FieldByName("Prix").SetAsCurrency(offrel::StrToCurr(prix));
-        t.FieldByName("PrixBoutique").SetAsCurrency(offrel::StrToCurr(prixBoutique));
-        t.Post();
-    }
-
-    void AddCategory(int id, int parentId, const char* libelle) {
-        offrel::Table& t = tables.cdsCategorie;
-        t.Append();
-        t.FieldByName("ID").SetAsInteger(id);
-        t.FieldByName("ParentID").SetAsInteger(parentId);
-        t.FieldByName("Libelle").SetAsString(offrel::W(libelle));
-        t.Post();
-    }
-
-    // A small tree. The first row names a parent but is still a top-level category.
-    void AddCategoryTree() {
-        AddCategory(1, 2, "Premier");
-        AddCategory(2, 0, "Maison");
-        AddCategory(3, 0, "Jardin");
-        AddCategory(10, 2, "Cuisine");
-        AddCategory(11, 2, "Salon");
-        AddCategory(20, 11, "Canapés");
-        AddCategory(21, 11, "Tables");
-        AddCategory(50, 3, "Outils");
-        AddCategory(51, 3, "Plantes");
-        AddCategory(60, 51, "Arbres");
-    }
-
-    // A row of cdsVente with the given fields, appended and posted.
-    template <class Fill>
-    void AddSale(Fill fill) {
-        offrel::Table& t = tables.cdsVente;
-        t.Append();
-        fill(t);
-        t.Post();
-    }
 
     std::unique_ptr<TForm2> Open(bool modification) {
         state.ModeModification = modification;

@@ -2,7 +2,6 @@
 #include <QtTest>
 
 #include "editor/PhotoPreview.h"
-#include "photo/JpegPreview.h"
 #include "tables/Error.h"
 #include "tests/editor/EditorFixture.h"
 #include "tests/editor/Suites.h"
@@ -52,21 +51,6 @@ private slots:
         QCOMPARE(f.dialogs.filters[0], QString("Fichiers Images (*.jpg)|*.jpg;*.JPG"));
         QCOMPARE(f.dialogs.starts, QStringList({"", large, small, tall}));
         QVERIFY(f.dialogs.messages.isEmpty());
-    }
-
-    void DecoderProducesOnlyWhatThePreviewNeeds() {
-        EditorFixture f;
-        const std::string path = ToW1252(f.Picture("grande.jpg", 800, 600, "JPEG"));
-        const offrel::RgbImage scaled = offrel::DecodeJpegPreview(path, 75, 75);
-        QCOMPARE(scaled.width, 100);  // 1/8: still covers the 75 x 56 preview
-        QCOMPARE(scaled.height, 75);
-        const offrel::RgbImage full = offrel::DecodeJpegPreview(path, 800, 600);
-        QCOMPARE(full.width, 800);
-        QCOMPARE(full.pixels.size(), std::size_t(800 * 600 * 4));
-        const offrel::RgbImage half = offrel::DecodeJpegPreview(path, 400, 400);
-        QCOMPARE(half.width, 400);
-        QVERIFY(half.pixels[0] > 200);  // blue stays blue
-        QVERIFY(half.pixels[2] < 20);
     }
 
     void ReplaceCancelAndRemove() {

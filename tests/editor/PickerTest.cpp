@@ -1,6 +1,5 @@
 #include <QtTest>
 
-#include "sale/CategoryCascade.h"
 #include "tests/editor/EditorFixture.h"
 #include "tests/editor/Suites.h"
 
@@ -122,20 +121,6 @@ private slots:
         Choose(form.get(), "CatCbx1", 0);
         Click(form.get(), "ButtonAjoutCategorie");
         QCOMPARE(f.state.CatChoisies, (std::array<std::int32_t, 3>{50, 21, 21}));
-    }
-
-    void LevelsHaveNoFixedCapacity() {
-        EditorFixture f;
-        f.AddCategory(1, 0, "Tout");
-        f.AddCategory(2, 0, "Grande");
-        for (int id = 100; id < 100 + 10050; ++id) f.AddCategory(id, 2, "Feuille");
-        offrel::CategoryCascade cascade(f.tables.cdsCategorie, f.state);
-        cascade.Reset();
-        cascade.Choose(0, 1);
-        QCOMPARE(cascade.level(1).labels.size(), std::size_t(10050));
-        cascade.Choose(1, 10049);
-        QVERIFY(cascade.Add());
-        QCOMPARE(f.state.CatChoisies[0], 100 + 10049);
     }
 };
 

@@ -3,7 +3,6 @@
 #include <QRadioButton>
 #include <QtTest>
 
-#include "sale/SaleEntry.h"
 #include "tables/Error.h"
 #include "tests/editor/EditorFixture.h"
 #include "tests/editor/Suites.h"
@@ -71,30 +70,6 @@ private slots:
         Child<QRadioButton>(form.get(), "RadioEncheres")->setChecked(true);
         QCOMPARE(quantite->text(), QString("1"));
         QVERIFY(!quantite->isEnabled());
-    }
-
-    void PriceTexts() {
-        EditorFixture f;
-        offrel::EditorState state;
-        state.CatChoisies = {5, -1, -1};
-        state.FichiersPhoto[0] = "p.jpg";
-        offrel::SaleEntry entry;
-        entry.libelle = "t";
-        entry.description = "d";
-        entry.quantite = "1";
-        for (const char* good : {"12.5", "  12.5  ", "1e2", "+3"}) {
-            entry.prix = good;
-            QCOMPARE(offrel::SaleEntryErrors(entry, state), std::string());
-        }
-        for (const char* bad : {"0", "-3", "12,50", ""}) {
-            entry.prix = bad;
-            QCOMPARE(FromW1252(offrel::SaleEntryErrors(entry, state)),
-                     QString("- Indiquer le prix de départ - Utiliser le point comme délimiteur "
-                             "décimal\r\n"));
-        }
-        entry.prix = "1";
-        entry.libelle = "   ";  // blanks pass the title check
-        QCOMPARE(offrel::SaleEntryErrors(entry, state), std::string());
     }
 
     void NewSaleIsInsertedBeforeTheFirstRow() {

@@ -1,0 +1,33 @@
+#include <gtest/gtest.h>
+
+#include "sale/OptionCost.h"
+#include "tables/Error.h"
+#include "tests/sale/SaleTables.h"
+
+namespace offrel {
+namespace {
+
+TEST(OptionCostTest, StepTextsAndTheirSums) {
+    testing::SaleTables f;
+    f.AddOption("A", "0.2");
+    f.AddOption("B", "1");
+    f.AddOption("C", "");
+    EXPECT_EQ(OptionCost::Step(f.tables.cdsOption, 1, true), "+0.2");
+    EXPECT_EQ(OptionCost::Step(f.tables.cdsOption, 2, false), "-1");
+    EXPECT_EQ(OptionCost::Step(f.tables.cdsOption, 3, true), "+");
+    // Past the last row the last one stands for the box.
+    EXPECT_EQ(OptionCost::Step(f.tables.cdsOption, 7, true), "+");
+    EXPECT_EQ(OptionCost::MajCoutTotal("0.00", "-0.004"), "0.00");
+    EXPECT_EQ(OptionCost::MajCoutTotal("0.10", "-0.3"), "-0.20");
+    EXPECT_EQ(OptionCost::MajCoutTotal("0.00", "+0.125"), "0.12");
+    EXPECT_THROW(OptionCost::MajCoutTotal("0.00", "+"), Error);
+}
+
+TEST(OptionCostTest, CaptionsWithoutAnyOptionRow) {
+    testing::SaleTables f;
+    EXPECT_EQ(OptionCost::Caption(f.tables.cdsOption, 3), W(" : 0.00 € (0.00 € **)"));
+    EXPECT_EQ(OptionCost::Step(f.tables.cdsOption, 1, true), "+");
+}
+
+}  // namespace
+}  // namespace offrel
