@@ -8,6 +8,7 @@
 
 #include "editor/PhotoPreview.h"
 #include "gui/Dialogs.h"
+#include "gui/Fonts.h"
 #include "gui/HandlerConnection.h"
 #include "gui/QtText.h"
 #include "sale/LoadSale.h"
@@ -41,13 +42,6 @@ std::string ToStored(QString text) {
     return ToW1252(text.replace('\n', "\r\n"));
 }
 
-QFont TahomaPixels(int pixels, bool bold) {
-    QFont font("Tahoma");
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
 }  // namespace
 
 TForm2::TForm2(offrel::ApplicationTables& tables, offrel::EditorState& state, QWidget* parent)
@@ -76,11 +70,11 @@ TForm2::TForm2(offrel::ApplicationTables& tables, offrel::EditorState& state, QW
 TForm2::~TForm2() = default;
 
 void TForm2::ApplyFonts() {
-    setFont(TahomaPixels(11, false));
-    ui->Button1->setFont(TahomaPixels(11, true));
-    ui->LabelCout->setFont(TahomaPixels(24, true));
-    ui->EuroLabel->setFont(TahomaPixels(23, true));
-    ui->ButtonValidation->setFont(TahomaPixels(21, false));
+    setFont(TahomaFont(11));
+    ui->Button1->setFont(TahomaFont(11, true));
+    ui->LabelCout->setFont(TahomaFont(24, true));
+    ui->EuroLabel->setFont(TahomaFont(23, true));
+    ui->ButtonValidation->setFont(TahomaFont(21));
     QPalette green = ui->ButtonValidation->palette();
     green.setColor(QPalette::ButtonText, Qt::darkGreen);
     ui->ButtonValidation->setPalette(green);
