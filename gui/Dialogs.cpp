@@ -10,7 +10,9 @@ QString Title() {
     return QApplication::applicationDisplayName();
 }
 
-// "Description|*.a;*.b" as the toolkit's "Description (*.a *.b)".
+// "Description|*.a;*.b" as the toolkit's "Description (*.a *.b)". The description names its
+// patterns itself ("Fichiers CSV (*.csv)"), so the dialog shows it alone (HideNameFilterDetails):
+// the patterns in parentheses only select the files.
 QString ToolkitFilter(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     if (parts.size() < 2) return filter;
@@ -34,7 +36,8 @@ public:
         return box.exec() == QMessageBox::Yes;
     }
     QString OpenFile(QWidget* parent, const QString& filter, const QString& start) override {
-        return QFileDialog::getOpenFileName(parent, QString(), start, ToolkitFilter(filter));
+        return QFileDialog::getOpenFileName(parent, QString(), start, ToolkitFilter(filter),
+                                            nullptr, QFileDialog::HideNameFilterDetails);
     }
 };
 

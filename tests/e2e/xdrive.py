@@ -90,9 +90,11 @@ class Desktop:
         self.run("import", "-window", window, str(path))
 
 
-def start_site(bin_dir, store, catalogue, delay_ms=0):
+def start_site(bin_dir, store, catalogue=None, delay_ms=0):
+    """The site of bin_dir, serving catalogue or, without it, the one shipped beside it."""
+    options = ["--catalogue", str(catalogue)] if catalogue else []
     site = subprocess.Popen([os.path.join(bin_dir, "offrel-site"), "--port", "0", "--store", str(store),
-                             "--catalogue", str(catalogue), "--delay", str(delay_ms)],
+                             "--delay", str(delay_ms), *options],
                             stdout=subprocess.PIPE, text=True)
     line = site.stdout.readline()
     match = re.search(r"(http://127\.0\.0\.1:\d+/\S+)", line)
