@@ -29,6 +29,10 @@ struct Table::Impl {
     void ClearRows();
     // Opens the table with these rows, the first one current, telling the listeners.
     void TakeRows(RowStore rows);
+    // False when the file is missing or empty, and the built-in contents stand for it.
+    bool HasFileToRead() const;
+    void LoadBuiltin(Table& owner);
+    void LoadFile(Table& owner);  // throws when the file cannot be read
 
     template <class Notification>
     void Notify(Notification notification) {
