@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tables/Conversions.h"
+#include "tables/Error.h"
 #include "tables/Windows1252.h"
 
 namespace OptionCost {
@@ -42,7 +43,12 @@ std::string Step(offrel::Table& cdsOption, int box, bool checked) {
 
 std::string MajCoutTotal(const std::string& total, const std::string& amount) {
     const offrel::Money step = offrel::StrToCurr(amount);
-    return offrel::CurrToStrTwoDecimals(offrel::StrToCurr(total) + step);
+    const offrel::Money before = offrel::StrToCurr(total);
+    std::int64_t sum = 0;
+    if (__builtin_add_overflow(before.Ticks(), step.Ticks(), &sum) ||
+        sum < -offrel::Money::Largest().Ticks())
+        throw offrel::Error(offrel::W("Le coût total dépasse le plus grand montant possible"));
+    return offrel::CurrToStrTwoDecimals(offrel::Money::FromTicks(sum));
 }
 
 }  // namespace OptionCost

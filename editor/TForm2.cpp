@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QUrl>
 #include <algorithm>
 
@@ -13,6 +14,7 @@
 #include "editor/SaleEntry.h"
 #include "tables/Conversions.h"
 #include "tables/Error.h"
+#include "tables/FileNames.h"
 #include "ui_TForm2.h"
 
 namespace {
@@ -171,7 +173,7 @@ void TForm2::FormShow() {
         // the seller can replace or remove it.
         for (int slot = 1; slot <= 8; ++slot) {
             const std::string path = vente.FieldByName("Photo" + std::to_string(slot)).AsString();
-            if (!path.empty()) LoadPhoto(slot, FromW1252(path));
+            if (!path.empty()) LoadPhoto(slot, path);
         }
         ui->EditReference->setText(FromW1252(vente.FieldByName("Reference").AsString()));
         SetSaleType();
@@ -310,11 +312,11 @@ void TForm2::MajCoutTotal(const QString& amount) {
         FromW1252(OptionCost::MajCoutTotal(ToW1252(ui->LabelCout->text()), ToW1252(amount))));
 }
 
-void TForm2::LoadPhoto(int slot, const QString& path) {
-    state_.FichiersPhoto[slot - 1] = ToW1252(path);
+void TForm2::LoadPhoto(int slot, const std::string& path) {
+    state_.FichiersPhoto[slot - 1] = path;
     QLabel* image = images_[slot - 1];
     try {
-        image->setPixmap(QPixmap::fromImage(LoadPhotoPreview(path, image->size())));
+        image->setPixmap(QPixmap::fromImage(LoadPhotoPreview(FromW1252(path), image->size())));
     } catch (const offrel::Error& error) {
         Dialogs::Get().Message(this, FromW1252(error.what()));
     }
@@ -325,7 +327,19 @@ void TForm2::ButtonImageClick(int slot) {
         Dialogs::Get().OpenFile(this, "Fichiers Images (*.jpg)|*.jpg;*.JPG", lastPhoto_);
     if (path.isEmpty()) return;
     lastPhoto_ = path;
-    LoadPhoto(slot, path);
+    // The path is stored as Windows-1252 text: one that it cannot write would never name its
+    // file again.
+    const std::optional<std::string> stored =
+        offrel::PathFromFileSystemName(QFile::encodeName(path).toStdString());
+    if (!stored) {
+        Dialogs::Get().Message(
+            this, QStringLiteral("Le chemin « %1 » contient des caractères que l'application ne "
+                                 "sait pas enregistrer. Renommez le fichier ou son dossier, "
+                                 "puis choisissez-le à nouveau.")
+                      .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    LoadPhoto(slot, *stored);
 }
 
 void TForm2::DelPhotoClick(int slot) {

@@ -57,9 +57,9 @@ private:
     void SetSaleType();
     void SetDuration();
     std::array<std::int32_t, 3> RowCategories();
-    // Sets the slot's name, then shows the file in its preview; a file that cannot be shown is
-    // reported and leaves the preview as it was.
-    void LoadPhoto(int slot, const QString& path);
+    // Sets the slot's name to the path (Windows-1252, as stored), then shows the file in its
+    // preview; a file that cannot be shown is reported and leaves the preview as it was.
+    void LoadPhoto(int slot, const std::string& path);
     void SyncCascade();
     void SyncSelected();
 

@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 #include <QTimer>
 #include <QWidget>
@@ -10,6 +11,7 @@
 #include "app/TForm1.h"
 #include "app/TForm3.h"
 #include "app/TForm4.h"
+#include "tables/ApplicationTables.h"
 #include "tables/Error.h"
 #include "tables/Windows1252.h"
 
@@ -35,7 +37,9 @@ private slots:
     void startUpCreatesTheWindowsAndRefreshesTheCatalogue();
     void startWithoutNetworkShowsTheMessageEndsAndWritesTheTables();
     void normalRunShowsTheMainWindowAndEndsWhenItCloses();
-    void unreadableTableFileEndsTheStartAndIsNotOverwritten();
+    void unreadableSalesFileEndsTheStartSayingWhereItWasLeftUntouched();
+    void unreadableCatalogueFilesAreRebuiltWithoutAWord();
+    void aSaleAtTheTopOfTheMoneyRangeSurvivesARestart();
     void tableThatCannotBeWrittenIsReportedAndTheEndGoesOn();
 };
 
@@ -135,17 +139,66 @@ void StartupTest::normalRunShowsTheMainWindowAndEndsWhenItCloses() {
     QVERIFY(QFile(fixture.FilePath("Options.cds")).size() > 0);
 }
 
-void StartupTest::unreadableTableFileEndsTheStartAndIsNotOverwritten() {
+void StartupTest::unreadableSalesFileEndsTheStartSayingWhereItWasLeftUntouched() {
     AppFixture fixture;
-    const std::string garbage = "ceci n'est pas une table";
-    fixture.WriteFile("Ventes.cds", garbage);
+    const QString folder = QDir(fixture.Folder()).filePath(QStringLiteral("Données été"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString sales = QDir(folder).filePath(QStringLiteral("Ventes.cds"));
+    const QByteArray garbage("ceci n'est pas une table");
+    QFile file(sales);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(garbage);
+    file.close();
 
-    QCOMPARE(CreateForms(fixture.Folder()), false);
+    QCOMPARE(CreateForms(folder), false);
 
     QVERIFY(!Form1);
-    QCOMPARE(fixture.dialogs.errors.size(), 1);
+    QCOMPARE(fixture.dialogs.errors,
+             QStringList{QStringLiteral("Les ventes enregistrées ne peuvent pas être lues : "
+                                        "Mismatch in datapacket.\n\nLe fichier a été laissé "
+                                        "intact, sans aucune modification. "
+                                        "Vous pouvez l'envoyer au support ; il se trouve ici :\n") +
+                         sales + QStringLiteral("\n\nLe programme va s'arrêter.")});
     QVERIFY(fixture.site.Actions().empty());
-    QCOMPARE(fixture.ReadFile("Ventes.cds"), garbage);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), garbage);
+}
+
+// The catalogue is downloaded again at every start: a damaged copy is simply rebuilt.
+void StartupTest::unreadableCatalogueFilesAreRebuiltWithoutAWord() {
+    AppFixture fixture;
+    fixture.WriteFile("Options.cds", "ceci n'est pas une table");
+    fixture.WriteFile("Categories.cds", std::string(100, '\xFF'));
+
+    QVERIFY(CreateForms(fixture.Folder()));
+    QVERIFY(fixture.dialogs.errors.isEmpty());
+    QVERIFY(fixture.dialogs.messages.isEmpty());
+    QCOMPARE(Form1->Tables().cdsOption.RecordCount(), 3);
+    QCOMPARE(Form1->Tables().cdsCategorie.RecordCount(), 3);
+    DestroyForms();
+    QVERIFY(fixture.dialogs.errors.isEmpty());
+
+    offrel::ApplicationTables reread;
+    offrel::OpenTables(reread, QFile::encodeName(fixture.Folder()).toStdString());
+    QCOMPARE(reread.cdsOption.RecordCount(), 3);
+    QCOMPARE(reread.cdsCategorie.RecordCount(), 3);
+    for (offrel::Table* table : {&reread.cdsVente, &reread.cdsOption, &reread.cdsCategorie})
+        table->SetFileName(std::string());  // read only
+}
+
+void StartupTest::aSaleAtTheTopOfTheMoneyRangeSurvivesARestart() {
+    AppFixture fixture;
+    const auto price = offrel::Money::FromTicks(9'100'000'000'000'000'000);  // 910 000 000 000 000
+    QVERIFY(CreateForms(fixture.Folder()));
+    AddSale(Form1->Tables().cdsVente, "Yacht", price);
+    DestroyForms();
+
+    QVERIFY(CreateForms(fixture.Folder()));
+    QVERIFY(fixture.dialogs.errors.isEmpty());
+    offrel::Table& sales = Form1->Tables().cdsVente;
+    QCOMPARE(sales.RecordCount(), 1);
+    sales.First();
+    QCOMPARE(sales.FieldByName("Prix").AsCurrency(), price);
 }
 
 void StartupTest::tableThatCannotBeWrittenIsReportedAndTheEndGoesOn() {

@@ -61,6 +61,18 @@ private slots:
         QCOMPARE(OptionCost::MajCoutTotal("0.00", "-0.004"), std::string("0.00"));
         QCOMPARE(OptionCost::MajCoutTotal("0.10", "-0.3"), std::string("-0.20"));
         QCOMPARE(OptionCost::MajCoutTotal("0.00", "+0.125"), std::string("0.12"));
+        // Options priced at the top of the money range: the total says it cannot be shown.
+        QCOMPARE(OptionCost::MajCoutTotal("500000000000000.00", "+410000000000000"),
+                 std::string("910000000000000.00"));
+        for (const char* amount : {"+922337203685477", "-922337203685477"}) {
+            try {
+                OptionCost::MajCoutTotal(amount[0] == '+' ? "1.00" : "-1.00", amount);
+                QFAIL("no error");
+            } catch (const offrel::Error& error) {
+                QCOMPARE(FromW1252(error.what()),
+                         QString("Le coût total dépasse le plus grand montant possible"));
+            }
+        }
     }
 
     void AnOptionWithoutPriceStopsTheClick() {
