@@ -100,40 +100,34 @@ void Table::Impl::LoadBuiltin(Table& owner) {
     owner.LoadFromPacket(builtinPacket.data(), builtinPacket.size());
 }
 
-void Table::Impl::LoadFile(Table& owner) {
-    const std::vector<std::uint8_t> content = ReadWholeFile(fileName);
-    owner.LoadFromPacket(content.data(), content.size());
+void Table::Impl::Open(Table& owner, bool discardUnreadable) {
+    if (active) return;
+    if (!HasFileToRead()) {
+        LoadBuiltin(owner);
+        return;
+    }
+    try {
+        const std::vector<std::uint8_t> content = ReadWholeFile(fileName);
+        owner.LoadFromPacket(content.data(), content.size());
+    } catch (const Error&) {
+        if (!discardUnreadable) {
+            // What is in that file may still be the seller's work: it is never written over.
+            unreadableFiles.push_back(FullPath(fileName));
+            throw;
+        }
+        // Its contents are rebuilt anyway; the file does not hold the table and is written over
+        // at closing.
+        LoadBuiltin(owner);
+        ++changeCount;
+    }
 }
 
 void Table::Open() {
-    if (impl_->active) return;
-    if (!impl_->HasFileToRead()) {
-        impl_->LoadBuiltin(*this);
-        return;
-    }
-    try {
-        impl_->LoadFile(*this);
-    } catch (const Error&) {
-        // What is in that file may still be the seller's work: it is never written over.
-        impl_->unreadableFiles.push_back(FullPath(impl_->fileName));
-        throw;
-    }
+    impl_->Open(*this, false);
 }
 
 void Table::OpenDiscardingUnreadable() {
-    if (impl_->active) return;
-    if (!impl_->HasFileToRead()) {
-        impl_->LoadBuiltin(*this);
-        return;
-    }
-    try {
-        impl_->LoadFile(*this);
-    } catch (const Error&) {
-        // Its contents are rebuilt anyway; the file does not hold the table and is written over
-        // at closing.
-        impl_->LoadBuiltin(*this);
-        ++impl_->changeCount;
-    }
+    impl_->Open(*this, true);
 }
 
 void Table::Close() {

@@ -32,7 +32,8 @@ struct Table::Impl {
     // False when the file is missing or empty, and the built-in contents stand for it.
     bool HasFileToRead() const;
     void LoadBuiltin(Table& owner);
-    void LoadFile(Table& owner);  // throws when the file cannot be read
+    // Open and OpenDiscardingUnreadable.
+    void Open(Table& owner, bool discardUnreadable);
 
     template <class Notification>
     void Notify(Notification notification) {
