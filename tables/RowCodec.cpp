@@ -42,8 +42,7 @@ std::size_t ValueSize(const ColumnDef& column, const std::uint8_t* p) {
 
 constexpr std::uint8_t kBlank = ' ';
 
-// Whether the value at p, of the given size, is in the form that EncodeRow writes for what it
-// reads as.
+// Whether the value at p is in the form that EncodeRow writes for what it reads as.
 bool InWrittenForm(FieldType type, int fieldLength, const std::uint8_t* p) {
     switch (type) {
         case FieldType::Currency: {
