@@ -11,7 +11,6 @@
 #include "app/TForm1.h"
 #include "app/TForm3.h"
 #include "app/TForm4.h"
-#include "tables/ApplicationTables.h"
 #include "tables/Error.h"
 #include "tables/Windows1252.h"
 
@@ -38,7 +37,6 @@ private slots:
     void startWithoutNetworkShowsTheMessageEndsAndWritesTheTables();
     void normalRunShowsTheMainWindowAndEndsWhenItCloses();
     void unreadableSalesFileEndsTheStartSayingWhereItWasLeftUntouched();
-    void unreadableCatalogueFilesAreRebuiltWithoutAWord();
     void aSaleAtTheTopOfTheMoneyRangeSurvivesARestart();
     void tableThatCannotBeWrittenIsReportedAndTheEndGoesOn();
 };
@@ -162,28 +160,6 @@ void StartupTest::unreadableSalesFileEndsTheStartSayingWhereItWasLeftUntouched()
     QVERIFY(fixture.site.Actions().empty());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), garbage);
-}
-
-// The catalogue is downloaded again at every start: a damaged copy is simply rebuilt.
-void StartupTest::unreadableCatalogueFilesAreRebuiltWithoutAWord() {
-    AppFixture fixture;
-    fixture.WriteFile("Options.cds", "ceci n'est pas une table");
-    fixture.WriteFile("Categories.cds", std::string(100, '\xFF'));
-
-    QVERIFY(CreateForms(fixture.Folder()));
-    QVERIFY(fixture.dialogs.errors.isEmpty());
-    QVERIFY(fixture.dialogs.messages.isEmpty());
-    QCOMPARE(Form1->Tables().cdsOption.RecordCount(), 3);
-    QCOMPARE(Form1->Tables().cdsCategorie.RecordCount(), 3);
-    DestroyForms();
-    QVERIFY(fixture.dialogs.errors.isEmpty());
-
-    offrel::ApplicationTables reread;
-    offrel::OpenTables(reread, QFile::encodeName(fixture.Folder()).toStdString());
-    QCOMPARE(reread.cdsOption.RecordCount(), 3);
-    QCOMPARE(reread.cdsCategorie.RecordCount(), 3);
-    for (offrel::Table* table : {&reread.cdsVente, &reread.cdsOption, &reread.cdsCategorie})
-        table->SetFileName(std::string());  // read only
 }
 
 void StartupTest::aSaleAtTheTopOfTheMoneyRangeSurvivesARestart() {
