@@ -6,6 +6,7 @@
 #include <QShortcut>
 
 #include "app/Forms.h"
+#include "gui/QtText.h"
 #include "app/SalesModel.h"
 #include "app/TForm4.h"
 #include "app/TForm5.h"
@@ -135,9 +136,12 @@ void TForm1::Button3Click() {
 }
 
 void TForm1::ReadVentesFromCSV(const QString& path) {
+    offrel::SalesImportReport report;
     ChangingSales([&] {
-        offrel::ReadVentesFromCSV(tables_.cdsVente, QFile::encodeName(path).toStdString());
+        report = offrel::ReadVentesFromCSV(tables_.cdsVente, QFile::encodeName(path).toStdString());
     });
+    // A file whose every line became a sale needs no word: the sales stand in the list.
+    if (!report.Complete()) Dialogs::Get().Report(this, FromW1252(offrel::ReportText(report)));
 }
 
 void TForm1::Button5Click() {

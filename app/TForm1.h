@@ -24,6 +24,7 @@ public:
     // True once the window was closed, even before the event loop started.
     bool CloseRequested() const { return closeRequested_; }
 
+    // Imports the sales file; when some lines gave no sale, the report window lists them.
     void ReadVentesFromCSV(const QString& path);
 
     void Button1Click();

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QUrl>
 #include <algorithm>
 
@@ -14,6 +15,7 @@
 #include "sale/LoadSale.h"
 #include "sale/OptionCost.h"
 #include "tables/Error.h"
+#include "tables/FileNames.h"
 #include "ui_TForm2.h"
 
 namespace {
@@ -281,8 +283,20 @@ void TForm2::ButtonImageClick(int slot) {
         Dialogs::Get().OpenFile(this, "Fichiers Images (*.jpg)|*.jpg;*.JPG", lastPhoto_);
     if (path.isEmpty()) return;
     lastPhoto_ = path;
+    // The path is stored as Windows-1252 text: one that it cannot write would never name its
+    // file again.
+    const std::optional<std::string> stored =
+        offrel::PathFromFileSystemName(QFile::encodeName(path).toStdString());
+    if (!stored) {
+        Dialogs::Get().Message(
+            this, QStringLiteral("Le chemin « %1 » contient des caractères que l'application ne "
+                                 "sait pas enregistrer. Renommez le fichier ou son dossier, "
+                                 "puis choisissez-le à nouveau.")
+                      .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
     // The name is kept even when the file cannot be shown.
-    state_.FichiersPhoto[slot - 1] = ToW1252(path);
+    state_.FichiersPhoto[slot - 1] = *stored;
     ShowPhoto(slot);
 }
 

@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "gui/ReportDialog.h"
+
 namespace {
 
 QString Title() {
@@ -29,6 +31,10 @@ public:
     void Error(QWidget* parent, const QString& text) override {
         QMessageBox box(QMessageBox::Critical, Title(), text, QMessageBox::Ok, parent);
         box.exec();
+    }
+    void Report(QWidget* parent, const QString& text) override {
+        ReportDialog dialog(text, parent);
+        dialog.exec();
     }
     bool Confirm(QWidget* parent, const QString& text) override {
         QMessageBox box(QMessageBox::Question, Title(), text, QMessageBox::Yes | QMessageBox::No,

@@ -15,6 +15,9 @@ public:
     // The error box: error icon, one OK button, the title as caption (the full stop rule applied
     // by the caller).
     virtual void Error(QWidget* parent, const QString& text) = 0;
+    // A report that may be long: the text in a scrolling box, a "Copier" button that puts it on
+    // the clipboard, one OK button, the title as caption.
+    virtual void Report(QWidget* parent, const QString& text) = 0;
     // A question with Yes / No; true for Yes.
     virtual bool Confirm(QWidget* parent, const QString& text) = 0;
     // A file-open dialog. filter: "Description|*.a;*.b". Returns the full path, or an empty text

@@ -5,9 +5,10 @@
 #include <algorithm>
 #include <array>
 
+#include "import/SalesFileRecords.h"
 #include "tables/Conversions.h"
-#include "tables/CsvFile.h"
 #include "tables/Error.h"
+#include "tables/FileNames.h"
 #include "tables/Windows1252.h"
 
 namespace offrel {
@@ -28,9 +29,20 @@ enum Column {
     kRenouvelable = 10,
 };
 
+struct RequiredColumn {
+    int column;
+    const char* whenEmpty;  // the reason, in UTF-8
+};
+
 // The columns that a sale cannot do without, in the order they are tested.
-constexpr std::array<int, 6> kRequiredColumns = {kCategorie, kLibelle, kDescription,
-                                                 kPhoto1,    kPrix,    kDuree};
+constexpr std::array<RequiredColumn, 6> kRequiredColumns = {{
+    {kCategorie, "la catégorie est vide"},
+    {kLibelle, "le titre est vide"},
+    {kDescription, "la description est vide"},
+    {kPhoto1, "la première photo est vide"},
+    {kPrix, "le prix est vide"},
+    {kDuree, "la durée est vide"},
+}};
 
 // The option fields fed by columns 11 to 17; the fourth and fifth options are crossed over in
 // the file.
@@ -40,24 +52,31 @@ constexpr int kFirstOptionColumn = 11;
 
 constexpr char kMark[] = "Y";
 
-// A stored path is Windows-1252 text like every text of the core; the file system names it in
-// UTF-8. A relative path is taken from the working directory.
-bool PhotoExists(const std::string& path) {
-    struct stat status {};
-    return ::stat(Windows1252ToUtf8(path).c_str(), &status) == 0 && S_ISREG(status.st_mode);
-}
-
 // Title and description: UTF-8 when the bytes decode to some text, the bytes themselves
 // otherwise.
-std::string TextOrBytes(const std::string& bytes) {
+std::string TextOrBytes(std::string_view bytes) {
     const std::optional<std::u16string> decoded = DecodeLaxUtf8(bytes);
-    return decoded && !decoded->empty() ? Utf16ToWindows1252(*decoded) : bytes;
+    return decoded && !decoded->empty() ? Utf16ToWindows1252(*decoded) : std::string(bytes);
 }
 
 // Reference: UTF-8 only; bytes that do not decode give an empty reference.
-std::string TextOrNothing(const std::string& bytes) {
+std::string TextOrNothing(std::string_view bytes) {
     const std::optional<std::u16string> decoded = DecodeLaxUtf8(bytes);
     return decoded ? Utf16ToWindows1252(*decoded) : std::string();
+}
+
+// A photo column is decoded like the title, so that a UTF-8 and a Windows-1252 file naming the
+// same photo store the same path; nothing when it names a letter that Windows-1252 cannot write.
+std::optional<std::string> PhotoPath(std::string_view column) {
+    const std::optional<std::u16string> decoded = DecodeLaxUtf8(column);
+    if (!decoded || decoded->empty()) return std::string(column);
+    return PathFromFileSystemName(column);
+}
+
+// A relative path is taken from the working directory.
+bool PhotoExists(const std::string& path) {
+    struct stat status {};
+    return ::stat(FileSystemName(path).c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 int DureeTypeVente(std::int32_t days) {
@@ -71,69 +90,122 @@ int DureeTypeVente(std::int32_t days) {
     }
 }
 
-void SetMark(Table& cdsVente, const char* field, const std::string& column) {
+bool NoText(const SalesFileRecords& line) {
+    for (int column = 0; column < line.FieldCount(); ++column)
+        if (!line.Field(column).empty()) return false;
+    return true;
+}
+
+void SetMark(Table& cdsVente, const char* field, std::string_view column) {
     if (column == kMark) cdsVente.FieldByName(field).SetAsBoolean(true);
 }
 
 // Fills the row begun for an accepted line, from the duration on; a duration that does not
 // convert stops the import there.
-void StoreSale(Table& cdsVente, const TCSV_File& line, std::int32_t categorie, Money prix) {
-    cdsVente.FieldByName("Libelle").SetAsString(TextOrBytes(line.GetField(kLibelle)));
-    cdsVente.FieldByName("Reference").SetAsString(TextOrNothing(line.GetField(kReference)));
-    cdsVente.FieldByName("Description").SetAsString(TextOrBytes(line.GetField(kDescription)));
+void StoreSale(Table& cdsVente, const SalesFileRecords& line, std::int32_t categorie, Money prix,
+               const std::string& photo1) {
+    cdsVente.FieldByName("Libelle").SetAsString(TextOrBytes(line.Field(kLibelle)));
+    cdsVente.FieldByName("Reference").SetAsString(TextOrNothing(line.Field(kReference)));
+    cdsVente.FieldByName("Description").SetAsString(TextOrBytes(line.Field(kDescription)));
     cdsVente.FieldByName("Prix").SetAsCurrency(prix);
-    cdsVente.FieldByName("TypeVente").SetAsInteger(line.GetField(kPrixNet) == kMark ? 2 : 1);
+    cdsVente.FieldByName("TypeVente").SetAsInteger(line.Field(kPrixNet) == kMark ? 2 : 1);
     cdsVente.FieldByName("DureeTypeVente")
-        .SetAsInteger(DureeTypeVente(StrToInt(line.GetField(kDuree))));
-    SetMark(cdsVente, "Renouvelable", line.GetField(kRenouvelable));
+        .SetAsInteger(DureeTypeVente(StrToInt(line.Field(kDuree))));
+    SetMark(cdsVente, "Renouvelable", line.Field(kRenouvelable));
     cdsVente.FieldByName("Categorie1").SetAsInteger(categorie);
-    for (const int column : {kPhoto1, kPhoto2, kPhoto3}) {
-        const std::string path = line.GetField(column);
-        if (!path.empty() && PhotoExists(path)) {
-            cdsVente.FieldByName("Photo" + std::to_string(column - kPhoto1 + 1)).SetAsString(path);
+    cdsVente.FieldByName("Photo1").SetAsString(photo1);
+    for (const int column : {kPhoto2, kPhoto3}) {
+        const std::optional<std::string> path = PhotoPath(line.Field(column));
+        if (path && !path->empty() && PhotoExists(*path)) {
+            cdsVente.FieldByName("Photo" + std::to_string(column - kPhoto1 + 1)).SetAsString(*path);
         }
     }
     for (std::size_t k = 0; k < kOptionOfColumn.size(); ++k) {
-        SetMark(cdsVente, kOptionOfColumn[k],
-                line.GetField(kFirstOptionColumn + static_cast<int>(k)));
+        SetMark(cdsVente, kOptionOfColumn[k], line.Field(kFirstOptionColumn + static_cast<int>(k)));
     }
     cdsVente.FieldByName("Quantite").SetAsInteger(1);
 }
 
+// Imports one line; the reason when it is passed over, "" when it became a sale. A number that
+// does not convert throws its conversion message.
+std::string ImportLine(Table& cdsVente, const SalesFileRecords& line) {
+    for (const RequiredColumn& required : kRequiredColumns)
+        if (line.Field(required.column).empty()) return W(required.whenEmpty);
+    const std::int32_t categorie = StrToInt(line.Field(kCategorie));
+    if (categorie < 1) return W("la catégorie est inférieure à 1");
+    const std::optional<std::string> photo1 = PhotoPath(line.Field(kPhoto1));
+    if (!photo1) {
+        return FormatMessage(W("le chemin de la photo « %s » contient des caractères que "
+                               "l'application ne sait pas enregistrer"),
+                             {Utf8ToWindows1252(line.Field(kPhoto1))});
+    }
+    if (!PhotoExists(*photo1))
+        return FormatMessage(W("la photo « %s » est introuvable"), {*photo1});
+    std::string price(line.Field(kPrix));
+    std::replace(price.begin(), price.end(), ',', '.');
+    const Money prix = StrToCurr(price);
+    if (prix <= Money()) return W("le prix n'est pas supérieur à zéro");
+
+    cdsVente.Insert();
+    try {
+        StoreSale(cdsVente, line, categorie, prix, *photo1);
+        cdsVente.Post();
+    } catch (...) {
+        // A sale that stopped half-way is not kept.
+        cdsVente.Cancel();
+        throw;
+    }
+    return {};
+}
+
+std::string Counted(int count, const char* one, const char* many) {
+    return std::to_string(count) + " " + W(count > 1 ? many : one);
+}
+
 }  // namespace
 
-void ReadVentesFromCSV(Table& cdsVente, const std::string& path) {
-    TCSV_File reader;  // closed when it goes, whether the import ends or stops
-    const bool missing = reader.OpenFile(path);
+SalesImportReport ReadVentesFromCSV(Table& cdsVente, const std::string& path) {
+    std::optional<std::string> text = ReadSalesFile(path);
     SetDecimalSeparator('.');
-    if (missing) {
-        throw Error(FormatMessage("Le fichier \"%s\" n'existe pas.", {Utf8ToWindows1252(path)}));
+    if (!text) {
+        throw Error(FormatMessage("Le fichier \"%s\" n'existe pas.", {ShownFileSystemName(path)}));
     }
-    reader.ReadLine();  // the header
-    while (!reader.EndOfFile()) {
-        reader.ReadLine();
-        if (std::any_of(kRequiredColumns.begin(), kRequiredColumns.end(),
-                        [&](int column) { return reader.GetField(column).empty(); })) {
-            continue;
-        }
-        const std::int32_t categorie = StrToInt(reader.GetField(kCategorie));
-        if (categorie < 1 || !PhotoExists(reader.GetField(kPhoto1))) continue;
-        std::string price = reader.GetField(kPrix);
-        std::replace(price.begin(), price.end(), ',', '.');
-        const Money prix = StrToCurr(price);
-        if (prix <= Money()) continue;
-
-        cdsVente.Insert();
+    SalesFileRecords lines(std::move(*text));
+    SalesImportReport report;
+    lines.Next();  // the header
+    while (lines.Next()) {
+        if (NoText(lines)) continue;
         try {
-            StoreSale(cdsVente, reader, categorie, prix);
-            cdsVente.Post();
-        } catch (...) {
-            // A sale that stopped half-way is not kept.
-            cdsVente.Cancel();
-            throw;
+            std::string reason = ImportLine(cdsVente, lines);
+            if (reason.empty())
+                ++report.imported;
+            else
+                report.passedOver.push_back({lines.Line(), std::move(reason)});
+        } catch (const Error& error) {
+            report.stop = PassedOverLine{lines.Line(), error.what()};
+            break;
         }
     }
-    reader.CloseFile();
+    return report;
+}
+
+std::string ReportText(const SalesImportReport& report) {
+    const int notImported = static_cast<int>(report.passedOver.size()) + (report.stop ? 1 : 0);
+    std::string text = Counted(report.imported, "vente importée", "ventes importées");
+    if (notImported > 0)
+        text += ", " + Counted(notImported, "ligne non importée", "lignes non importées") + " :\n";
+    else
+        text += ".";
+    const auto add = [&text](const PassedOverLine& line) {
+        text += "\nLigne " + std::to_string(line.line) + " : " + line.reason;
+    };
+    for (const PassedOverLine& line : report.passedOver) add(line);
+    if (report.stop) {
+        add(*report.stop);
+        text += W("\n\nL'import s'est arrêté à la ligne ") + std::to_string(report.stop->line) +
+                W(" ; les lignes suivantes n'ont pas été lues.");
+    }
+    return text;
 }
 
 }  // namespace offrel

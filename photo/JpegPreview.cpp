@@ -10,7 +10,9 @@
 #include <cstring>
 #include <memory>
 
+#include "photo/PhotoOrientation.h"
 #include "tables/Error.h"
+#include "tables/FileNames.h"
 #include "tables/Windows1252.h"
 
 namespace offrel {
@@ -46,24 +48,55 @@ bool ReadWhole(std::FILE* file, FileBytes& data) {
     return !std::ferror(file);
 }
 
-// Runs the decode; false with the decoder's message when the data is not a JPEG picture.
-// Kept apart from C++ objects with destructors, which longjmp would skip.
-bool Decode(const FileBytes& data, int boxWidth, int boxHeight, RgbImage& image, char* message) {
+bool IsJpeg(const FileBytes& data) {
+    return data.size >= 2 && data.bytes[0] == 0xFF && data.bytes[1] == 0xD8;
+}
+
+// The orientation recorded in the first Exif segment that the decoder kept.
+int OrientationOf(const jpeg_decompress_struct& info) {
+    for (jpeg_saved_marker_ptr marker = info.marker_list; marker; marker = marker->next) {
+        if (marker->marker != JPEG_APP0 + 1) continue;
+        const int orientation = ExifOrientation(marker->data, marker->data_length);
+        if (orientation != 1) return orientation;
+    }
+    return 1;
+}
+
+// Ink to light: C, M, Y, K become R, G, B in place. An Adobe marker means the inks were stored
+// inverted, as Photoshop and ImageMagick store them.
+void CmykToBgrx(std::vector<std::uint8_t>& pixels, bool inverted) {
+    for (std::size_t i = 0; i + 3 < pixels.size(); i += 4) {
+        int c = pixels[i], m = pixels[i + 1], y = pixels[i + 2], k = pixels[i + 3];
+        if (!inverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+        pixels[i] = static_cast<std::uint8_t>(y * k / 255);
+        pixels[i + 1] = static_cast<std::uint8_t>(m * k / 255);
+        pixels[i + 2] = static_cast<std::uint8_t>(c * k / 255);
+        pixels[i + 3] = 0xFF;
+    }
+}
+
+// Runs the decode; false when the data is not a readable JPEG picture. Kept apart from C++
+// objects with destructors, which longjmp would skip. orientation: the Exif orientation, which
+// the box is fitted to.
+bool Decode(const FileBytes& data, int boxWidth, int boxHeight, RgbImage& image, int& orientation) {
     jpeg_decompress_struct info;
     ErrorManager errors;
     info.err = jpeg_std_error(&errors.base);
     errors.base.error_exit = ExitByJump;
     if (setjmp(errors.jump)) {
-        errors.base.format_message(reinterpret_cast<j_common_ptr>(&info), message);
         jpeg_destroy_decompress(&info);
         return false;
     }
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, data.bytes.get(), data.size);
+    jpeg_save_markers(&info, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&info, TRUE);
+    orientation = OrientationOf(info);
+    // A picture shown turned a quarter fits the box with its sides exchanged.
+    const bool swaps = SwapsSides(orientation);
     const PictureSize fit =
         FitInBox({static_cast<int>(info.image_width), static_cast<int>(info.image_height)},
-                 {boxWidth, boxHeight});
+                 {swaps ? boxHeight : boxWidth, swaps ? boxWidth : boxHeight});
     info.scale_num = 1;
     info.scale_denom = 1;
     for (unsigned denom = 8; denom > 1; denom /= 2) {
@@ -76,7 +109,9 @@ bool Decode(const FileBytes& data, int boxWidth, int boxHeight, RgbImage& image,
             break;
         }
     }
-    info.out_color_space = JCS_EXT_BGRX;
+    // The decoder turns grey and colour into light itself, not printing inks.
+    const bool inks = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = inks ? JCS_CMYK : JCS_EXT_BGRX;
     // A reduced preview is scaled again afterwards: the fast transform and plain upsampling of
     // the colour planes cost nothing visible at that size.
     if (info.scale_denom > 1) {
@@ -92,8 +127,10 @@ bool Decode(const FileBytes& data, int boxWidth, int boxHeight, RgbImage& image,
         JSAMPROW row = image.pixels.data() + stride * info.output_scanline;
         jpeg_read_scanlines(&info, &row, 1);
     }
+    const bool inverted = info.saw_Adobe_marker;
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
+    if (inks) CmykToBgrx(image.pixels, inverted);
     return true;
 }
 
@@ -112,23 +149,23 @@ PictureSize FitInBox(PictureSize picture, PictureSize box) {
 }
 
 RgbImage DecodeJpegPreview(const std::string& path, int boxWidth, int boxHeight) {
-    const std::string systemPath = Windows1252ToUtf8(path);
-    const auto cannotOpen = [&path] {
-        return Error(FormatMessage(W("Impossible d'ouvrir le fichier \"%s\". %s"),
-                                   {path, Utf8ToWindows1252(std::strerror(errno))}));
+    const auto failure = [&path](const char* pattern) {
+        return Error(FormatMessage(W(pattern), {path}));
     };
     FileBytes data;
     {
-        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(systemPath.c_str(), "rb"));
-        if (!file || !ReadWhole(file.get(), data)) throw cannotOpen();
+        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(FileSystemName(path).c_str(), "rb"));
+        if (!file || !ReadWhole(file.get(), data)) {
+            throw Error(FormatMessage("Impossible d'ouvrir le fichier \"%s\". %s",
+                                      {path, SystemReason(errno)}));
+        }
     }
+    if (!IsJpeg(data)) throw failure("Le fichier \"%s\" n'est pas une image JPEG.");
     RgbImage image;
-    char message[JMSG_LENGTH_MAX] = {};
-    if (!Decode(data, boxWidth, boxHeight, image, message)) {
-        throw Error(FormatMessage(W("Le fichier \"%s\" n'est pas une image JPEG lisible (%s)"),
-                                  {path, message}));
-    }
-    return image;
+    int orientation = 1;
+    if (!Decode(data, boxWidth, boxHeight, image, orientation))
+        throw failure("Le fichier \"%s\" est une image JPEG abîmée, qui ne peut pas être lue.");
+    return Oriented(std::move(image), orientation);
 }
 
 }  // namespace offrel

@@ -26,8 +26,10 @@ PictureSize FitInBox(PictureSize picture, PictureSize box);
 // Decodes a JPEG file with the DCT scaling of the decoder, so that only as many pixels are
 // produced as a preview of boxWidth x boxHeight needs: the smallest scale of 1/1 to 1/8 whose
 // result still covers the picture's fitted size in the box. A box larger than the picture gives
-// the full decode. Throws Error with the French message when the file cannot be opened
-// or is not a readable JPEG picture (path in Windows-1252).
+// the full decode. The picture comes upright as its Exif orientation says; colour, grey and CMYK
+// pictures, baseline or progressive, all come as light. path: Windows-1252, as stored. Throws
+// Error with the French message when the file cannot be opened, is no JPEG picture, or
+// is a damaged one.
 RgbImage DecodeJpegPreview(const std::string& path, int boxWidth, int boxHeight);
 
 }  // namespace offrel

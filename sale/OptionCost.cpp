@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tables/Conversions.h"
+#include "tables/Error.h"
 #include "tables/Windows1252.h"
 
 namespace offrel::OptionCost {
@@ -42,7 +43,12 @@ std::string Step(Table& cdsOption, int box, bool checked) {
 
 std::string MajCoutTotal(const std::string& total, const std::string& amount) {
     const Money step = StrToCurr(amount);
-    return CurrToStrTwoDecimals(StrToCurr(total) + step);
+    const Money before = StrToCurr(total);
+    std::int64_t sum = 0;
+    if (__builtin_add_overflow(before.Ticks(), step.Ticks(), &sum) ||
+        sum < -Money::Largest().Ticks())
+        throw Error(W("Le coût total dépasse le plus grand montant possible"));
+    return CurrToStrTwoDecimals(Money::FromTicks(sum));
 }
 
 }  // namespace offrel::OptionCost

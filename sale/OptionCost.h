@@ -20,7 +20,7 @@ std::string Step(Table& cdsOption, int box, bool checked);
 
 // The total after adding the signed amount to the shown one, with two decimals: the total is
 // read back from its caption, so it is rounded at every step. Throws the conversion message when
-// either text is not an amount.
+// either text is not an amount, and a message when the total leaves the range of amounts.
 std::string MajCoutTotal(const std::string& total, const std::string& amount);
 
 }  // namespace offrel::OptionCost

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -10,6 +9,7 @@
 #include "server/PostToServer.h"
 #include "tables/CatalogueImport.h"
 #include "tables/Error.h"
+#include "tables/FileNames.h"
 #include "tables/Windows1252.h"
 
 namespace offrel {
@@ -39,7 +39,7 @@ public:
 
 private:
     Error Failure(std::string_view pattern, int code = errno) const {
-        return Error(FormatMessage(pattern, {path_, std::strerror(code)}));
+        return Error(FormatMessage(pattern, {ShownFileSystemName(path_), SystemReason(code)}));
     }
     std::string path_;
     std::FILE* file_ = nullptr;

@@ -14,6 +14,7 @@
 
 #include "server/HeaderEscape.h"
 #include "tables/Error.h"
+#include "tables/FileNames.h"
 #include "tables/Windows1252.h"
 
 namespace offrel {
@@ -35,10 +36,6 @@ std::string BoundaryFromLocalTime() {
                   local.tm_mday, local.tm_year % 100, local.tm_hour, local.tm_min, local.tm_sec,
                   static_cast<int>(millis));
     return "--------" + std::string(digits);
-}
-
-std::string SystemReason(int code) {
-    return std::strerror(code);
 }
 
 struct Part {
@@ -169,7 +166,9 @@ void TMultipartBody::AddTextField(std::string_view name, std::string_view value)
 
 void TMultipartBody::AddFileField(std::string_view name, const std::string& path,
                                   std::string_view contentType) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // The path is Windows-1252 text, as stored and as it goes on the wire; the file is opened
+    // under its file-system name.
+    const int fd = ::open(FileSystemName(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         throw Error(FormatMessage("Impossible d'ouvrir le fichier \"%s\". %s",
                                   {path, SystemReason(errno)}));

@@ -23,8 +23,8 @@ public:
     std::string ContentType() const;  // "multipart/form-data; boundary=" and the boundary
 
     void AddTextField(std::string_view name, std::string_view value);
-    // Opens the file at once; throws "Impossible d'ouvrir le fichier "%s". %s" when it cannot,
-    // leaving the body unchanged.
+    // Opens the file at once; the path is Windows-1252 text and goes on the wire as it is.
+    // Throws "Impossible d'ouvrir le fichier "%s". %s" when it cannot, leaving the body unchanged.
     void AddFileField(std::string_view name, const std::string& path, std::string_view contentType);
 
     std::uint64_t Size() const;  // the parts' lengths plus the closing line

@@ -1,6 +1,10 @@
 #include "tables/ApplicationTables.h"
 
 #include "tables/BuiltinPackets.h"
+#include "tables/Error.h"
+#include "tables/FileNames.h"
+#include "tables/TableFile.h"
+#include "tables/Windows1252.h"
 
 namespace offrel {
 
@@ -68,9 +72,18 @@ void OpenTables(ApplicationTables& tables, const std::string& folder) {
     tables.cdsOption.SetFileName(prefix + "Options.cds");
     tables.cdsCategorie.SetFileName(prefix + "Categories.cds");
     tables.cdsVente.SetFileName(prefix + "Ventes.cds");
-    tables.cdsOption.Open();
-    tables.cdsCategorie.Open();
-    tables.cdsVente.Open();
+    // The catalogue is downloaded again and the two tables rebuilt a moment later.
+    tables.cdsOption.OpenDiscardingUnreadable();
+    tables.cdsCategorie.OpenDiscardingUnreadable();
+    try {
+        tables.cdsVente.Open();
+    } catch (const Error& error) {
+        throw Error(FormatMessage(
+            W("Les ventes enregistrées ne peuvent pas être lues : %s\n\nLe fichier a été laissé "
+              "intact, sans aucune modification. Vous pouvez l'envoyer au support ; il se trouve "
+              "ici :\n%s\n\nLe programme va s'arrêter."),
+            {error.what(), ShownFileSystemName(FullPath(tables.cdsVente.FileName()))}));
+    }
 }
 
 }  // namespace offrel

@@ -16,7 +16,9 @@ struct ApplicationTables {
 };
 
 // Names the three table files in folder (file-system bytes) and opens cdsOption, cdsCategorie
-// and cdsVente from them; a table file that cannot be read throws.
+// and cdsVente from them. A catalogue file that cannot be read leaves its table with the built-in
+// contents, without a word; Ventes.cds that cannot be read throws a message that tells the
+// seller the file was left untouched and where it is.
 void OpenTables(ApplicationTables& tables, const std::string& folder);
 
 }  // namespace offrel

@@ -146,8 +146,8 @@ Money StrToCurr(std::string_view text) {
     // Ticks = digits * 10^scale, the digits that fall below one tick only round.
     const long long kept = static_cast<long long>(digits.size()) + scale;
     if (kept > 19) ThrowNotMoney(text);
-    const std::uint64_t limit =
-        static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + negative;
+    // The range of amounts is the same on both sides: ±922 337 203 685 477.5807.
+    const auto limit = static_cast<std::uint64_t>(Money::Largest().Ticks());
     std::uint64_t ticks = 0;
     for (long long k = 0; k < kept; ++k) {
         const int digit = k < static_cast<long long>(digits.size()) ? digits[k] - '0' : 0;

@@ -100,25 +100,7 @@ private:
     std::size_t count_ = 0;
 };
 
-int InOutCode(int error) {
-    switch (error) {
-        case ENOENT:
-            return 2;
-        case ENAMETOOLONG:
-            return 3;
-        case EMFILE:
-        case ENFILE:
-            return 4;
-        case EACCES:
-        case EPERM:
-        case EWOULDBLOCK:  // another process holds the file for writing
-            return 5;
-        case ENOSPC:
-            return 101;
-        default:
-            return error;
-    }
-}
+constexpr int kAccessDenied = 5;
 
 [[noreturn]] void ThrowInOut(int code) {
     throw InOutError(code, InOutErrorText(code));
@@ -174,7 +156,7 @@ struct TCSV_File::Impl {
         do {
             count = ::read(file, buffer.data(), kBufferSize);
         } while (count < 0 && errno == EINTR);
-        if (count < 0) ThrowInOut(InOutCode(errno));
+        if (count < 0) throw SystemInOutError(errno);
         position = 0;
         filled = static_cast<std::size_t>(count);
         lastBlock = nullptr;
@@ -324,14 +306,7 @@ TCSV_File::~TCSV_File() {
 bool TCSV_File::OpenFile(const std::string& path) {
     if (!RegularFileExists(path)) return true;
     impl_->Close();
-    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (file < 0) ThrowInOut(InOutCode(errno));
-    // Other readers are welcome; a writer holding the file would change it under us.
-    if (::flock(file, LOCK_SH | LOCK_NB) != 0) {
-        const int error = errno;
-        ::close(file);
-        ThrowInOut(InOutCode(error));
-    }
+    const int file = OpenSharedForReading(path);
     impl_->file = file;
     impl_->ended = false;
     // The last block of a scan may look past the bytes read, never past the buffer.
@@ -360,6 +335,37 @@ std::string TCSV_File::GetField(int index) const {
 
 void TCSV_File::CloseFile() {
     impl_->Close();
+}
+
+InOutError SystemInOutError(int error) {
+    switch (error) {
+        case ENOENT:
+            return InOutError(2, InOutErrorText(2));
+        case EMFILE:
+        case ENFILE:
+            return InOutError(4, InOutErrorText(4));
+        case EACCES:
+        case EPERM:
+            return InOutError(kAccessDenied, InOutErrorText(kAccessDenied));
+        case ENOSPC:
+            return InOutError(101, InOutErrorText(101));
+        default:
+            return InOutError(error, FormatMessage("Erreur E/S %s (%s)",
+                                                   {std::to_string(error), SystemReason(error)}));
+    }
+}
+
+int OpenSharedForReading(const std::string& path) {
+    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) throw SystemInOutError(errno);
+    // Other readers are welcome; a writer holding the file would change it under us.
+    if (::flock(file, LOCK_SH | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(file);
+        if (error == EWOULDBLOCK) throw InOutError(kAccessDenied, InOutErrorText(kAccessDenied));
+        throw SystemInOutError(error);
+    }
+    return file;
 }
 
 std::string InOutErrorText(int code) {

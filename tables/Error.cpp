@@ -1,6 +1,19 @@
 #include "tables/Error.h"
 
+#include <langinfo.h>
+
+#include <cstring>
+
+#include "tables/Windows1252.h"
+
 namespace offrel {
+
+std::string SystemReason(int error) {
+    char buffer[256];
+    const char* text = ::strerror_r(error, buffer, sizeof buffer);
+    if (std::strcmp(::nl_langinfo(CODESET), "UTF-8") == 0) return Utf8ToWindows1252(text);
+    return text;
+}
 
 std::string FormatMessage(std::string_view pattern, std::initializer_list<std::string_view> args) {
     std::string out;

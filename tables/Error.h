@@ -23,6 +23,10 @@ private:
     int code_;
 };
 
+// The system's description of an error number (errno), in Windows-1252: the C library writes it
+// in the character set of the user's locale, which is UTF-8 on this platform.
+std::string SystemReason(int error);
+
 // The pattern with each "%s" replaced, in turn, by the next argument.
 std::string FormatMessage(std::string_view pattern, std::initializer_list<std::string_view> args);
 

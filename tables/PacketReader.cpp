@@ -136,6 +136,28 @@ std::vector<std::uint32_t> ReadTableParameters(ByteCursor& in) {
     return log;
 }
 
+// Puts the rows made elsewhere in the form that the application writes, so that what it holds,
+// shows and writes back are the same.
+void RewriteRows(const std::vector<ColumnDef>& columns, const std::vector<std::uint32_t>& rows,
+                 std::vector<std::uint8_t>& section, std::vector<std::size_t>& versionStarts) {
+    std::vector<std::uint8_t> rewritten;
+    ReserveLarge(rewritten, section.size());
+    std::size_t next = 0;
+    for (std::size_t v = 0; v < versionStarts.size(); ++v) {
+        const std::size_t start = versionStarts[v];
+        const std::size_t end =
+            v + 1 < versionStarts.size() ? versionStarts[v + 1] : section.size();
+        versionStarts[v] = rewritten.size();
+        if (next < rows.size() && rows[next] == v) {
+            ReencodeRow(columns, section.data() + start, rewritten);
+            ++next;
+        } else {
+            rewritten.insert(rewritten.end(), section.begin() + start, section.begin() + end);
+        }
+    }
+    section = std::move(rewritten);
+}
+
 }  // namespace
 
 RowStore ReadPacket(const std::uint8_t* data, std::size_t size) {
@@ -169,6 +191,7 @@ RowStore ReadPacket(const std::uint8_t* data, std::size_t size) {
     ReserveLarge(section, sectionSize);
     std::vector<std::size_t> versionStarts;
     versionStarts.reserve(rowCount);
+    std::vector<std::uint32_t> foreignRows;  // versions not in the form the application writes
     for (std::uint32_t r = 0; r < rowCount; ++r) {
         const std::size_t at = in.Position() - sectionStart;
         // The copy runs a little ahead of the measuring, which then finds the bytes in the cache.
@@ -178,11 +201,14 @@ RowStore ReadPacket(const std::uint8_t* data, std::size_t size) {
                            sectionData + section.size() + chunk);
         }
         versionStarts.push_back(at);
-        in.Take(measure(sectionData + at, in.Left()));
+        bool writtenForm = true;
+        in.Take(measure(sectionData + at, in.Left(), writtenForm));
+        if (!writtenForm) foreignRows.push_back(r);
     }
     // A file holds one packet and nothing after it.
     if (in.Left() != 0) ThrowDamagedPacket();
     section.insert(section.end(), sectionData + section.size(), sectionData + sectionSize);
+    if (!foreignRows.empty()) RewriteRows(columns, foreignRows, section, versionStarts);
     return RowStore(std::move(columns), std::move(section), std::move(versionStarts),
                     std::move(log));
 }

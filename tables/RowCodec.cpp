@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "tables/Bytes.h"
 #include "tables/ColumnEncoding.h"
@@ -13,8 +14,9 @@ namespace {
 
 constexpr std::uint8_t kNoValue = 2;
 
-// Money keeps four decimals in 64 bits; a larger double cannot become an amount.
-constexpr double kLargestAmount = 9.0e14;
+// The largest double that the writer writes for an amount: the largest amount, which the
+// double rounds up a little. Anything beyond it is no amount.
+constexpr double kLargestAmount = Money::Largest().ToDouble();
 
 void EncodeText(const std::string& text, int prefix, bool trimBlanks,
                 std::vector<std::uint8_t>& out) {
@@ -36,6 +38,34 @@ std::size_t ValueSize(const ColumnDef& column, const std::uint8_t* p) {
     const ColumnEncoding encoding = EncodingOf(column);
     if (!encoding.variable) return static_cast<std::size_t>(encoding.fieldLength);
     return encoding.fieldLength + bytes::GetSized(p, encoding.fieldLength);
+}
+
+constexpr std::uint8_t kBlank = ' ';
+
+// Whether the value at p is in the form that EncodeRow writes for what it reads as.
+bool InWrittenForm(FieldType type, int fieldLength, const std::uint8_t* p) {
+    switch (type) {
+        case FieldType::Currency: {
+            const std::uint64_t raw = bytes::Get64(p);
+            const Money amount = Money::FromDouble(std::bit_cast<double>(raw));
+            return std::bit_cast<std::uint64_t>(amount.ToDouble()) == raw;
+        }
+        case FieldType::Boolean:
+            return bytes::Get16(p) <= 1;
+        case FieldType::String: {
+            // A set empty text is one zero byte; any other text has no zero byte and no blank at
+            // its end.
+            const std::size_t length = bytes::GetSized(p, fieldLength);
+            const std::uint8_t* text = p + fieldLength;
+            if (length == 0) return false;
+            if (text[0] == 0) return length == 1;
+            return text[length - 1] != kBlank && std::memchr(text, 0, length) == nullptr;
+        }
+        case FieldType::Integer:
+        case FieldType::Graphic:
+            return true;
+    }
+    return true;
 }
 
 }  // namespace
@@ -102,19 +132,36 @@ Value DecodeValue(const std::vector<ColumnDef>& columns, const std::uint8_t* row
     return std::monostate{};
 }
 
+void ReencodeRow(const std::vector<ColumnDef>& columns, const std::uint8_t* row,
+                 std::vector<std::uint8_t>& out) {
+    std::vector<Value> values;
+    values.reserve(columns.size());
+    for (std::size_t j = 0; j < columns.size(); ++j)
+        values.push_back(DecodeValue(columns, row, static_cast<int>(j)));
+    EncodeRow(columns, values, row[0], out);
+}
+
 RowMeasure::RowMeasure(const std::vector<ColumnDef>& columns)
     : head_(1 + static_cast<std::size_t>(EmptyBitsSize(columns.size()))) {
     columns_.reserve(columns.size());
     for (const ColumnDef& column : columns) {
         const ColumnEncoding encoding = EncodingOf(column);
-        columns_.push_back(
-            {encoding.fieldLength, encoding.variable, column.type == FieldType::Currency});
+        columns_.push_back({column.type, encoding.fieldLength, encoding.variable});
     }
+    const std::size_t usedPairs = columns.size() % 4;
+    unusedBits_ = usedPairs == 0 ? 0 : static_cast<std::uint8_t>(0xFF << (2 * usedPairs));
 }
 
-std::size_t RowMeasure::operator()(const std::uint8_t* data, std::size_t available) const {
+std::size_t RowMeasure::operator()(const std::uint8_t* data, std::size_t available,
+                                   bool& writtenForm) const {
     if (available < head_) ThrowDamagedPacket();
     const std::uint8_t* emptyBits = data + 1;
+    // Each column's two bits are 0 (a value) or 2 (none); the bits of no column are 0.
+    constexpr std::uint8_t kLowBits = 0x55;
+    std::uint8_t stray = 0;
+    for (std::size_t k = 0; k + 1 < head_; ++k) stray |= emptyBits[k] & kLowBits;
+    if (head_ > 1) stray |= emptyBits[head_ - 2] & unusedBits_;
+    writtenForm = stray == 0;
     std::size_t used = head_;
     for (std::size_t j = 0; j < columns_.size(); ++j) {
         if (IsEmptyColumn(emptyBits, j)) continue;
@@ -126,10 +173,11 @@ std::size_t RowMeasure::operator()(const std::uint8_t* data, std::size_t availab
         if (column.variable) {
             size += bytes::GetSized(data + used, column.fieldLength);
             if (left < size) ThrowDamagedPacket();
-        } else if (column.money) {
+        } else if (column.type == FieldType::Currency) {
             const double amount = std::bit_cast<double>(bytes::Get64(data + used));
-            if (!(std::fabs(amount) < kLargestAmount)) ThrowDamagedPacket();
+            if (!(std::fabs(amount) <= kLargestAmount)) ThrowDamagedPacket();
         }
+        if (writtenForm) writtenForm = InWrittenForm(column.type, column.fieldLength, data + used);
         used += size;
     }
     return used;

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "tables/Error.h"
+#include "tables/FileNames.h"
 #include "tables/PacketReader.h"
 #include "tables/PacketWriter.h"
 #include "tables/TableFile.h"
@@ -82,30 +83,51 @@ bool Table::Active() const {
     return impl_->active;
 }
 
-void Table::Open() {
-    if (impl_->active) return;
-    const std::string& path = impl_->fileName;
+bool Table::Impl::HasFileToRead() const {
     // A missing or empty file leaves the built-in contents; anything else there must be read.
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    const bool missing = path.empty() || status.type() == std::filesystem::file_type::not_found;
-    if (missing || (std::filesystem::is_regular_file(status) &&
-                    std::filesystem::file_size(path, error) == 0 && !error)) {
-        if (!impl_->builtinPacket.empty()) {
-            LoadFromPacket(impl_->builtinPacket.data(), impl_->builtinPacket.size());
-            return;
-        }
-        impl_->TakeRows(RowStore(impl_->store.Columns()));
+    const auto status = std::filesystem::status(fileName, error);
+    const bool missing = fileName.empty() || status.type() == std::filesystem::file_type::not_found;
+    return !(missing || (std::filesystem::is_regular_file(status) &&
+                         std::filesystem::file_size(fileName, error) == 0 && !error));
+}
+
+void Table::Impl::LoadBuiltin(Table& owner) {
+    if (builtinPacket.empty()) {
+        TakeRows(RowStore(store.Columns()));
+        return;
+    }
+    owner.LoadFromPacket(builtinPacket.data(), builtinPacket.size());
+}
+
+void Table::Impl::Open(Table& owner, bool discardUnreadable) {
+    if (active) return;
+    if (!HasFileToRead()) {
+        LoadBuiltin(owner);
         return;
     }
     try {
-        const std::vector<std::uint8_t> content = ReadWholeFile(path);
-        LoadFromPacket(content.data(), content.size());
+        const std::vector<std::uint8_t> content = ReadWholeFile(fileName);
+        owner.LoadFromPacket(content.data(), content.size());
     } catch (const Error&) {
-        // What is in that file may still be the seller's work: it is never written over.
-        impl_->unreadableFiles.push_back(FullPath(path));
-        throw;
+        if (!discardUnreadable) {
+            // What is in that file may still be the seller's work: it is never written over.
+            unreadableFiles.push_back(FullPath(fileName));
+            throw;
+        }
+        // Its contents are rebuilt anyway; the file does not hold the table and is written over
+        // at closing.
+        LoadBuiltin(owner);
+        ++changeCount;
     }
+}
+
+void Table::Open() {
+    impl_->Open(*this, false);
+}
+
+void Table::OpenDiscardingUnreadable() {
+    impl_->Open(*this, true);
 }
 
 void Table::Close() {
@@ -130,7 +152,7 @@ void Table::Save() {
         if (unreadable == full || std::filesystem::equivalent(unreadable, full, error))
             throw Error(FormatMessage(W("Le fichier \"%s\" n'a pas pu être lu ; il n'est pas "
                                         "remplacé, pour ne rien perdre de ce qu'il contient."),
-                                      {full}));
+                                      {ShownFileSystemName(full)}));
     WriteFileAtomically(path, SaveToPacket());
 }
 

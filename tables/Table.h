@@ -96,6 +96,10 @@ public:
     // built-in contents. Opening an open table does nothing. A file that cannot be read throws;
     // the table then never writes over that file during the run.
     void Open();
+    // Opens like Open, but a file that cannot be read is given up without a word: the table
+    // takes its built-in contents and writes over that file at closing. For a table whose
+    // contents are rebuilt at every start.
+    void OpenDiscardingUnreadable();
     // Writes the table when it has a file name and its change counter is on or no file exists
     // under that name, then discards the rows. Throws a French message naming the file and the
     // system's reason when the file cannot be written.

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "tables/Error.h"
+#include "tables/FileNames.h"
 #include "tables/Windows1252.h"
 
 namespace offrel {
@@ -17,7 +18,7 @@ namespace {
 
 [[noreturn]] void ThrowCannotCreate(const std::string& path, int error) {
     throw Error(FormatMessage(W("Impossible de créer le fichier \"%s\". %s"),
-                              {FullPath(path), std::strerror(error)}));
+                              {ShownFileSystemName(FullPath(path)), SystemReason(error)}));
 }
 
 // The mode of the file being replaced, or what a new file gets under the process's umask.
@@ -62,7 +63,7 @@ std::string FullPath(const std::string& path) {
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     const auto fail = [&](int error) {
         throw Error(FormatMessage("Impossible d'ouvrir le fichier \"%s\". %s",
-                                  {FullPath(path), std::strerror(error)}));
+                                  {ShownFileSystemName(FullPath(path)), SystemReason(error)}));
     };
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) fail(errno);

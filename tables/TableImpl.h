@@ -29,6 +29,11 @@ struct Table::Impl {
     void ClearRows();
     // Opens the table with these rows, the first one current, telling the listeners.
     void TakeRows(RowStore rows);
+    // False when the file is missing or empty, and the built-in contents stand for it.
+    bool HasFileToRead() const;
+    void LoadBuiltin(Table& owner);
+    // Open and OpenDiscardingUnreadable.
+    void Open(Table& owner, bool discardUnreadable);
 
     template <class Notification>
     void Notify(Notification notification) {

@@ -21,12 +21,19 @@ char16_t ByteToUnicode(unsigned char byte) {
     return byte;
 }
 
-char UnicodeToByte(char32_t code) {
+constexpr char32_t kNoCharacter = 0xFFFD;
+
+// The byte of a character, or nothing when Windows-1252 lacks it.
+std::optional<char> ExactByte(char32_t code) {
     if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<char>(code);
     for (std::size_t i = 0; i < kHighControls.size(); ++i) {
         if (kHighControls[i] == code) return static_cast<char>(0x80 + i);
     }
-    return '?';
+    return std::nullopt;
+}
+
+char UnicodeToByte(char32_t code) {
+    return ExactByte(code).value_or('?');
 }
 
 bool IsContinuation(unsigned char byte) {
@@ -48,15 +55,15 @@ char32_t NextUtf8(std::string_view text, std::size_t& i) {
     } else if ((lead & 0xF8) == 0xF0) {
         length = 3, code = lead & 0x07, smallest = 0x10000;
     } else {
-        return 0xFFFD;
+        return kNoCharacter;
     }
     for (int k = 0; k < length; ++k) {
         if (i >= text.size() || !IsContinuation(static_cast<unsigned char>(text[i]))) {
-            return 0xFFFD;
+            return kNoCharacter;
         }
         code = (code << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
     }
-    return code < smallest ? 0xFFFD : code;
+    return code < smallest ? kNoCharacter : code;
 }
 
 }  // namespace
@@ -65,6 +72,17 @@ std::string Utf8ToWindows1252(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) out.push_back(UnicodeToByte(NextUtf8(utf8, i)));
+    return out;
+}
+
+std::optional<std::string> Utf8ToWindows1252Exactly(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::optional<char> byte = ExactByte(NextUtf8(utf8, i));
+        if (!byte) return std::nullopt;
+        out.push_back(*byte);
+    }
     return out;
 }
 

@@ -12,9 +12,13 @@ std::string Utf8ToWindows1252(std::string_view utf8);
 std::string Windows1252ToUtf8(std::string_view text);
 std::u16string Windows1252ToUtf16(std::string_view text);
 std::string Utf16ToWindows1252(std::u16string_view utf16);
+// Nothing when the bytes are not well-formed UTF-8 or hold a character that Windows-1252 lacks.
+std::optional<std::string> Utf8ToWindows1252Exactly(std::string_view utf8);
 
 // A literal written in UTF-8 in the source, as Windows-1252 bytes: W("entière").
-inline std::string W(std::string_view utf8) { return Utf8ToWindows1252(utf8); }
+inline std::string W(std::string_view utf8) {
+    return Utf8ToWindows1252(utf8);
+}
 
 // The lax UTF-8 decoding of the sales import: a byte below 0x80 is one character; a byte of 0x80
 // or more opens a sequence of two bytes, or of three when it has bit 0x20 set; every following

@@ -1,6 +1,7 @@
 // The application's timings with the main window on screen: start-up against a site serving the
 // full generated catalogue (and the refresh's share of it), importing sales with the grid
-// following every row, deleting selected sales, and reading the grid's cells.
+// following every row (plain lines, and a spreadsheet's quoted two-line descriptions), deleting
+// selected sales, and reading the grid's cells.
 #include <benchmark/benchmark.h>
 
 #include <QAbstractItemView>
@@ -45,16 +46,25 @@ SalesGrid* Grid() {
     return Form1->findChild<SalesGrid*>(QStringLiteral("DBGridVente"));
 }
 
-// A sales file of `count` lines after its header, each naming an existing photo.
-QString WriteSalesFile(const QTemporaryDir& dir, int count) {
+enum class Descriptions { Plain, QuotedOnTwoLines };
+
+// A sales file of `count` lines after its header, each naming an existing photo; or the same as
+// a spreadsheet saves it when each description spans two lines and holds quotes and a ";".
+QString WriteSalesFile(const QTemporaryDir& dir, int count,
+                       Descriptions descriptions = Descriptions::Plain) {
     const QString photo = dir.filePath(QStringLiteral("photo.jpg"));
     QFile(photo).open(QIODevice::WriteOnly);
     const std::string photoPath = QFile::encodeName(photo).toStdString();
-    std::string text = "categorie;titre;ref;description;photo1\n";
+    const bool quoted = descriptions == Descriptions::QuotedOnTwoLines;
+    const std::string description =
+        quoted ? "\"Une description \"\"soignée\"\"\r\nsur deux lignes ; avec détails\""
+               : "Une description";
+    const char* lineEnd = quoted ? "\r\n" : "\n";
+    std::string text = std::string("categorie;titre;ref;description;photo1") + lineEnd;
     for (int i = 0; i < count; ++i)
         text += std::to_string(1 + i % 500) + ";Vente " + std::to_string(i) + ";R" +
-                std::to_string(i) + ";Une description;" + photoPath + ";;;" +
-                std::to_string(1 + i % 90) + ",50;Y;5;Y;Y\n";
+                std::to_string(i) + ";" + description + ";" + photoPath + ";;;" +
+                std::to_string(1 + i % 90) + ",50;Y;5;Y;Y" + lineEnd;
     const QString path = dir.filePath(QStringLiteral("ventes.csv"));
     QFile file(path);
     file.open(QIODevice::WriteOnly);
@@ -93,10 +103,10 @@ void BM_CatalogueRefresh(benchmark::State& state) {
 }
 
 // "Importer" with the main window shown: every row is posted and shown, then Ventes.cds saved.
-void BM_ImportSales(benchmark::State& state) {
+void ImportSales(benchmark::State& state, Descriptions descriptions) {
     ScriptedDialogs dialogs;
     QTemporaryDir dir;
-    const QString file = WriteSalesFile(dir, static_cast<int>(state.range(0)));
+    const QString file = WriteSalesFile(dir, static_cast<int>(state.range(0)), descriptions);
     ProgramBlock program(dir.path());
     ShowMainWindow();
     for (auto _ : state) {
@@ -108,6 +118,14 @@ void BM_ImportSales(benchmark::State& state) {
         QCoreApplication::processEvents();
     }
     state.counters["rows"] = static_cast<double>(program.Tables().cdsVente.RecordCount());
+}
+
+void BM_ImportSales(benchmark::State& state) {
+    ImportSales(state, Descriptions::Plain);
+}
+
+void BM_ImportSpreadsheetSales(benchmark::State& state) {
+    ImportSales(state, Descriptions::QuotedOnTwoLines);
 }
 
 // "Supprimer cette vente" on every sale of the list, selected, then Ventes.cds saved.
@@ -149,6 +167,11 @@ void BM_ReadGridCell(benchmark::State& state) {
 BENCHMARK(BM_StartUpToMainWindowShown)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_CatalogueRefresh)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_ImportSales)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ImportSpreadsheetSales)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 BENCHMARK(BM_DeleteSelectedSales)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ReadGridCell)->Arg(1000)->Arg(100000)->Unit(benchmark::kNanosecond);
 

@@ -36,6 +36,7 @@ private slots:
     void importCancelledDoesNothing();
     void importShowsEachRowAtOnceAndSaves();
     void importStoppedByAnErrorKeepsEarlierRowsAndSavesThem();
+    void importReportsTheLinesItPassedOver();
     void importOfAMissingFileIsReported();
     void sendButtonOpensTheSendWindowAndQuitClosesTheMainWindow();
     void ctrlShiftDShowsTheDebugWindow();
@@ -262,6 +263,7 @@ void MainWindowTest::importShowsEachRowAtOnceAndSaves() {
     QTest::mouseClick(Button("Button5"), Qt::LeftButton);
 
     QVERIFY(fixture_->dialogs.errors.isEmpty());
+    QVERIFY(fixture_->dialogs.reports.isEmpty());  // every line was imported: nothing to say
     QCOMPARE(inserted.count(), 2);  // each row as it is posted, not one refresh at the end
     QCOMPARE(reset.count(), 0);
     QCOMPARE(Sales().RecordCount(), 2);
@@ -282,14 +284,36 @@ void MainWindowTest::importStoppedByAnErrorKeepsEarlierRowsAndSavesThem() {
 
     QTest::mouseClick(Button("Button5"), Qt::LeftButton);
 
-    QCOMPARE(fixture_->dialogs.errors,
-             QStringList{QStringLiteral("'abc' n'est pas une valeur entière correcte.")});
+    QVERIFY(fixture_->dialogs.errors.isEmpty());
+    QCOMPARE(fixture_->dialogs.reports,
+             QStringList{QStringLiteral(
+                 "1 vente importée, 1 ligne non importée :\n\n"
+                 "Ligne 3 : 'abc' n'est pas une valeur entière correcte\n\n"
+                 "L'import s'est arrêté à la ligne 3 ; les lignes suivantes n'ont pas été lues.")});
     QCOMPARE(TitlesInTable(), QStringList{"Lampe"});
     QCOMPARE(fixture_->SalesInFile(), QStringList{"Lampe"});
     QCOMPARE(Sales().State(), offrel::TableState::Browse);
     // The window stays usable.
     QVERIFY(Form1->isVisible());
     QVERIFY(!Form1->CloseRequested());
+}
+
+void MainWindowTest::importReportsTheLinesItPassedOver() {
+    const std::string photo = Photo();
+    fixture_->WriteFile("ventes.csv", "entete\n12;Lampe;;\"Une lampe\nde bureau\";" + photo +
+                                          ";;;10;;5\n3;Vase;;Un vase;absente.jpg;;;4;;7\n"
+                                          "5;Livre;;Un livre;" +
+                                          photo + ";;;;;7\n");
+    fixture_->dialogs.fileAnswers.push_back(fixture_->FilePath("ventes.csv"));
+
+    QTest::mouseClick(Button("Button5"), Qt::LeftButton);
+
+    QCOMPARE(fixture_->dialogs.reports,
+             QStringList{QStringLiteral("1 vente importée, 2 lignes non importées :\n\n"
+                                        "Ligne 3 : la photo « absente.jpg » est introuvable\n"
+                                        "Ligne 4 : le prix est vide")});
+    QCOMPARE(TitlesInTable(), QStringList{"Lampe"});
+    QCOMPARE(fixture_->SalesInFile(), QStringList{"Lampe"});
 }
 
 void MainWindowTest::importOfAMissingFileIsReported() {

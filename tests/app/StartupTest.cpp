@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 #include <QTimer>
 #include <QWidget>
@@ -36,7 +37,8 @@ private slots:
     void startUpCreatesTheWindowsAndRefreshesTheCatalogue();
     void startWithoutNetworkShowsTheMessageEndsAndWritesTheTables();
     void normalRunShowsTheMainWindowAndEndsWhenItCloses();
-    void unreadableTableFileEndsTheStartAndIsNotOverwritten();
+    void unreadableSalesFileEndsTheStartSayingWhereItWasLeftUntouched();
+    void aSaleAtTheTopOfTheMoneyRangeSurvivesARestart();
     void tableThatCannotBeWrittenIsReportedAndTheEndGoesOn();
     void wholeProgramIsBuiltAndEndedThroughItsOwner();
 };
@@ -137,17 +139,45 @@ void StartupTest::normalRunShowsTheMainWindowAndEndsWhenItCloses() {
     QVERIFY(QFile(fixture.FilePath("Options.cds")).size() > 0);
 }
 
-void StartupTest::unreadableTableFileEndsTheStartAndIsNotOverwritten() {
+void StartupTest::unreadableSalesFileEndsTheStartSayingWhereItWasLeftUntouched() {
     AppFixture fixture;
-    const std::string garbage = "ceci n'est pas une table";
-    fixture.WriteFile("Ventes.cds", garbage);
+    const QString folder = QDir(fixture.Folder()).filePath(QStringLiteral("Données été"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString sales = QDir(folder).filePath(QStringLiteral("Ventes.cds"));
+    const QByteArray garbage("ceci n'est pas une table");
+    QFile file(sales);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(garbage);
+    file.close();
 
+    qputenv("OFFREL_DATA_DIR", QFile::encodeName(folder));
     QCOMPARE(RunProgram(), 1);
 
     QVERIFY(!Form1);
-    QCOMPARE(fixture.dialogs.errors.size(), 1);
+    QCOMPARE(fixture.dialogs.errors,
+             QStringList{QStringLiteral("Les ventes enregistrées ne peuvent pas être lues : "
+                                        "Mismatch in datapacket.\n\nLe fichier a été laissé "
+                                        "intact, sans aucune modification. "
+                                        "Vous pouvez l'envoyer au support ; il se trouve ici :\n") +
+                         sales + QStringLiteral("\n\nLe programme va s'arrêter.")});
     QVERIFY(fixture.site.Actions().empty());
-    QCOMPARE(fixture.ReadFile("Ventes.cds"), garbage);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), garbage);
+}
+
+void StartupTest::aSaleAtTheTopOfTheMoneyRangeSurvivesARestart() {
+    AppFixture fixture;
+    const auto price = offrel::Money::FromTicks(9'100'000'000'000'000'000);  // 910 000 000 000 000
+    fixture.Start();
+    AddSale(fixture.Sales(), "Yacht", price);
+    fixture.program.reset();
+
+    fixture.Start();
+    QVERIFY(fixture.dialogs.errors.isEmpty());
+    offrel::Table& sales = fixture.Sales();
+    QCOMPARE(sales.RecordCount(), 1);
+    sales.First();
+    QCOMPARE(sales.FieldByName("Prix").AsCurrency(), price);
 }
 
 void StartupTest::tableThatCannotBeWrittenIsReportedAndTheEndGoesOn() {

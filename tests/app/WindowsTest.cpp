@@ -1,10 +1,15 @@
+#include <QClipboard>
+#include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <memory>
 
 #include "AppFixture.h"
+#include "ModalHelper.h"
 #include "TestMain.h"
 #include "app/DebugGrid.h"
 #include "app/Forms.h"
@@ -35,6 +40,7 @@ private slots:
     void uploadOfEverySaleEndsWithSuccessAndNothingIsSentAgain();
     void uploadStopsAtARefusalAndShowsTheSitesText();
     void uploadOfAnEmptyTableSaysSo();
+    void reportWindowScrollsAndCopiesItsText();
 
 private:
     offrel::Table& Sales() const { return fixture_->Sales(); }
@@ -196,6 +202,34 @@ void WindowsTest::uploadOfAnEmptyTableSaysSo() {
     QCOMPARE(fixture_->dialogs.messages, QStringList{kNothingSent});
     QVERIFY(fixture_->site.PutVenteTitles().empty());
     QVERIFY(InSendWindow<QPushButton>("ButtonEnvoi")->isEnabled());
+}
+
+// The real report window, as the import shows it: a long report scrolls, "Copier" puts the whole
+// text on the clipboard, OK closes the window.
+void WindowsTest::reportWindowScrollsAndCopiesItsText() {
+    QString report = QStringLiteral("0 vente importée, 300 lignes non importées :\n");
+    for (int line = 2; line <= 301; ++line)
+        report += QStringLiteral("\nLigne %1 : le prix est vide").arg(line);
+    QString title;
+    QString copied;
+    bool scrolls = false;
+    OnNextModal([&](QDialog* dialog) {
+        title = dialog->windowTitle();
+        auto* memo = dialog->findChild<QPlainTextEdit*>();
+        scrolls = memo->verticalScrollBar()->maximum() > 0;
+        QApplication::clipboard()->clear();
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("ButtonCopier")),
+                          Qt::LeftButton);
+        copied = QApplication::clipboard()->text();
+        QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                          Qt::LeftButton);
+    });
+    Dialogs::Set(nullptr);
+    Dialogs::Get().Report(Form1, report);
+    Dialogs::Set(&fixture_->dialogs);
+    QCOMPARE(title, QStringLiteral("Offrel Brivax"));
+    QVERIFY(scrolls);
+    QCOMPARE(copied, report);
 }
 
 OFFREL_TEST_MAIN(WindowsTest)

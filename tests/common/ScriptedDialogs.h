@@ -22,6 +22,10 @@ public:
         errors.append(text);
         if (onShown) onShown(text);
     }
+    void Report(QWidget*, const QString& text) override {
+        reports.append(text);
+        if (onShown) onShown(text);
+    }
     bool Confirm(QWidget*, const QString& text) override {
         questions.append(text);
         if (confirmAnswers.empty()) return false;
@@ -38,7 +42,7 @@ public:
         return answer;
     }
 
-    // Called on the dialog's thread while a message or an error box is on screen.
+    // Called on the dialog's thread while a message, an error box or a report is on screen.
     std::function<void(const QString&)> onShown;
     // What the next dialogs answer, in order; an empty file name means "cancelled".
     std::deque<bool> confirmAnswers;
@@ -46,6 +50,7 @@ public:
 
     QStringList messages;
     QStringList errors;
+    QStringList reports;
     QStringList questions;
     QStringList filters;
     QStringList starts;

@@ -1,8 +1,10 @@
+#include <QDir>
 #include <QFile>
 #include <QtTest>
 
 #include "editor/PhotoPreview.h"
 #include "tables/Error.h"
+#include "tables/Windows1252.h"
 #include "tests/editor/EditorFixture.h"
 #include "tests/editor/Suites.h"
 
@@ -51,6 +53,30 @@ private slots:
         QCOMPARE(f.dialogs.filters[0], QString("Fichiers Images (*.jpg)|*.jpg;*.JPG"));
         QCOMPARE(f.dialogs.starts, QStringList({"", large, small, tall}));
         QVERIFY(f.dialogs.messages.isEmpty());
+    }
+
+    // The path is stored as Windows-1252 text and still names its file; one that Windows-1252
+    // cannot write is refused, naming it, and the slot stays as it was.
+    void AccentedPathsAreStoredAndOthersRefused() {
+        EditorFixture f;
+        QVERIFY(QDir(f.folder.path()).mkpath(QStringLiteral("Images/Été 2026")));
+        const QString accented =
+            f.Picture(QStringLiteral("Images/Été 2026/vélo.jpg"), 40, 30, "JPEG");
+        const QString greek = f.Picture(QStringLiteral("Images/Ελλάδα.jpg"), 20, 20, "JPEG");
+        f.dialogs.fileAnswers = {accented, greek};
+        auto form = f.Open(false);
+        Click(form.get(), "ButtonImage1");
+        Click(form.get(), "ButtonImage1");
+        QCOMPARE(f.state.FichiersPhoto[0], offrel::W(QFile::encodeName(accented).toStdString()));
+        QCOMPARE(Shown(form.get(), 1), QSize(40, 30));
+        QCOMPARE(f.dialogs.messages,
+                 QStringList{QStringLiteral("Le chemin « %1 » contient des caractères que "
+                                            "l'application ne sait pas enregistrer. Renommez le "
+                                            "fichier ou son dossier, puis choisissez-le à nouveau.")
+                                 .arg(greek)});
+        // The refused file is still the one the dialog starts on.
+        Click(form.get(), "ButtonImage2");
+        QCOMPARE(f.dialogs.starts.back(), greek);
     }
 
     void ReplaceCancelAndRemove() {

@@ -2,6 +2,7 @@
 
 #include "sale/OptionCost.h"
 #include "tables/Error.h"
+#include "tables/Windows1252.h"
 #include "tests/sale/SaleTables.h"
 
 namespace offrel {
@@ -21,6 +22,17 @@ TEST(OptionCostTest, StepTextsAndTheirSums) {
     EXPECT_EQ(OptionCost::MajCoutTotal("0.10", "-0.3"), "-0.20");
     EXPECT_EQ(OptionCost::MajCoutTotal("0.00", "+0.125"), "0.12");
     EXPECT_THROW(OptionCost::MajCoutTotal("0.00", "+"), Error);
+    // Options priced at the top of the money range: the total says it cannot be shown.
+    EXPECT_EQ(OptionCost::MajCoutTotal("500000000000000.00", "+410000000000000"),
+              "910000000000000.00");
+    for (const char* amount : {"+922337203685477", "-922337203685477"}) {
+        try {
+            OptionCost::MajCoutTotal(amount[0] == '+' ? "1.00" : "-1.00", amount);
+            ADD_FAILURE() << "no error for " << amount;
+        } catch (const Error& error) {
+            EXPECT_EQ(error.what(), W("Le coût total dépasse le plus grand montant possible"));
+        }
+    }
 }
 
 TEST(OptionCostTest, CaptionsWithoutAnyOptionRow) {

@@ -201,3 +201,30 @@ TEST_F(SalesUploadTest, PhotoThatCannotBeOpenedStopsBeforeSending) {
                 ElementsAre(W("1 vente envoyée sur 2. L'envoi s'est arrêté à la vente « B ».")));
     EXPECT_THAT(Titles(), ElementsAre("B"));
 }
+
+// The editor stores a path as Windows-1252 text; the file system names the folder in UTF-8. The
+// photo goes with its bytes intact, and its part names the path exactly as stored.
+TEST_F(SalesUploadTest, PhotosUnderAccentedFoldersGoWithTheirBytesIntact) {
+    std::filesystem::create_directories(dir.Path() / "Images" / "Été 2026");
+    std::string jpeg = "\xFF\xD8\xFF\xE1";
+    for (int i = 0; i < 70000; ++i) jpeg.push_back(static_cast<char>(i * 7 % 256));
+    dir.Write("Images/Été 2026/vélo.jpg", jpeg);
+    const std::string stored = (dir.Path() / W("Images/Été 2026/vélo.jpg")).string();
+    AddSale(W("Vélo"), stored);
+    EXPECT_EQ(Run(), "");
+
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const std::string b = requests[0].substr(requests[0].find("boundary=") + 9, 23);
+    const std::string body =
+        wire::TextPart(b, "action", "putVente") + wire::TextPart(b, "login", "vendeur") +
+        wire::TextPart(b, "password", "secret") + wire::TextPart(b, "libelle", W("Vélo")) +
+        wire::TextPart(b, "description", "") + wire::TextPart(b, "prix", "12.5") +
+        wire::TextPart(b, "quantite", "0") + wire::TextPart(b, "renouvelable", "0") +
+        wire::TextPart(b, "dureetypevente", "0") + wire::TextPart(b, "typevente", "0") +
+        wire::TextPart(b, "reference", "") + wire::FilePart(b, "photo1", stored, jpeg) +
+        wire::Closing(b);
+    EXPECT_TRUE(requests[0] ==
+                wire::Request("127.0.0.1:" + std::to_string(server.Port()), b, body));
+    EXPECT_TRUE(Titles().empty());
+}

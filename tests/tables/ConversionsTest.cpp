@@ -105,15 +105,17 @@ TEST_F(Conversions, MoneyReadsExactlyAndRoundsHalfToEven) {
     // A double would not hold these exactly.
     EXPECT_EQ(StrToCurr("0.30005"), Ticks(3000));
     EXPECT_EQ(StrToCurr("922337203685477.5807"), Ticks(9223372036854775807));
-    EXPECT_EQ(StrToCurr("-922337203685477.5808"), Ticks(-9223372036854775807 - 1));
+    EXPECT_EQ(StrToCurr("-922337203685477.5807"), Ticks(-9223372036854775807));
+    EXPECT_EQ(StrToCurr("910000000000000"), Ticks(9100000000000000000));
     EXPECT_EQ(StrToCurr("000000000000000000000001.5"), Ticks(15000));
 }
 
 TEST_F(Conversions, MoneyRejectsMalformedAndOutOfRangeTextNamingIt) {
     EXPECT_EQ(MoneyMessage("12,50"), "'12,50' n'est pas une valeur en virgule flottante correcte");
-    for (const char* text : {"", "  ", "-", "+", "E5", "-e1", "1e", "1e+", "1.2.3", "1 234.50",
-                             "12a", "0x10", "$5", "1..", "922337203685477.5808",
-                             "-922337203685477.58086", "1e15", "99999999999999999999"}) {
+    for (const char* text :
+         {"", "  ", "-", "+", "E5", "-e1", "1e", "1e+", "1.2.3", "1 234.50", "12a", "0x10", "$5",
+          "1..", "922337203685477.5808", "-922337203685477.5808", "922337203685477.58075", "1e15",
+          "99999999999999999999"}) {
         EXPECT_EQ(MoneyMessage(text),
                   std::string("'") + text + "' n'est pas une valeur en virgule flottante correcte")
             << '[' << text << ']';

@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <random>
 #include <string>
 #include <vector>
@@ -203,4 +204,20 @@ TEST(InOutErrorText, KnownCodesHaveTheirTextOthersTheirNumber) {
     EXPECT_EQ(offrel::InOutErrorText(101), "Disque plein");
     EXPECT_EQ(offrel::InOutErrorText(106), W("Saisie numérique incorrecte"));
     EXPECT_EQ(offrel::InOutErrorText(21), "Erreur E/S 21");
+}
+
+// Only the system errors that mean what a code of the table means take its text; a read error
+// is no refusal of access.
+TEST(SystemInOutError, MapsOnlyTheErrorsOfTheSameMeaning) {
+    const auto text = [](int error) { return std::string(offrel::SystemInOutError(error).what()); };
+    EXPECT_EQ(text(ENOENT), "Fichier introuvable");
+    EXPECT_EQ(text(EACCES), W("Accès au fichier refusé"));
+    EXPECT_EQ(text(EPERM), W("Accès au fichier refusé"));
+    EXPECT_EQ(text(EMFILE), "Trop de fichiers ouverts");
+    EXPECT_EQ(text(ENFILE), "Trop de fichiers ouverts");
+    EXPECT_EQ(text(ENOSPC), "Disque plein");
+    EXPECT_EQ(offrel::SystemInOutError(ENOSPC).Code(), 101);
+    EXPECT_EQ(text(EIO),
+              "Erreur E/S " + std::to_string(EIO) + " (" + offrel::SystemReason(EIO) + ")");
+    EXPECT_EQ(text(ENAMETOOLONG).rfind("Erreur E/S ", 0), 0u);
 }

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <sstream>
 
 #include "tables/ApplicationTables.h"
@@ -190,17 +191,70 @@ TEST(Packet, TextLengthPrefixesAndSetEmptyTexts) {
     EXPECT_EQ(read.SaveToPacket(), packet);
 }
 
-TEST(Packet, ReadsEmptyValueBitsOneAndThreeAsEmptyAndTextsUpToAZeroByte) {
-    Bytes packet = kOneOption;
-    packet[171] = 0xC1;  // ID marked 1, PrixBoutique 3: neither has a value
-    packet.erase(packet.begin() + 172, packet.begin() + 176);
-    packet[174] = 0;  // "a", zero, "c"
+// The one-option packet as another program may write it: the row reads as the values the
+// application holds, and goes back in the application's own bytes.
+TEST(Packet, APacketMadeElsewhereIsWrittenBackInTheApplicationsOwnForm) {
+    struct Foreign {
+        const char* what;
+        std::function<void(Bytes&)> apply;
+        std::optional<int> id;
+        std::string libelle;
+        std::int64_t prix;
+    };
+    const std::vector<Foreign> cases = {
+        {"empty-value bits 1 and 3",
+         [](Bytes& p) {
+             p[171] = 0xC1;  // ID marked 1, PrixBoutique 3: neither has a value
+             p.erase(p.begin() + 172, p.begin() + 176);
+         },
+         std::nullopt, "abc", 5000},
+        {"bytes after a zero", [](Bytes& p) { p[178] = 0; }, 1, "a", 5000},
+        {"trailing blanks", [](Bytes& p) { p[178] = p[179] = ' '; }, 1, "a", 5000},
+        {"blanks only", [](Bytes& p) { p[177] = p[178] = p[179] = ' '; }, 1, "", 5000},
+        {"a set text of no length",
+         [](Bytes& p) {
+             p[176] = 0;
+             p.erase(p.begin() + 177, p.begin() + 180);
+         },
+         1, "", 5000},
+        {"an amount beyond four decimals", [](Bytes& p) { p[180] = 1; }, 1, "abc", 5000},
+        {"a negative zero", [](Bytes& p) { p[187] = 0x80, p[186] = 0; }, 1, "abc", 0},
+    };
+    for (const Foreign& c : cases) {
+        Bytes packet = kOneOption;
+        c.apply(packet);
+        auto read = OpenTable();
+        read->LoadFromPacket(packet.data(), packet.size());
+        EXPECT_EQ(read->FieldByName("Libelle").AsString(), c.libelle) << c.what;
+        EXPECT_EQ(read->FieldByName("ID").IsNull(), !c.id) << c.what;
+
+        auto made = OpenTable();
+        made->Append();
+        if (c.id) made->FieldByName("ID").SetAsInteger(*c.id);
+        made->FieldByName("Libelle").SetAsString(c.libelle);
+        made->FieldByName("Prix").SetAsCurrency(Money::FromTicks(c.prix));
+        made->Post();
+        EXPECT_EQ(read->SaveToPacket(), made->SaveToPacket()) << c.what;
+    }
+}
+
+TEST(Packet, EveryAmountThatIsWrittenReadsBack) {
+    const std::vector<Money> amounts = {
+        Money::FromTicks(9'100'000'000'000'000'000),  // 910 000 000 000 000
+        Money::Largest(), -Money::Largest(), Money::FromTicks(1), Money::FromTicks(-1)};
     auto owner = OpenTable();
-    owner->LoadFromPacket(packet.data(), packet.size());
-    EXPECT_TRUE(owner->FieldByName("ID").IsNull());
-    EXPECT_EQ(owner->FieldByName("Libelle").AsString(), "a");
-    EXPECT_TRUE(owner->FieldByName("PrixBoutique").IsNull());
-    EXPECT_EQ(owner->SaveToPacket(), packet);  // the row goes back as it came
+    for (const Money amount : amounts) {
+        owner->Append();
+        owner->FieldByName("Prix").SetAsCurrency(amount);
+        owner->Post();
+    }
+    const Bytes packet = owner->SaveToPacket();
+    auto read = OpenTable();
+    read->LoadFromPacket(packet.data(), packet.size());
+    ASSERT_EQ(read->RecordCount(), 5);
+    for (std::size_t r = 0; r < amounts.size(); ++r)
+        EXPECT_EQ(std::get<Money>(read->ValueAt(static_cast<int>(r), 2)), amounts[r]) << r;
+    EXPECT_EQ(read->SaveToPacket(), packet);
 }
 
 TEST(Packet, ARowSectionBeyond65535HasNoOffsetInTheHeader) {

@@ -132,6 +132,35 @@ TEST_F(TableFileTest, AFileThatCannotBeReadIsNeverWrittenOver) {
                                                              "\". Is a directory");
 }
 
+// At start: the catalogue is downloaded again a moment later, so a damaged catalogue file gives
+// way to the built-in contents and is written over; the seller's sales are never given up.
+TEST_F(TableFileTest, OpeningTheTablesGivesUpOnlyADamagedCatalogue) {
+    const Bytes damaged = {0x96, 0x19, 0xE0, 0xBD, 1, 0};
+    WriteFile("Options.cds", damaged);
+    WriteFile("Categories.cds", damaged);
+    ApplicationTables opened;
+    OpenTables(opened, folder.string());
+    EXPECT_TRUE(opened.cdsOption.Active());
+    EXPECT_EQ(opened.cdsCategorie.RecordCount(), 0);
+    AppendRow(opened.cdsOption, 1, "Gras");
+    opened.cdsOption.Close();
+    opened.cdsCategorie.Close();
+    ApplicationTables reread;
+    reread.cdsOption.SetFileName("Options.cds");
+    reread.cdsOption.Open();
+    EXPECT_EQ(reread.cdsOption.RecordCount(), 1);
+    EXPECT_NE(ReadFile("Categories.cds"), damaged);
+
+    WriteFile("Ventes.cds", damaged);
+    ApplicationTables refused;
+    EXPECT_EQ(ErrorOf([&] { OpenTables(refused, folder.string()); }),
+              W("Les ventes enregistrées ne peuvent pas être lues : Le paquet de données est "
+                "tronqué ou incohérent.\n\nLe fichier a été laissé intact, sans aucune "
+                "modification. Vous pouvez l'envoyer au support ; il se trouve ici :\n") +
+                  (folder / "Ventes.cds").string() + W("\n\nLe programme va s'arrêter."));
+    EXPECT_EQ(ReadFile("Ventes.cds"), damaged);
+}
+
 TEST_F(TableFileTest, AFileThatCannotBeWrittenFailsNamingItAndTheReason) {
     tables.cdsVente.SetFileName((folder / "absent" / "Ventes.cds").string());
     tables.cdsVente.Open();

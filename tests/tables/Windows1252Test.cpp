@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "tables/FileNames.h"
 #include "tables/Windows1252.h"
 
 using offrel::DecodeLaxUtf8;
@@ -69,4 +70,26 @@ TEST(Windows1252, LaxUtf8FailsOnAMissingOrWrongFollowingByte) {
     EXPECT_FALSE(DecodeLaxUtf8("\xE2\x82"));
     EXPECT_FALSE(DecodeLaxUtf8("\xE2\x82\xC0"));
     EXPECT_FALSE(DecodeLaxUtf8("\xC3\xC3\xA9"));
+}
+
+TEST(Windows1252, ExactConversionRefusesWhatItCannotWrite) {
+    EXPECT_EQ(offrel::Utf8ToWindows1252Exactly("Images/Été 2026/vélo €.jpg"),
+              offrel::W("Images/Été 2026/vélo €.jpg"));
+    EXPECT_EQ(offrel::Utf8ToWindows1252Exactly(""), "");
+    for (const char* refused :
+         {"фото.jpg", "a\xE2\x80\x8B", "\xF0\x9F\x98\x80", "caf\xE9", "\xC0\xA9", "\xEF\xBF\xBD"}) {
+        EXPECT_FALSE(offrel::Utf8ToWindows1252Exactly(refused)) << refused;
+    }
+}
+
+// A stored path names its file again through the file system; the reverse refuses a name that
+// no stored path could give back.
+TEST(FileNames, AStoredPathAndItsFileSystemNameGoBothWays) {
+    const std::string stored = offrel::W("C:\\Photos\\Été\\cœur.jpg");
+    EXPECT_EQ(offrel::FileSystemName(stored), "C:\\Photos\\Été\\cœur.jpg");
+    EXPECT_EQ(offrel::PathFromFileSystemName(offrel::FileSystemName(stored)), stored);
+    EXPECT_FALSE(offrel::PathFromFileSystemName("/home/Ελλάδα/a.jpg"));
+    EXPECT_FALSE(offrel::PathFromFileSystemName("/home/\xE9t\xE9.jpg"));  // not UTF-8
+    EXPECT_EQ(offrel::ShownFileSystemName("/home/Ελλάδα/\xE9.jpg"),
+              "/home/" + std::string(6, '?') + "/?.jpg");
 }

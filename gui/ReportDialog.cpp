@@ -1,0 +1,29 @@
+#include "gui/ReportDialog.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+ReportDialog::ReportDialog(const QString& text, QWidget* parent)
+    : QDialog(parent), MemoRapport(new QPlainTextEdit(text, this)) {
+    setWindowTitle(QApplication::applicationDisplayName());
+    MemoRapport->setObjectName(QStringLiteral("MemoRapport"));
+    MemoRapport->setReadOnly(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    QPushButton* copier =
+        buttons->addButton(QStringLiteral("Copier"), QDialogButtonBox::ActionRole);
+    copier->setObjectName(QStringLiteral("ButtonCopier"));
+    connect(copier, &QPushButton::clicked, this, &ReportDialog::ButtonCopierClick);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(MemoRapport);
+    layout->addWidget(buttons);
+    resize(560, 360);
+}
+
+void ReportDialog::ButtonCopierClick() {
+    QApplication::clipboard()->setText(MemoRapport->toPlainText());
+}
