@@ -169,7 +169,8 @@ void TMultipartBody::AddTextField(std::string_view name, std::string_view value)
 
 void TMultipartBody::AddFileField(std::string_view name, const std::string& path,
                                   std::string_view contentType) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // The path is Windows-1252 like every text of the core; the file system names it in UTF-8.
+    const int fd = ::open(Windows1252ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         throw Error(FormatMessage("Impossible d'ouvrir le fichier \"%s\". %s",
                                   {path, SystemReason(errno)}));

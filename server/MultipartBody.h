@@ -24,7 +24,8 @@ public:
 
     void AddTextField(std::string_view name, std::string_view value);
     // Opens the file at once; throws "Impossible d'ouvrir le fichier "%s". %s" when it cannot,
-    // leaving the body unchanged.
+    // leaving the body unchanged. The path is Windows-1252 text, sent as it is in the part's
+    // file name and opened by its UTF-8 spelling.
     void AddFileField(std::string_view name, const std::string& path, std::string_view contentType);
 
     std::uint64_t Size() const;  // the parts' lengths plus the closing line
