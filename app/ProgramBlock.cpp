@@ -36,7 +36,8 @@ bool CreateForms(const QString& dataDir) {
         Form3 = new TForm3(tables, folder, Form1);
         Form3->FormCreate();
     });
-    RunReportingErrors([&] { Form2 = new TForm2(tables, Form1->Editor(), Form1); });
+    RunReportingErrors(
+        [&] { Form2 = new TForm2(tables, Form1->Editor(), Form1->TablesFolder(), Form1); });
     RunReportingErrors([&] { Form4 = new TForm4(tables); });
     RunReportingErrors([&] { Form5 = new TForm5(tables.cdsVente, Form1); });
     RunReportingErrors([&] { Form6 = new TForm6(); });

@@ -37,8 +37,9 @@ TForm1::TForm1(const QString& dataDir, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      ui(std::make_unique<Ui::TForm1>()) {
-    offrel::OpenTables(tables_, QFile::encodeName(dataDir).toStdString());
+      ui(std::make_unique<Ui::TForm1>()),
+      dataFolder_(QFile::encodeName(dataDir).toStdString()) {
+    offrel::OpenTables(tables_, dataFolder_);
 
     ui->setupUi(this);
     setFont(TahomaFont(11));
@@ -113,7 +114,7 @@ void TForm1::ChangingSales(Command&& command) {
 void TForm1::ReplaceSaleEditor() {
     delete Form2;
     Form2 = nullptr;
-    Form2 = new TForm2(tables_, editorState_, this);
+    Form2 = new TForm2(tables_, editorState_, dataFolder_, this);
     ChangingSales([] { Form2->exec(); });
 }
 

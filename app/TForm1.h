@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 #include <memory>
+#include <string>
 
 #include "editor/EditorState.h"
 #include "tables/ApplicationTables.h"
@@ -25,6 +26,8 @@ public:
 
     offrel::ApplicationTables& Tables() { return tables_; }
     EditorState& Editor() { return editorState_; }
+    // The folder of the table files, in file-system bytes.
+    const std::string& TablesFolder() const { return dataFolder_; }
     // True once the window was closed, even before the event loop started.
     bool CloseRequested() const { return closeRequested_; }
 
@@ -54,6 +57,7 @@ private:
     void CloseTables();
 
     std::unique_ptr<Ui::TForm1> ui;
+    std::string dataFolder_;
     offrel::ApplicationTables tables_;
     EditorState editorState_;
     SalesModel* dsVente;

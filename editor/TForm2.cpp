@@ -3,14 +3,18 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QShortcut>
 #include <QUrl>
 #include <algorithm>
 
 #include "app/Dialogs.h"
+#include "app/ErrorReport.h"
 #include "app/QtText.h"
+#include "editor/CategorySearchPanel.h"
 #include "editor/OptionCost.h"
 #include "editor/PhotoPreview.h"
 #include "editor/SaleEntry.h"
+#include "sale/RecentCategories.h"
 #include "tables/Conversions.h"
 #include "tables/Error.h"
 #include "ui_TForm2.h"
@@ -50,13 +54,16 @@ QFont TahomaPixels(int pixels, bool bold) {
 
 }  // namespace
 
-TForm2::TForm2(offrel::ApplicationTables& tables, EditorState& state, QWidget* parent)
+TForm2::TForm2(offrel::ApplicationTables& tables, EditorState& state, std::string dataFolder,
+               QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::TForm2>()),
       tables_(tables),
       state_(state),
+      dataFolder_(std::move(dataFolder)),
       cascade_(tables.cdsCategorie, state) {
     ui->setupUi(this);
+    search_ = new CategorySearchPanel(ui->EditRecherche, ui->ListBoxResultats);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -110,6 +117,13 @@ void TForm2::ConnectHandlers() {
             &TForm2::ButtonAjoutCategorieClick);
     connect(ui->ButtonSupprimerCategorie, &QPushButton::clicked, this,
             &TForm2::ButtonSupprimerCategorieClick);
+    auto* findShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+    connect(findShortcut, &QShortcut::activated, this,
+            [this] { RunReportingErrors([this] { ShortcutRechercheActivate(); }); });
+    connect(search_, &CategorySearchPanel::chosen, this,
+            [this](std::int32_t id, const std::string& libelle) {
+                RunReportingErrors([&] { CategorySearchChosen(id, libelle); });
+            });
     for (int box = 1; box <= OptionCost::kBoxes; ++box) {
         connect(checkBoxes_[box - 1], &QCheckBox::toggled, this,
                 [this, box] { CheckBoxClick(box); });
@@ -185,6 +199,7 @@ void TForm2::FormShow() {
     SyncSelected();
     cascade_.Reset();
     SyncCascade();
+    search_->Open(tables_.cdsCategorie, offrel::LoadRecentCategories(dataFolder_));
     ShowPage(0);
 }
 
@@ -276,6 +291,16 @@ void TForm2::ButtonSupprimerCategorieClick() {
     SyncSelected();
 }
 
+void TForm2::ShortcutRechercheActivate() {
+    ui->PageControlVente->setCurrentIndex(1);  // as if the seller picked its tab
+    ui->EditRecherche->setFocus(Qt::ShortcutFocusReason);
+    ui->EditRecherche->selectAll();
+}
+
+void TForm2::CategorySearchChosen(std::int32_t id, const std::string& libelle) {
+    if (cascade_.AddCategory(id, libelle)) SyncSelected();
+}
+
 void TForm2::SyncCascade() {
     for (int k = 0; k < CategoryCascade::kLevels; ++k) {
         const CategoryCascade::Level& level = cascade_.level(k);
@@ -350,5 +375,6 @@ void TForm2::ButtonValidationClick() {
         return;
     }
     SaveSale(tables_.cdsVente, entry, state_);
+    offrel::KeepRecentCategories(dataFolder_, state_.CatChoisies);
     accept();
 }

@@ -3,11 +3,13 @@
 #include <QDialog>
 #include <array>
 #include <memory>
+#include <string>
 
 #include "editor/CategoryCascade.h"
 #include "editor/EditorState.h"
 #include "tables/ApplicationTables.h"
 
+class CategorySearchPanel;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -23,7 +25,10 @@ class TForm2 : public QDialog {
     Q_OBJECT
 
 public:
-    TForm2(offrel::ApplicationTables& tables, EditorState& state, QWidget* parent = nullptr);
+    // dataFolder: the folder of the table files (file-system bytes), where the recent categories
+    // are kept.
+    TForm2(offrel::ApplicationTables& tables, EditorState& state, std::string dataFolder,
+           QWidget* parent = nullptr);
     ~TForm2() override;
 
     // The opening: fills the five pages from the mode and cdsVente, runs when the window shows.
@@ -44,6 +49,10 @@ public:
     void ButtonImageClick(int slot);  // ButtonImage1Click to ButtonImage8Click; slot from 1
     void DelPhotoClick(int slot);     // DelPhoto1Click to DelPhoto8Click; slot from 1
     void MajCoutTotal(const QString& amount);
+    // Ctrl+F: page 2 with the keyboard in the search field.
+    void ShortcutRechercheActivate();
+    // A category chosen in the search results, added as "Ajouter >>" adds.
+    void CategorySearchChosen(std::int32_t id, const std::string& libelle);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -66,7 +75,9 @@ private:
     std::unique_ptr<Ui::TForm2> ui;
     offrel::ApplicationTables& tables_;
     EditorState& state_;
+    std::string dataFolder_;
     CategoryCascade cascade_;
+    CategorySearchPanel* search_;  // owned by its field
     std::array<QComboBox*, CategoryCascade::kLevels> catCbx_;
     std::array<QCheckBox*, 7> checkBoxes_;
     std::array<QLabel*, 8> images_;

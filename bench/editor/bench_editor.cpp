@@ -65,7 +65,7 @@ void Opening(benchmark::State& bench, bool modification) {
     ScriptedDialogs dialogs;
     c.state.ModeModification = modification;
     for (auto _ : bench) {
-        TForm2 form(c.tables, c.state);
+        TForm2 form(c.tables, c.state, QFile::encodeName(c.folder.path()).toStdString());
         form.FormShow();
         benchmark::DoNotOptimize(c.state.CatChoisies[0]);
     }
@@ -82,7 +82,7 @@ void BM_ChooseInList(benchmark::State& bench) {
     Catalogue& c = Catalogue::Get();
     ScriptedDialogs dialogs;
     c.state.ModeModification = false;
-    TForm2 form(c.tables, c.state);
+    TForm2 form(c.tables, c.state, QFile::encodeName(c.folder.path()).toStdString());
     form.FormShow();
     const int topLevel = static_cast<int>(c.state.CatIds[0].size());
     int index = 0;
@@ -122,7 +122,7 @@ void BM_OpenChangedSaleWithEightPhotos(benchmark::State& bench) {
     vente.Post();
     c.state.ModeModification = true;
     for (auto _ : bench) {
-        TForm2 form(c.tables, c.state);
+        TForm2 form(c.tables, c.state, QFile::encodeName(c.folder.path()).toStdString());
         form.FormShow();
     }
     vente.Edit();

@@ -6,3 +6,4 @@ int RunOpeningTests(int argc, char** argv);
 int RunCostTests(int argc, char** argv);
 int RunPhotoTests(int argc, char** argv);
 int RunValidationTests(int argc, char** argv);
+int RunSearchTests(int argc, char** argv);

@@ -6,8 +6,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     int failed = 0;
-    for (auto run :
-         {RunPickerTests, RunOpeningTests, RunCostTests, RunPhotoTests, RunValidationTests})
+    for (auto run : {RunPickerTests, RunOpeningTests, RunCostTests, RunPhotoTests,
+                     RunValidationTests, RunSearchTests})
         failed += run(argc, argv);
     return failed;
 }
