@@ -39,7 +39,7 @@ bool CreateForms(const QString& dataDir) {
     RunReportingErrors(
         [&] { Form2 = new TForm2(tables, Form1->Editor(), Form1->TablesFolder(), Form1); });
     RunReportingErrors([&] { Form4 = new TForm4(tables); });
-    RunReportingErrors([&] { Form5 = new TForm5(tables.cdsVente, Form1); });
+    RunReportingErrors([&] { Form5 = new TForm5(tables.cdsVente, tables.cdsOption, Form1); });
     RunReportingErrors([&] { Form6 = new TForm6(); });
     return true;
 }
