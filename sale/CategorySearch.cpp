@@ -12,6 +12,10 @@ namespace offrel {
 namespace {
 
 constexpr int kSeventhList = 6;  // the depth of the deepest drop-down list
+// The site's tree has nine levels; a damaged catalogue may chain thousands, and the paths of a
+// walk down such a chain would grow with the square of its length. Nothing below this depth is
+// walked.
+constexpr std::size_t kDeepestWalked = 64;
 constexpr std::uint32_t kNone = UINT32_MAX;
 
 std::int32_t AsInteger(const Value& value) {
@@ -52,7 +56,7 @@ struct Rows {
             if (auto* text = std::get_if<std::string>(&libelle)) names[row] = std::move(*text);
             rowOfId.emplace(ids[row], row);
         }
-        // Children are linked back to front, so that each list keeps the order of the rows.
+        // Each parent chains its children in the order of the rows, as its list shows them.
         std::vector<std::uint32_t> lastChild(count, kNone);
         for (std::uint32_t row = 0; row < count; ++row) {
             if (row == 0 || parents[row] == 0) {
@@ -90,7 +94,8 @@ CategorySearch::CategorySearch(const Table& cdsCategorie) {
     std::vector<Step> walk;
     std::string path, folded;
     auto enter = [&](std::uint32_t row) {
-        walk.push_back({row, rows.firstChild[row], path.size(), folded.size()});
+        const bool deeper = walk.size() < kDeepestWalked;
+        walk.push_back({row, deeper ? rows.firstChild[row] : kNone, path.size(), folded.size()});
         if (walk.size() > 1) {
             path += " > ";
             folded += '\n';

@@ -64,6 +64,7 @@ void KeepRecentCategories(const std::string& folder, const std::array<std::int32
     try {
         WriteFileAtomically(FilePath(folder), std::vector<std::uint8_t>(text.begin(), text.end()));
     } catch (const Error&) {
+        // The former list stays: see the header.
     }
 }
 

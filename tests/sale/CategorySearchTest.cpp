@@ -129,6 +129,17 @@ TEST_F(CategorySearchTest, AtMostFiftyOwnNamesFirst) {
     EXPECT_EQ(found.front().id, 100);
 }
 
+TEST_F(CategorySearchTest, DamagedChainIsWalkedOnlySoDeep) {
+    // A chain of 5,000 with a leaf at every level: leaf 10000 + k lies at depth k.
+    for (int k = 1; k <= 5000; ++k) Add(k, k - 1, "Chaine");
+    for (int k = 1; k <= 5000; ++k) Add(10000 + k, k, "Feuille");
+    const offrel::CategorySearch search(table);
+    EXPECT_EQ(search.size(), 65u);  // the leaves down to depth 64 and the seventh list's category
+    EXPECT_TRUE(search.ById(10064));
+    EXPECT_FALSE(search.ById(10065));
+    EXPECT_TRUE(search.ById(7));
+}
+
 // Over the built-in tree, each category found has the path that its parents give, and the
 // deepest ones, out of reach of the drop-down lists, are found by their names.
 TEST_F(CategorySearchTest, TheBuiltInTreeToItsNinthLevel) {
