@@ -79,17 +79,3 @@ TEST_F(PhotoCheckTest, UnreadableFile) {
     AddSale("A", {{4, locked}});
     EXPECT_THAT(Problems(), testing::ElementsAre("0 4 lecture non autorisée"));
 }
-
-TEST_F(PhotoCheckTest, ListNamesEachSaleOnceWithItsPhotos) {
-    const std::vector<offrel::PhotoProblem> problems = {
-        {0, W("Vélo"), 2, "/a/b.jpg", "fichier introuvable"},
-        {0, W("Vélo"), 5, "/a/c.png", "ce n'est pas une image JPEG"},
-        {3, "Lampe", 1, "/d.jpg", "fichier introuvable"}};
-    EXPECT_EQ(offrel::PhotoProblemsList(problems),
-              W("« Vélo »\n"
-                "    photo 2 : /a/b.jpg — fichier introuvable\n"
-                "    photo 5 : /a/c.png — ce n'est pas une image JPEG\n"
-                "\n"
-                "« Lampe »\n"
-                "    photo 1 : /d.jpg — fichier introuvable\n"));
-}
