@@ -46,16 +46,16 @@ ProgramBlock::~ProgramBlock() {
 
 void ProgramBlock::CreateForms(const QString& dataDir) {
     // Without its main window the program cannot run: that error ends the start.
-    Form1 = new TForm1(tables_, editorState_);
-    ConnectHandler(Form1, &TForm1::closed, qApp, &QCoreApplication::quit);
     const std::string folder = QFile::encodeName(dataDir + QDir::separator()).toStdString();
+    Form1 = new TForm1(tables_, editorState_, folder);
+    ConnectHandler(Form1, &TForm1::closed, qApp, &QCoreApplication::quit);
     RunReportingErrors([&] {
         Form3 = new TForm3(tables_, folder, Form1);
         Form3->FormCreate();
     });
-    RunReportingErrors([&] { Form2 = new TForm2(tables_, editorState_, Form1); });
+    RunReportingErrors([&] { Form2 = new TForm2(tables_, editorState_, folder, Form1); });
     RunReportingErrors([&] { Form4 = new TForm4(tables_); });
-    RunReportingErrors([&] { Form5 = new TForm5(tables_.cdsVente, Form1); });
+    RunReportingErrors([&] { Form5 = new TForm5(tables_.cdsVente, tables_.cdsOption, Form1); });
     RunReportingErrors([&] { Form6 = new TForm6(); });
 }
 

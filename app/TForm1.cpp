@@ -6,7 +6,6 @@
 #include <QShortcut>
 
 #include "app/Forms.h"
-#include "gui/QtText.h"
 #include "app/SalesModel.h"
 #include "app/TForm4.h"
 #include "app/TForm5.h"
@@ -14,6 +13,7 @@
 #include "gui/Dialogs.h"
 #include "gui/Fonts.h"
 #include "gui/HandlerConnection.h"
+#include "gui/QtText.h"
 #include "gui/WindowPlacement.h"
 #include "import/SalesImport.h"
 #include "ui_TForm1.h"
@@ -34,13 +34,15 @@ private:
 
 }  // namespace
 
-TForm1::TForm1(offrel::ApplicationTables& tables, offrel::EditorState& editorState, QWidget* parent)
+TForm1::TForm1(offrel::ApplicationTables& tables, offrel::EditorState& editorState,
+               std::string dataFolder, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ui(std::make_unique<Ui::TForm1>()),
       tables_(tables),
-      editorState_(editorState) {
+      editorState_(editorState),
+      dataFolder_(std::move(dataFolder)) {
     ui->setupUi(this);
     setFont(TahomaFont(11));
     ui->StaticText1->setFont(TahomaFont(16, true));
@@ -107,7 +109,7 @@ void TForm1::ChangingSales(Command&& command) {
 void TForm1::ReplaceSaleEditor() {
     delete Form2;
     Form2 = nullptr;
-    Form2 = new TForm2(tables_, editorState_, this);
+    Form2 = new TForm2(tables_, editorState_, dataFolder_, this);
     ChangingSales([] { Form2->exec(); });
 }
 

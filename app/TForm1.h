@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <string>
 
 #include "sale/EditorState.h"
 #include "tables/ApplicationTables.h"
@@ -16,9 +17,10 @@ class TForm1 : public QWidget {
     Q_OBJECT
 
 public:
-    // The tables and the editor state outlive the window (the program block owns them).
+    // The tables and the editor state outlive the window (the program block owns them);
+    // dataFolder: the folder of the table files, in file-system bytes.
     TForm1(offrel::ApplicationTables& tables, offrel::EditorState& editorState,
-           QWidget* parent = nullptr);
+           std::string dataFolder, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // True once the window was closed, even before the event loop started.
@@ -52,6 +54,7 @@ private:
     std::unique_ptr<Ui::TForm1> ui;
     offrel::ApplicationTables& tables_;
     offrel::EditorState& editorState_;
+    std::string dataFolder_;  // of the table files, in file-system bytes
     SalesModel* dsVente;
     bool closeRequested_ = false;
 };

@@ -1,20 +1,23 @@
 #include "app/TForm5.h"
 
 #include <QCoreApplication>
+#include <QShowEvent>
 
 #include "app/PasswordStyle.h"
 #include "gui/Dialogs.h"
 #include "gui/Fonts.h"
 #include "gui/HandlerConnection.h"
 #include "gui/QtText.h"
+#include "sale/BatchCost.h"
 #include "ui_TForm5.h"
 
-TForm5::TForm5(offrel::Table& cdsVente, QWidget* parent)
+TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ui(std::make_unique<Ui::TForm5>()),
       passwordStyle_(std::make_unique<PasswordStyle>()),
-      cdsVente_(cdsVente) {
+      cdsVente_(cdsVente),
+      cdsOption_(cdsOption) {
     ui->setupUi(this);
     setFont(TahomaFont(11));
     setFixedSize(294, 153);
@@ -25,6 +28,15 @@ TForm5::TForm5(offrel::Table& cdsVente, QWidget* parent)
 }
 
 TForm5::~TForm5() = default;
+
+void TForm5::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous()) return;
+    ui->LabelLot->clear();
+    RunReportingErrors([this] {
+        ui->LabelLot->setText(FromW1252(offrel::BatchLine(offrel::BatchOf(cdsVente_, cdsOption_))));
+    });
+}
 
 void TForm5::EditLoginChange() {
     ui->EditPassword->setEnabled(true);
@@ -73,4 +85,10 @@ void TForm5::ShowMessage(const std::string& text) {
 
 void TForm5::Close() {
     done(QDialog::Accepted);
+}
+
+bool TForm5::AskToSendOthers(const std::string& text, const std::string& list) {
+    return Dialogs::Get().ConfirmList(this, FromW1252(text), FromW1252(list),
+                                      QStringLiteral("Envoyer les autres ventes"),
+                                      QStringLiteral("Annuler"));
 }

@@ -4,9 +4,11 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QShortcut>
 #include <QUrl>
 #include <algorithm>
 
+#include "editor/CategorySearchPanel.h"
 #include "editor/PhotoPreview.h"
 #include "gui/Dialogs.h"
 #include "gui/Fonts.h"
@@ -14,6 +16,7 @@
 #include "gui/QtText.h"
 #include "sale/LoadSale.h"
 #include "sale/OptionCost.h"
+#include "sale/RecentCategories.h"
 #include "tables/Error.h"
 #include "tables/FileNames.h"
 #include "ui_TForm2.h"
@@ -46,13 +49,16 @@ std::string ToStored(QString text) {
 
 }  // namespace
 
-TForm2::TForm2(offrel::ApplicationTables& tables, offrel::EditorState& state, QWidget* parent)
+TForm2::TForm2(offrel::ApplicationTables& tables, offrel::EditorState& state,
+               std::string dataFolder, QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::TForm2>()),
       tables_(tables),
       state_(state),
+      dataFolder_(std::move(dataFolder)),
       cascade_(tables.cdsCategorie, state) {
     ui->setupUi(this);
+    search_ = new CategorySearchPanel(ui->EditRecherche, ui->ListBoxResultats);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -109,6 +115,9 @@ void TForm2::ConnectHandlers() {
                    &TForm2::ButtonAjoutCategorieClick);
     ConnectHandler(ui->ButtonSupprimerCategorie, &QPushButton::clicked, this,
                    &TForm2::ButtonSupprimerCategorieClick);
+    auto* findShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+    ConnectHandler(findShortcut, &QShortcut::activated, this, &TForm2::ShortcutRechercheActivate);
+    ConnectHandler(search_, &CategorySearchPanel::chosen, this, &TForm2::CategorySearchChosen);
     for (int box = 1; box <= offrel::OptionCost::kBoxes; ++box) {
         ConnectHandler(checkBoxes_[box - 1], &QCheckBox::toggled, this,
                        [this, box] { CheckBoxClick(box); });
@@ -163,6 +172,7 @@ void TForm2::FormShow() {
     ui->ComboBoxDuree->setCurrentIndex(entry.duree);
     SyncSelected();
     SyncCascade();
+    search_->Open(tables_.cdsCategorie, offrel::LoadRecentCategories(dataFolder_));
     ShowPage(0);
     for (const std::string& problem : sale.problems)
         Dialogs::Get().Message(this, FromW1252(problem));
@@ -232,6 +242,16 @@ void TForm2::ButtonSupprimerCategorieClick() {
     if (row < 0 || !ui->ListBoxSelected->item(row)->isSelected()) return;
     cascade_.Remove(row);
     SyncSelected();
+}
+
+void TForm2::ShortcutRechercheActivate() {
+    ui->PageControlVente->setCurrentIndex(1);  // as if the seller picked its tab
+    ui->EditRecherche->setFocus(Qt::ShortcutFocusReason);
+    ui->EditRecherche->selectAll();
+}
+
+void TForm2::CategorySearchChosen(std::int32_t id, const std::string& libelle) {
+    if (cascade_.AddCategory(id, libelle)) SyncSelected();
 }
 
 void TForm2::SyncCascade() {
@@ -323,5 +343,6 @@ void TForm2::ButtonValidationClick() {
         return;
     }
     offrel::SaveSale(tables_.cdsVente, entry, state_);
+    offrel::KeepRecentCategories(dataFolder_, state_.CatChoisies);
     accept();
 }

@@ -3,11 +3,13 @@
 #include <QDialog>
 #include <array>
 #include <memory>
+#include <string>
 
 #include "sale/CategoryCascade.h"
 #include "sale/EditorState.h"
 #include "tables/ApplicationTables.h"
 
+class CategorySearchPanel;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -23,7 +25,9 @@ class TForm2 : public QDialog {
     Q_OBJECT
 
 public:
-    TForm2(offrel::ApplicationTables& tables, offrel::EditorState& state,
+    // dataFolder: the folder of the table files (file-system bytes), where the recent categories
+    // are kept.
+    TForm2(offrel::ApplicationTables& tables, offrel::EditorState& state, std::string dataFolder,
            QWidget* parent = nullptr);
     ~TForm2() override;
 
@@ -45,6 +49,10 @@ public:
     void ButtonImageClick(int slot);  // ButtonImage1Click to ButtonImage8Click; slot from 1
     void DelPhotoClick(int slot);     // DelPhoto1Click to DelPhoto8Click; slot from 1
     void MajCoutTotal(const QString& amount);
+    // Ctrl+F: page 2 with the keyboard in the search field.
+    void ShortcutRechercheActivate();
+    // A category chosen in the search results, added as "Ajouter >>" adds.
+    void CategorySearchChosen(std::int32_t id, const std::string& libelle);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -63,7 +71,9 @@ private:
     std::unique_ptr<Ui::TForm2> ui;
     offrel::ApplicationTables& tables_;
     offrel::EditorState& state_;
+    std::string dataFolder_;
     offrel::CategoryCascade cascade_;
+    CategorySearchPanel* search_;  // owned by its field
     std::array<QComboBox*, offrel::CategoryCascade::kLevels> catCbx_;
     std::array<QCheckBox*, 7> checkBoxes_;
     std::array<QLabel*, 8> images_;

@@ -1,8 +1,14 @@
 #include "gui/Dialogs.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 #include "gui/ReportDialog.h"
 
@@ -40,6 +46,29 @@ public:
         QMessageBox box(QMessageBox::Question, Title(), text, QMessageBox::Yes | QMessageBox::No,
                         parent);
         return box.exec() == QMessageBox::Yes;
+    }
+    bool ConfirmList(QWidget* parent, const QString& text, const QString& list,
+                     const QString& accept, const QString& reject) override {
+        QDialog box(parent);
+        box.setWindowTitle(Title());
+        auto* layout = new QVBoxLayout(&box);
+        auto* label = new QLabel(text);
+        label->setWordWrap(true);
+        layout->addWidget(label);
+        auto* lines = new QPlainTextEdit(list);
+        lines->setReadOnly(true);
+        lines->setLineWrapMode(QPlainTextEdit::NoWrap);
+        layout->addWidget(lines);
+        auto* buttons = new QDialogButtonBox;
+        QPushButton* yes = buttons->addButton(accept, QDialogButtonBox::AcceptRole);
+        buttons->addButton(reject, QDialogButtonBox::RejectRole);
+        yes->setDefault(true);
+        yes->setFocus();
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+        layout->addWidget(buttons);
+        box.resize(520, 320);
+        return box.exec() == QDialog::Accepted;
     }
     QString OpenFile(QWidget* parent, const QString& filter, const QString& start) override {
         return QFileDialog::getOpenFileName(parent, QString(), start, ToolkitFilter(filter),

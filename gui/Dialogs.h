@@ -20,6 +20,10 @@ public:
     virtual void Report(QWidget* parent, const QString& text) = 0;
     // A question with Yes / No; true for Yes.
     virtual bool Confirm(QWidget* parent, const QString& text) = 0;
+    // A question over a list that may be long (it scrolls), with two buttons: accept (the
+    // default, Return) and reject (Escape); true for accept.
+    virtual bool ConfirmList(QWidget* parent, const QString& text, const QString& list,
+                             const QString& accept, const QString& reject) = 0;
     // A file-open dialog. filter: "Description|*.a;*.b". Returns the full path, or an empty text
     // when cancelled.
     virtual QString OpenFile(QWidget* parent, const QString& filter, const QString& start) = 0;

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/HandlerConnection.h"
+
 ReportDialog::ReportDialog(const QString& text, QWidget* parent)
     : QDialog(parent), MemoRapport(new QPlainTextEdit(text, this)) {
     setWindowTitle(QApplication::applicationDisplayName());
@@ -16,7 +18,7 @@ ReportDialog::ReportDialog(const QString& text, QWidget* parent)
     QPushButton* copier =
         buttons->addButton(QStringLiteral("Copier"), QDialogButtonBox::ActionRole);
     copier->setObjectName(QStringLiteral("ButtonCopier"));
-    connect(copier, &QPushButton::clicked, this, &ReportDialog::ButtonCopierClick);
+    ConnectHandler(copier, &QPushButton::clicked, this, &ReportDialog::ButtonCopierClick);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(MemoRapport);

@@ -75,20 +75,21 @@ void CategoryCascade::Choose(int k, int index) {
 }
 
 bool CategoryCascade::Add() {
-    if (selected_.size() >= 3) return false;
     int k = kLevels - 1;
     while (k > 0 && !levels_[k].visible) --k;
     if (k == 0) return false;
     const int index = levels_[k].chosen;
     if (index < 0 || index >= static_cast<int>(levels_[k].labels.size())) return false;
-    const std::int32_t id = state_.CatIds[k][index];
+    return AddCategory(state_.CatIds[k][index], levels_[k].labels[index]);
+}
+
+bool CategoryCascade::AddCategory(std::int32_t id, const std::string& libelle) {
+    if (selected_.size() >= 3) return false;
     for (std::int32_t held : state_.CatChoisies)
         if (held == id) return false;
     for (int slot = 0; slot < 3; ++slot) {
         if (state_.CatChoisies[slot] < 1) {
-            state_.CatChoisies[slot] = id;
-            selected_.push_back(
-                {levels_[k].labels[index] + " (#" + std::to_string(id) + ")", slot});
+            Append(slot, id, libelle);
             return true;
         }
     }
@@ -101,16 +102,16 @@ void CategoryCascade::Remove(int row) {
     selected_.erase(selected_.begin() + row);
 }
 
-void CategoryCascade::Append(int slot, std::int32_t id, int row) {
+void CategoryCascade::Append(int slot, std::int32_t id, const std::string& libelle) {
     state_.CatChoisies[slot] = id;
-    selected_.push_back({LibelleAt(row) + " (#" + std::to_string(id) + ")", slot});
+    selected_.push_back({libelle + " (#" + std::to_string(id) + ")", slot});
 }
 
 void CategoryCascade::RestoreThreePass(const std::array<std::int32_t, 3>& fields) {
     const int count = table_.RecordCount();
     for (int slot = 0; slot < 3; ++slot)
         for (int row = 1; row < count; ++row)
-            if (IdAt(row) == fields[slot]) Append(slot, fields[slot], row);
+            if (IdAt(row) == fields[slot]) Append(slot, fields[slot], LibelleAt(row));
 }
 
 void CategoryCascade::RestoreSinglePass(const std::array<std::int32_t, 3>& fields) {
@@ -118,7 +119,7 @@ void CategoryCascade::RestoreSinglePass(const std::array<std::int32_t, 3>& field
     for (int row = 1; row < count; ++row) {
         const std::int32_t id = IdAt(row);
         for (int slot = 0; slot < 3; ++slot)
-            if (id == fields[slot]) Append(slot, id, row);
+            if (id == fields[slot]) Append(slot, id, LibelleAt(row));
     }
 }
 

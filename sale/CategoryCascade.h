@@ -44,6 +44,9 @@ public:
     void Choose(int k, int index);
     // Adds the choice of the deepest visible level below the top; false for a silent refusal.
     bool Add();
+    // Adds that category as "Ajouter >>" does (the lowest free slot, never twice, three at
+    // most); false for a silent refusal.
+    bool AddCategory(std::int32_t id, const std::string& libelle);
     // Frees the slot of the selected entry at that row and removes the entry.
     void Remove(int row);
 
@@ -54,7 +57,7 @@ public:
 
 private:
     void Fill(int k, std::int32_t parentId, bool takeFirstRow);
-    void Append(int slot, std::int32_t id, int row);
+    void Append(int slot, std::int32_t id, const std::string& libelle);
     std::int32_t IdAt(int row) const;
     std::int32_t ParentAt(int row) const;
     std::string LibelleAt(int row) const;

@@ -18,11 +18,18 @@ public:
     virtual void ProcessPendingEvents() = 0;
     virtual void ShowMessage(const std::string& text) = 0;
     virtual void Close() = 0;
+    // Photos that cannot be sent were found before the run: the text, the list of the sales and
+    // their photos; true to send the other sales ("Envoyer les autres ventes"), false to send
+    // nothing ("Annuler").
+    virtual bool AskToSendOthers(const std::string& text, const std::string& list) = 0;
 };
 
 // The upload run of "Démarrer": one "putVente" request per sale of cdsVente, each accepted sale
-// deleted (and the table saved). An error that escapes (a failed second attempt, a photo that
-// cannot be opened) is rethrown after the closing steps.
+// deleted (and the table saved). The photo files are checked first: when some cannot be sent,
+// the view is asked whether to send the other sales, passing over those (which stay in the
+// table), or nothing at all (then nothing changes and the window stays open). An error that
+// escapes (a failed second attempt, a photo that went away since the check) is rethrown after
+// the closing steps.
 void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
                     UploadView& view);
 

@@ -192,6 +192,7 @@ public:
     void ProcessPendingEvents() override {}
     void ShowMessage(const std::string& text) override { message = text; }
     void Close() override {}
+    bool AskToSendOthers(const std::string&, const std::string&) override { return true; }
 };
 
 // Each sale's time runs from its start to the next one's: its request, the answer, the deletion

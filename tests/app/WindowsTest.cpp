@@ -1,5 +1,8 @@
 #include <QClipboard>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -17,6 +20,7 @@
 #include "app/TForm1.h"
 #include "app/TForm4.h"
 #include "app/TForm5.h"
+#include "gui/QtText.h"
 #include "tables/Windows1252.h"
 
 namespace {
@@ -41,6 +45,9 @@ private slots:
     void uploadStopsAtARefusalAndShowsTheSitesText();
     void uploadOfAnEmptyTableSaysSo();
     void reportWindowScrollsAndCopiesItsText();
+    void sendWindowShowsTheBatchAndItsCostAtEachOpening();
+    void photoProblemsAreToldBeforeTheFirstRequest();
+    void listQuestionAnswersReturnAndEscape();
 
 private:
     offrel::Table& Sales() const { return fixture_->Sales(); }
@@ -52,6 +59,8 @@ private:
         return Form5->findChild<W*>(QLatin1String(name));
     }
     void StartUpload(const QString& login, const QString& password);
+    void AddSaleWithPhoto(const char* title, const QString& photo);
+    QString BatchLine();
 
     std::unique_ptr<AppFixture> fixture_;
 };
@@ -230,6 +239,97 @@ void WindowsTest::reportWindowScrollsAndCopiesItsText() {
     QCOMPARE(title, QStringLiteral("Offrel Brivax"));
     QVERIFY(scrolls);
     QCOMPARE(copied, report);
+}
+
+void WindowsTest::AddSaleWithPhoto(const char* title, const QString& photo) {
+    AddSale(Sales(), title);
+    Sales().Last();
+    Sales().Edit();
+    Sales().FieldByName("Photo1").SetAsString(ToW1252(photo));
+    Sales().Post();
+}
+
+// The batch line of the send window as an opening shows it.
+QString WindowsTest::BatchLine() {
+    Form5->show();
+    const QString line = InSendWindow<QLabel>("LabelLot")->text();
+    Form5->hide();
+    return line;
+}
+
+void WindowsTest::sendWindowShowsTheBatchAndItsCostAtEachOpening() {
+    // The options of the fixture's catalogue cost 1.50, 2.00 and 3.00.
+    QCOMPARE(BatchLine(), QStringLiteral("0 vente — options : 0.00 €"));
+    AddSale(Sales(), "A");
+    QCOMPARE(BatchLine(), QStringLiteral("1 vente — options : 0.00 €"));
+    for (int k = 0; k < 11; ++k) {
+        AddSale(Sales(), "B");
+        Sales().Edit();
+        Sales().FieldByName("Option1").SetAsBoolean(true);
+        Sales().FieldByName("Option3").SetAsBoolean(k % 2 == 0);
+        Sales().Post();
+    }
+    QCOMPARE(BatchLine(), QStringLiteral("12 ventes — options : 34.50 €"));
+}
+
+void WindowsTest::photoProblemsAreToldBeforeTheFirstRequest() {
+    QDir folder(fixture_->Folder());
+    const auto write = [&](const char* name, const QByteArray& bytes) {
+        QFile file(folder.filePath(QLatin1String(name)));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return file.fileName();
+    };
+    const QString good = write("bonne.jpg", QByteArray("\xff\xd8\xff\xe0", 4));
+    QVERIFY(folder.mkdir(QStringLiteral("dossier.jpg")));
+    AddSaleWithPhoto("A", good);
+    AddSaleWithPhoto("B", folder.filePath(QStringLiteral("absente.jpg")));
+    AddSaleWithPhoto("C", folder.filePath(QStringLiteral("dossier.jpg")));
+    AddSaleWithPhoto("D", write("texte.jpg", "Bonjour"));
+    AddSaleWithPhoto("E", good);
+
+    fixture_->dialogs.listAnswers = {false};  // "Annuler"
+    StartUpload(QStringLiteral("demo"), QStringLiteral("demo"));
+    QCOMPARE(fixture_->dialogs.listQuestions.size(), 1);
+    const ScriptedDialogs::ListQuestion& box = fixture_->dialogs.listQuestions.front();
+    QCOMPARE(box.accept, QStringLiteral("Envoyer les autres ventes"));
+    QCOMPARE(box.reject, QStringLiteral("Annuler"));
+    QCOMPARE(box.list, QStringLiteral("« B »\n    photo 1 : %1 — fichier introuvable\n\n"
+                                      "« C »\n    photo 1 : %2 — ce n'est pas un fichier\n\n"
+                                      "« D »\n    photo 1 : %3 — ce n'est pas une image JPEG\n")
+                           .arg(folder.filePath("absente.jpg"), folder.filePath("dossier.jpg"),
+                                folder.filePath("texte.jpg")));
+    QVERIFY(fixture_->site.PutVenteTitles().empty());
+    QCOMPARE(Sales().RecordCount(), 5);
+    QVERIFY(fixture_->dialogs.messages.isEmpty());
+    QVERIFY(Form5->isVisible());
+    QVERIFY(InSendWindow<QPushButton>("ButtonEnvoi")->isEnabled());
+
+    fixture_->dialogs.listAnswers = {true};  // "Envoyer les autres ventes"
+    QTest::mouseClick(InSendWindow<QPushButton>("ButtonEnvoi"), Qt::LeftButton);
+    QCOMPARE(fixture_->site.PutVenteTitles(), (std::vector<std::string>{"A", "E"}));
+    QCOMPARE(fixture_->SalesInFile(), (QStringList{"B", "C", "D"}));
+    QCOMPARE(fixture_->dialogs.messages,
+             QStringList{QStringLiteral("2 ventes envoyées sur 5. Ventes laissées dans la liste "
+                                        "pour leurs photos : « B », « C », « D ».")});
+    QVERIFY(!Form5->isVisible());
+}
+
+void WindowsTest::listQuestionAnswersReturnAndEscape() {
+    Dialogs::Set(nullptr);  // the real box
+    QStringList seen;
+    for (int key : {Qt::Key_Return, Qt::Key_Escape}) {
+        OnNextModal([&seen, key](QDialog* box) {
+            seen.append(box->windowTitle());
+            QTest::keyClick(box, static_cast<Qt::Key>(key));
+        });
+        const bool answer = Dialogs::Get().ConfirmList(
+            Form5, QStringLiteral("Texte"), QStringLiteral("Liste"),
+            QStringLiteral("Envoyer les autres ventes"), QStringLiteral("Annuler"));
+        QCOMPARE(answer, key == Qt::Key_Return);
+    }
+    Dialogs::Set(&fixture_->dialogs);
+    QCOMPARE(seen, (QStringList{"Offrel Brivax", "Offrel Brivax"}));
 }
 
 OFFREL_TEST_MAIN(WindowsTest)

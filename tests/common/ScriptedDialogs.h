@@ -33,6 +33,14 @@ public:
         confirmAnswers.pop_front();
         return answer;
     }
+    bool ConfirmList(QWidget*, const QString& text, const QString& list, const QString& accept,
+                     const QString& reject) override {
+        listQuestions.append({text, list, accept, reject});
+        if (listAnswers.empty()) return false;
+        bool answer = listAnswers.front();
+        listAnswers.pop_front();
+        return answer;
+    }
     QString OpenFile(QWidget*, const QString& filter, const QString& start) override {
         filters.append(filter);
         starts.append(start);
@@ -46,12 +54,17 @@ public:
     std::function<void(const QString&)> onShown;
     // What the next dialogs answer, in order; an empty file name means "cancelled".
     std::deque<bool> confirmAnswers;
+    std::deque<bool> listAnswers;
     std::deque<QString> fileAnswers;
 
     QStringList messages;
     QStringList errors;
     QStringList reports;
     QStringList questions;
+    struct ListQuestion {
+        QString text, list, accept, reject;
+    };
+    QList<ListQuestion> listQuestions;
     QStringList filters;
     QStringList starts;
 };

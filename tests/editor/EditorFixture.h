@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,10 +23,13 @@ struct EditorFixture : offrel::testing::SaleTables {
 
     std::unique_ptr<TForm2> Open(bool modification) {
         state.ModeModification = modification;
-        auto form = std::make_unique<TForm2>(tables, state);
+        auto form = std::make_unique<TForm2>(tables, state, Folder());
         form->FormShow();
         return form;
     }
+
+    // The data folder of the recent categories, in file-system bytes.
+    std::string Folder() const { return QFile::encodeName(folder.path()).toStdString(); }
 
     // A picture file of that size and format in the temporary folder.
     QString Picture(const QString& name, int width, int height, const char* format) {

@@ -124,7 +124,7 @@ private slots:
 
     void NavigationFollowsThePages() {
         EditorFixture f;
-        TForm2 form(f.tables, f.state);
+        TForm2 form(f.tables, f.state, f.Folder());
         QTabWidget* pages = Child<QTabWidget>(&form, "PageControlVente");
         QCOMPARE(pages->currentIndex(), 4);  // designed on the fifth page
         QCOMPARE(pages->tabText(0), QString("1. Titre && description"));

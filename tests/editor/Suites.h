@@ -7,3 +7,4 @@ int RunCostTests(int argc, char** argv);
 int RunPhotoTests(int argc, char** argv);
 int RunPhonePhotoTests(int argc, char** argv);
 int RunValidationTests(int argc, char** argv);
+int RunSearchTests(int argc, char** argv);

@@ -7,7 +7,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     int failed = 0;
     for (auto run : {RunPickerTests, RunOpeningTests, RunCostTests, RunPhotoTests,
-                     RunPhonePhotoTests, RunValidationTests})
+                     RunPhonePhotoTests, RunValidationTests, RunSearchTests})
         failed += run(argc, argv);
     return failed;
 }

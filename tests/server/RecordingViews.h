@@ -26,6 +26,14 @@ public:
         messages.push_back(text);
     }
     void Close() override { events.push_back("close"); }
+    // Answers "Envoyer les autres ventes" unless told otherwise.
+    bool sendOthers = true;
+    std::vector<std::string> questions;  // the lists asked about
+    bool AskToSendOthers(const std::string&, const std::string& list) override {
+        events.push_back("ask");
+        questions.push_back(list);
+        return sendOthers;
+    }
 };
 
 class RecordingRefreshView : public offrel::RefreshView {

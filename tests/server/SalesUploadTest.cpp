@@ -66,8 +66,8 @@ protected:
 
 TEST_F(SalesUploadTest, SaleIsSentWithItsPartsInOrder) {
     setlocale(LC_ALL, "C");
-    const std::string photo2 = dir.Write("a.jpg", "JPEG-A");
-    const std::string photo5 = dir.Write("b.jpg", "JPEG-B\r\n");
+    const std::string photo2 = dir.Write("a.jpg", "\xff\xd8\xff-A");
+    const std::string photo5 = dir.Write("b.jpg", "\xff\xd8\xff-B\r\n");
     offrel::Table& t = tables.cdsVente;
     t.Append();
     t.FieldByName("Libelle").SetAsString(W("Vélo"));
@@ -98,8 +98,8 @@ TEST_F(SalesUploadTest, SaleIsSentWithItsPartsInOrder) {
         wire::TextPart(b, "dureetypevente", "3") + wire::TextPart(b, "typevente", "2") +
         wire::TextPart(b, "option2", "true") + wire::TextPart(b, "option8", "true") +
         wire::TextPart(b, "reference", "") + wire::TextPart(b, "categorie2", "1042") +
-        wire::FilePart(b, "photo2", photo2, "JPEG-A") +
-        wire::FilePart(b, "photo5", photo5, "JPEG-B\r\n") + wire::Closing(b);
+        wire::FilePart(b, "photo2", photo2, "\xff\xd8\xff-A") +
+        wire::FilePart(b, "photo5", photo5, "\xff\xd8\xff-B\r\n") + wire::Closing(b);
     EXPECT_EQ(requests[0], wire::Request("127.0.0.1:" + std::to_string(server.Port()), b, body));
 }
 
@@ -190,14 +190,25 @@ TEST_F(SalesUploadTest, FailuresStopTheRunAndKeepTheSales) {
     EXPECT_FALSE(tables.cdsVente.ControlsDisabled());
 }
 
-TEST_F(SalesUploadTest, PhotoThatCannotBeOpenedStopsBeforeSending) {
+TEST_F(SalesUploadTest, PhotoThatWentAwaySinceTheCheckStopsBeforeSending) {
+    // The photo goes while the first sale is on its way.
+    struct RemovingView : RecordingUploadView {
+        std::string photo;
+        void ProcessPendingEvents() override { std::filesystem::remove(photo); }
+    } removing;
+    removing.photo = dir.Write("partie.jpg", "\xff\xd8\xff\xe0");
     AddSale("A");
-    const std::string missing = (dir.Path() / "absente.jpg").string();
-    AddSale("B", missing);
-    EXPECT_EQ(Run(),
-              "Impossible d'ouvrir le fichier \"" + missing + "\". No such file or directory");
+    AddSale("B", removing.photo);
+    std::string escaped;
+    try {
+        offrel::RunSalesUpload(tables.cdsVente, "vendeur", "secret", removing);
+    } catch (const offrel::Error& error) {
+        escaped = error.what();
+    }
+    EXPECT_EQ(escaped, "Impossible d'ouvrir le fichier \"" + removing.photo +
+                           "\". No such file or directory");
     EXPECT_EQ(server.Requests().size(), 1u);
-    EXPECT_THAT(view.messages,
+    EXPECT_THAT(removing.messages,
                 ElementsAre(W("1 vente envoyée sur 2. L'envoi s'est arrêté à la vente « B ».")));
     EXPECT_THAT(Titles(), ElementsAre("B"));
 }
@@ -227,4 +238,63 @@ TEST_F(SalesUploadTest, PhotosUnderAccentedFoldersGoWithTheirBytesIntact) {
     EXPECT_TRUE(requests[0] ==
                 wire::Request("127.0.0.1:" + std::to_string(server.Port()), b, body));
     EXPECT_TRUE(Titles().empty());
+}
+
+TEST_F(SalesUploadTest, PhotoProblemsAreAskedAboutBeforeAnythingIsSent) {
+    const std::string good = dir.Write("bonne.jpg", "\xff\xd8\xff\xe0");
+    const std::string missing = (dir.Path() / "absente.jpg").string();
+    AddSale("A", good);
+    AddSale("B", missing);
+    AddSale("C", good);
+    const int changes = tables.cdsVente.ChangeCount();
+
+    view.sendOthers = false;  // "Annuler"
+    EXPECT_EQ(Run(), "");
+    EXPECT_TRUE(server.Requests().empty());
+    EXPECT_THAT(view.events, ElementsAre("ask"));
+    ASSERT_EQ(view.questions.size(), 1u);
+    EXPECT_EQ(view.questions[0],
+              W("« B »\n    photo 1 : ") + missing + W(" — fichier introuvable\n"));
+    EXPECT_THAT(Titles(), ElementsAre("A", "B", "C"));
+    EXPECT_EQ(tables.cdsVente.ChangeCount(), changes);
+
+    view = RecordingUploadView();  // "Envoyer les autres ventes"
+    EXPECT_EQ(Run(), "");
+    EXPECT_EQ(server.Requests().size(), 2u);
+    EXPECT_THAT(Titles(), ElementsAre("B"));
+    EXPECT_THAT(view.events,
+                ElementsAre("ask", "start off", "max 2", "label Envoi de la vente : A...", "step",
+                            "repaint", "events", "label Envoi de la vente : C...", "step",
+                            "repaint", "events", "message", "start on", "close"));
+    EXPECT_THAT(view.messages, ElementsAre(W("2 ventes envoyées sur 3. Vente laissée dans la liste "
+                                             "pour ses photos : « B ».")));
+}
+
+TEST_F(SalesUploadTest, PassedOverSalesAndTheRunsEnd) {
+    const std::string good = dir.Write("bonne.jpg", "\xff\xd8\xff\xe0");
+    const std::string bad = dir.Write("texte.jpg", "pas une photo");
+    // The last sale accepted after one passed over: the run ends there.
+    AddSale("A", bad);
+    AddSale("B", good);
+    EXPECT_EQ(Run(), "");
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_THAT(Titles(), ElementsAre("A"));
+    EXPECT_THAT(view.messages, ElementsAre(W("1 vente envoyée sur 2. Vente laissée dans la liste "
+                                             "pour ses photos : « A ».")));
+
+    // Passed over, then a refusal: the run stops as before and names both.
+    view = RecordingUploadView();
+    AddSale("C", good);
+    AddSale("D", bad);
+    AddSale("E", good);
+    server.PushAnswer("OK");
+    server.PushAnswer("Refus");
+    server.PushAnswer("Prix trop bas");
+    EXPECT_EQ(Run(), "");
+    EXPECT_EQ(server.Requests().size(), 4u);
+    EXPECT_THAT(Titles(), ElementsAre("A", "D", "E"));
+    EXPECT_THAT(view.messages,
+                ElementsAre(W("1 vente envoyée sur 4. Ventes laissées dans la liste pour leurs "
+                              "photos : « A », « D ». Le site a refusé la vente « E » : Prix "
+                              "trop bas")));
 }

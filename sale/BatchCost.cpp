@@ -1,0 +1,36 @@
+#include "sale/BatchCost.h"
+
+#include <array>
+#include <variant>
+
+#include "sale/OptionCost.h"
+#include "tables/Conversions.h"
+#include "tables/Windows1252.h"
+
+namespace offrel {
+
+Batch BatchOf(const Table& cdsVente, Table& cdsOption) {
+    std::array<int, OptionCost::kBoxes> columns{};
+    for (int box = 1; box <= OptionCost::kBoxes; ++box)
+        columns[box - 1] = cdsVente.ColumnIndex("Option" + std::to_string(box));
+    Batch batch;
+    batch.sales = cdsVente.RecordCount();
+    for (int sale = 0; sale < batch.sales; ++sale) {
+        std::string cost = "0.00";
+        for (int box = 1; box <= OptionCost::kBoxes; ++box) {
+            const Value ticked = cdsVente.ValueAt(sale, columns[box - 1]);
+            if (std::holds_alternative<bool>(ticked) && std::get<bool>(ticked))
+                cost = OptionCost::MajCoutTotal(cost, OptionCost::Step(cdsOption, box, true));
+        }
+        batch.options = batch.options + StrToCurr(cost);
+    }
+    return batch;
+}
+
+std::string BatchLine(const Batch& batch) {
+    const char* sales = batch.sales <= 1 ? " vente" : " ventes";
+    return std::to_string(batch.sales) + sales + W(" — options : ") +
+           CurrToStrTwoDecimals(batch.options) + W(" €");
+}
+
+}  // namespace offrel

@@ -1,0 +1,91 @@
+#include "server/PhotoCheck.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <variant>
+
+#include "tables/Error.h"
+#include "tables/FileNames.h"
+#include "tables/Windows1252.h"
+
+namespace offrel {
+
+namespace {
+
+std::string Unreadable(int error) {
+    return W("fichier illisible (") + SystemReason(error) + ")";
+}
+
+// Why the file cannot be sent; empty when it can. O_NONBLOCK: a named pipe must not hold the
+// check up.
+std::string PhotoFault(const std::string& path) {
+    const int fd = ::open(FileSystemName(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR) return "fichier introuvable";
+        if (error == EACCES || error == EPERM) return W("lecture non autorisée");
+        return Unreadable(error);
+    }
+    std::string fault;
+    struct stat status {};
+    unsigned char head[3] = {};
+    if (::fstat(fd, &status) != 0) {
+        fault = Unreadable(errno);
+    } else if (!S_ISREG(status.st_mode)) {
+        fault = "ce n'est pas un fichier";
+    } else if (const ssize_t got = ::pread(fd, head, sizeof head, 0); got < 0) {
+        fault = Unreadable(errno);
+    } else if (got != sizeof head || head[0] != 0xFF || head[1] != 0xD8 || head[2] != 0xFF) {
+        fault = "ce n'est pas une image JPEG";
+    }
+    ::close(fd);
+    return fault;
+}
+
+std::string TextAt(const Table& table, int row, int column) {
+    Value value = table.ValueAt(row, column);
+    auto* text = std::get_if<std::string>(&value);
+    return text ? std::move(*text) : std::string();
+}
+
+}  // namespace
+
+std::vector<PhotoProblem> CheckSalePhotos(const Table& cdsVente) {
+    const int libelle = cdsVente.ColumnIndex("Libelle");
+    std::vector<int> photos;
+    for (int slot = 1; slot <= 8; ++slot)
+        photos.push_back(cdsVente.ColumnIndex("Photo" + std::to_string(slot)));
+    std::vector<PhotoProblem> problems;
+    const int count = cdsVente.RecordCount();
+    for (int sale = 0; sale < count; ++sale) {
+        for (int slot = 1; slot <= 8; ++slot) {
+            std::string path = TextAt(cdsVente, sale, photos[slot - 1]);
+            if (path.empty()) continue;
+            std::string fault = PhotoFault(path);
+            if (fault.empty()) continue;
+            problems.push_back(
+                {sale, TextAt(cdsVente, sale, libelle), slot, std::move(path), std::move(fault)});
+        }
+    }
+    return problems;
+}
+
+std::string PhotoProblemsList(const std::vector<PhotoProblem>& problems) {
+    std::string list;
+    int sale = -1;
+    for (const PhotoProblem& problem : problems) {
+        if (problem.sale != sale) {
+            if (sale >= 0) list += '\n';
+            list += W("« ") + problem.libelle + W(" »\n");
+            sale = problem.sale;
+        }
+        list += "    photo " + std::to_string(problem.slot) + " : " + problem.path + W(" — ") +
+                problem.reason + '\n';
+    }
+    return list;
+}
+
+}  // namespace offrel
