@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "app/Dialogs.h"
+#include "app/EventLoopWait.h"
 #include "app/Fonts.h"
 #include "app/PasswordStyle.h"
 #include "app/QtText.h"
@@ -18,9 +19,12 @@ TForm5::TForm5(offrel::Table& cdsVente, QWidget* parent)
     setFont(TahomaFont(11));
     setFixedSize(294, 153);
     ui->EditPassword->setStyle(passwordStyle_.get());
+    ui->ButtonArreter->hide();
+    wait_ = std::make_unique<EventLoopWait>(ui->ButtonArreter);
     connect(ui->EditLogin, &QLineEdit::textChanged, this, &TForm5::EditLoginChange);
     connect(ui->EditPassword, &QLineEdit::textChanged, this, &TForm5::EditPasswordChange);
     connect(ui->ButtonEnvoi, &QPushButton::clicked, this, &TForm5::ButtonEnvoiClick);
+    connect(ui->ButtonArreter, &QPushButton::clicked, this, &TForm5::ButtonArreterClick);
 }
 
 TForm5::~TForm5() = default;
@@ -36,6 +40,12 @@ void TForm5::EditPasswordChange() {
 void TForm5::ButtonEnvoiClick() {
     offrel::RunSalesUpload(cdsVente_, ToW1252(ui->EditLogin->text()),
                            ToW1252(ui->EditPassword->text()), *this);
+}
+
+void TForm5::ButtonArreterClick() {
+    // Taken into account after the current sale's answer.
+    stopRequested_ = true;
+    ui->ButtonArreter->setEnabled(false);
 }
 
 void TForm5::SetStartEnabled(bool enabled) {
@@ -55,7 +65,44 @@ void TForm5::StepProgress() {
 }
 
 void TForm5::SetStatusText(const std::string& text) {
-    ui->LabelEnvoi->setText(FromW1252(text));
+    status_ = FromW1252(text);
+    amounts_.clear();
+    ShowLabelEnvoi();
+}
+
+void TForm5::SetSaleProgress(const std::string& amounts) {
+    amounts_ = FromW1252(amounts);
+    ShowLabelEnvoi();
+}
+
+void TForm5::ShowLabelEnvoi() {
+    QLabel* label = ui->LabelEnvoi;
+    if (amounts_.isEmpty()) {
+        label->setText(status_);
+        return;
+    }
+    // The amounts stay whole; a long title gives way.
+    const QString amounts = QLatin1Char(' ') + amounts_;
+    const QFontMetrics metrics(label->font());
+    const int room = label->width() - metrics.horizontalAdvance(amounts);
+    label->setText(metrics.elidedText(status_, Qt::ElideRight, room) + amounts);
+}
+
+void TForm5::SetStopEnabled(bool enabled) {
+    running_ = enabled;
+    if (enabled) stopRequested_ = false;
+    QPushButton* button = ui->ButtonArreter;
+    button->setEnabled(enabled);
+    button->setVisible(enabled);
+    if (enabled) button->setFocus();
+}
+
+bool TForm5::StopRequested() {
+    return stopRequested_;
+}
+
+offrel::RequestWait& TForm5::Waiting() {
+    return *wait_;
 }
 
 void TForm5::Repaint() {
@@ -72,4 +119,8 @@ void TForm5::ShowMessage(const std::string& text) {
 
 void TForm5::Close() {
     done(QDialog::Accepted);
+}
+
+void TForm5::reject() {
+    if (!running_) QDialog::reject();
 }

@@ -188,10 +188,15 @@ public:
     void SetProgressMax(int) override {}
     void StepProgress() override { starts.push_back(std::chrono::steady_clock::now()); }
     void SetStatusText(const std::string&) override {}
+    void SetSaleProgress(const std::string&) override {}
+    void SetStopEnabled(bool) override {}
+    bool StopRequested() override { return false; }
+    offrel::RequestWait& Waiting() override { return wait; }
     void Repaint() override {}
     void ProcessPendingEvents() override {}
     void ShowMessage(const std::string& text) override { message = text; }
     void Close() override {}
+    offrel::BlockingWait wait;
 };
 
 // Each sale's time runs from its start to the next one's: its request, the answer, the deletion
