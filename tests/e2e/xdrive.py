@@ -90,9 +90,10 @@ class Desktop:
         self.run("import", "-window", window, str(path))
 
 
-def start_site(bin_dir, store, catalogue, delay_ms=0):
+def start_site(bin_dir, store, catalogue, delay_ms=0, throttle_kbps=0):
     site = subprocess.Popen([os.path.join(bin_dir, "offrel-site"), "--port", "0", "--store", str(store),
-                             "--catalogue", str(catalogue), "--delay", str(delay_ms)],
+                             "--catalogue", str(catalogue), "--delay", str(delay_ms),
+                             "--throttle", str(throttle_kbps)],
                             stdout=subprocess.PIPE, text=True)
     line = site.stdout.readline()
     match = re.search(r"(http://127\.0\.0\.1:\d+/\S+)", line)
@@ -159,3 +160,4 @@ VALIDATE = page((242, 296, 207, 39))
 LOGIN = (165, 8, 121, 21)
 PASSWORD = (165, 38, 121, 21)
 START_SENDING = (110, 121, 75, 24)
+STOP_SENDING = (191, 121, 75, 24)
