@@ -29,8 +29,9 @@ public:
     void SetStatusText(const std::string& text) override { events.push_back("label " + text); }
     void SetSaleProgress(const std::string& amounts) override { amountsShown.push_back(amounts); }
     void SetStopEnabled(bool enabled) override { stopOffered = enabled; }
-    // As if "Arrêter" was pressed while the stopAfterSale-th accepted sale was going.
-    bool StopRequested() override { return ++salesAccepted == stopAfterSale; }
+    // Asked after each accepted sale that has another after it: as if "Arrêter" was pressed while
+    // the stopAfterSale-th sale was going.
+    bool StopRequested() override { return ++stopAsked == stopAfterSale; }
     offrel::RequestWait& Waiting() override { return SharedWait(); }
     void Repaint() override { events.push_back("repaint"); }
     void ProcessPendingEvents() override { events.push_back("events"); }
@@ -45,7 +46,7 @@ public:
     bool stopOffered = false;
     bool stopOfferedAtMessage = true;
     int stopAfterSale = 0;
-    int salesAccepted = 0;
+    int stopAsked = 0;
 };
 
 class RecordingRefreshView : public offrel::RefreshView {
