@@ -5,7 +5,6 @@
 #include <thread>
 #include <vector>
 
-#include "tables/Error.h"
 #include "tests/server/RawServer.h"
 #include "tests/server/TempDir.h"
 
@@ -86,18 +85,4 @@ TEST_F(RequestWaitTest, WaitingThreadTurnsWhileTheSiteThinks) {
     EXPECT_EQ(Post(body), "OK");
     // About twenty turns of 50 ms in that second; a loaded machine still gives several.
     EXPECT_GE(wait.turns, 5);
-}
-
-TEST_F(RequestWaitTest, FailureComesBackToTheWaitingThread) {
-    ScopedServerUrl nowhere("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/offrel.php");
-    offrel::TMultipartBody body;
-    body.AddTextField("action", "getOptions");
-    try {
-        Post(body);
-        ADD_FAILURE() << "the request did not fail";
-    } catch (const offrel::Error& error) {
-        EXPECT_EQ(std::string(error.what()).rfind("Erreur de communication avec le site : ", 0), 0u)
-            << error.what();
-    }
-    EXPECT_TRUE(shown.empty());
 }
