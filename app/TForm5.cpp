@@ -5,6 +5,7 @@
 
 #include "app/PasswordStyle.h"
 #include "gui/Dialogs.h"
+#include "gui/EventLoopWait.h"
 #include "gui/Fonts.h"
 #include "gui/HandlerConnection.h"
 #include "gui/QtText.h"
@@ -22,9 +23,12 @@ TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, QWidget* paren
     setFont(TahomaFont(11));
     setFixedSize(294, 153);
     ui->EditPassword->setStyle(passwordStyle_.get());
+    ui->ButtonArreter->hide();
+    wait_ = std::make_unique<EventLoopWait>(ui->ButtonArreter);
     ConnectHandler(ui->EditLogin, &QLineEdit::textChanged, this, &TForm5::EditLoginChange);
     ConnectHandler(ui->EditPassword, &QLineEdit::textChanged, this, &TForm5::EditPasswordChange);
     ConnectHandler(ui->ButtonEnvoi, &QPushButton::clicked, this, &TForm5::ButtonEnvoiClick);
+    ConnectHandler(ui->ButtonArreter, &QPushButton::clicked, this, &TForm5::ButtonArreterClick);
 }
 
 TForm5::~TForm5() = default;
@@ -51,6 +55,12 @@ void TForm5::ButtonEnvoiClick() {
                            ToW1252(ui->EditPassword->text()), *this);
 }
 
+void TForm5::ButtonArreterClick() {
+    // Taken into account after the current sale's answer.
+    stopRequested_ = true;
+    ui->ButtonArreter->setEnabled(false);
+}
+
 void TForm5::SetStartEnabled(bool enabled) {
     ui->ButtonEnvoi->setEnabled(enabled);
 }
@@ -68,7 +78,44 @@ void TForm5::StepProgress() {
 }
 
 void TForm5::SetStatusText(const std::string& text) {
-    ui->LabelEnvoi->setText(FromW1252(text));
+    status_ = FromW1252(text);
+    amounts_.clear();
+    ShowLabelEnvoi();
+}
+
+void TForm5::SetSaleProgress(const std::string& amounts) {
+    amounts_ = FromW1252(amounts);
+    ShowLabelEnvoi();
+}
+
+void TForm5::ShowLabelEnvoi() {
+    QLabel* label = ui->LabelEnvoi;
+    if (amounts_.isEmpty()) {
+        label->setText(status_);
+        return;
+    }
+    // The amounts stay whole; a long title gives way.
+    const QString amounts = QLatin1Char(' ') + amounts_;
+    const QFontMetrics metrics(label->font());
+    const int room = label->width() - metrics.horizontalAdvance(amounts);
+    label->setText(metrics.elidedText(status_, Qt::ElideRight, room) + amounts);
+}
+
+void TForm5::SetStopEnabled(bool enabled) {
+    running_ = enabled;
+    if (enabled) stopRequested_ = false;
+    QPushButton* button = ui->ButtonArreter;
+    button->setEnabled(enabled);
+    button->setVisible(enabled);
+    if (enabled) button->setFocus();
+}
+
+bool TForm5::StopRequested() {
+    return stopRequested_;
+}
+
+offrel::RequestWait& TForm5::Waiting() {
+    return *wait_;
 }
 
 void TForm5::Repaint() {
@@ -91,4 +138,8 @@ bool TForm5::AskToSendOthers(const std::string& text, const std::string& list) {
     return Dialogs::Get().ConfirmList(this, FromW1252(text), FromW1252(list),
                                       QStringLiteral("Envoyer les autres ventes"),
                                       QStringLiteral("Annuler"));
+}
+
+void TForm5::reject() {
+    if (!running_) QDialog::reject();
 }

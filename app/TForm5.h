@@ -8,6 +8,7 @@
 namespace Ui {
 class TForm5;
 }
+class EventLoopWait;
 class PasswordStyle;
 
 // The send window: login, password and "Démarrer", which uploads every sale. Created once and
@@ -23,11 +24,16 @@ public:
     void EditLoginChange();
     void EditPasswordChange();
     void ButtonEnvoiClick();
+    void ButtonArreterClick();
 
     void SetStartEnabled(bool enabled) override;
     void SetProgressMax(int maximum) override;
     void StepProgress() override;
     void SetStatusText(const std::string& text) override;
+    void SetSaleProgress(const std::string& amounts) override;
+    void SetStopEnabled(bool enabled) override;
+    bool StopRequested() override;
+    offrel::RequestWait& Waiting() override;
     void Repaint() override;
     void ProcessPendingEvents() override;
     void ShowMessage(const std::string& text) override;
@@ -37,9 +43,19 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
 
+    // The close box and Escape do nothing while a run is going.
+    void reject() override;
+
 private:
+    void ShowLabelEnvoi();
+
     std::unique_ptr<Ui::TForm5> ui;
     std::unique_ptr<PasswordStyle> passwordStyle_;
+    std::unique_ptr<EventLoopWait> wait_;
     offrel::Table& cdsVente_;
     offrel::Table& cdsOption_;
+    bool running_ = false;
+    bool stopRequested_ = false;
+    QString status_;   // "Envoi de la vente : …", elided when the amounts need the room
+    QString amounts_;  // how much of the current sale has gone
 };

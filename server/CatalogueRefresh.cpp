@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "server/PostToServer.h"
+#include "server/RequestWait.h"
 #include "tables/CatalogueImport.h"
 #include "tables/Error.h"
 #include "tables/FileNames.h"
@@ -45,13 +45,20 @@ private:
     std::FILE* file_ = nullptr;
 };
 
+// Posts the body while the window waits, following the answer's download.
+std::string Download(TMultipartBody& body, RefreshView& view) {
+    return PostAndWait(body, view.Waiting(), [&view](const TransferProgress& progress) {
+        view.ShowDownload(progress.received, progress.toReceive);
+    });
+}
+
 // Posts the body and stores its answer in the file, the empty text when the request failed;
 // the failure goes on after the file is written.
 void PostAndStore(TMultipartBody& body, AnswerFile& file, RefreshView& view) {
     std::string answer;
     std::exception_ptr failure;
     try {
-        answer = PostToServer(body);
+        answer = Download(body, view);
         view.ProcessPendingEvents();
     } catch (const Error&) {
         failure = std::current_exception();
@@ -92,7 +99,7 @@ void RunCatalogueRefresh(ApplicationTables& tables, const std::string& dataDir, 
         ShowStep(view, W("Téléchargement des options..."));
         AnswerFile file(optionsPath);
         try {
-            PostToServer(body);  // the connection test; its answer is not used
+            Download(body, view);  // the connection test; its answer is not used
             view.ProcessPendingEvents();
         } catch (const Error&) {
             view.ShowMessage(

@@ -48,6 +48,7 @@ ServerAddress ParseServerUrl(const std::string& url) {
 // What one exchange gathers from curl's callbacks.
 struct Exchange {
     TMultipartBody* body = nullptr;
+    const TransferProgressCallback* onProgress = nullptr;
     std::exception_ptr bodyFailure;  // an error of the body, raised again after the transfer
     std::string answer;
     std::string statusLine;  // of the last answer, interim answers passed over
@@ -73,6 +74,19 @@ int SeekBody(void* user, curl_off_t offset, int origin) {
 std::size_t WriteAnswer(char* data, std::size_t size, std::size_t count, void* user) {
     static_cast<Exchange*>(user)->answer.append(data, size * count);
     return size * count;
+}
+
+int ReportProgress(void* user, curl_off_t toReceive, curl_off_t received, curl_off_t toSend,
+                   curl_off_t sent) {
+    const auto* exchange = static_cast<Exchange*>(user);
+    try {
+        (*exchange->onProgress)(
+            {static_cast<std::uint64_t>(sent), static_cast<std::uint64_t>(toSend),
+             static_cast<std::uint64_t>(received), static_cast<std::uint64_t>(toReceive)});
+    } catch (...) {
+        // Only a display misses one figure: the request goes on, its answer must be known.
+    }
+    return 0;
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
@@ -138,7 +152,7 @@ void SetPostTimeouts(const PostTimeouts& timeouts) {
     g_timeouts = timeouts;
 }
 
-std::string PostToServer(TMultipartBody& body) {
+std::string PostToServer(TMultipartBody& body, const TransferProgressCallback& onProgress) {
     InitCurlOnce();
     const ServerAddress address = ServerUrl();
     const std::string url =
@@ -192,6 +206,12 @@ std::string PostToServer(TMultipartBody& body) {
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, ReadHeader);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &exchange);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
+    if (onProgress) {
+        exchange.onProgress = &onProgress;
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, ReportProgress);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &exchange);
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    }
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(g_timeouts.connect.count()));
     // A transfer that moves goes on however slow it is; one that stops fails.
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "server/MultipartBody.h"
@@ -24,8 +26,19 @@ struct PostTimeouts {
 };
 void SetPostTimeouts(const PostTimeouts& timeouts);  // for every later request of the process
 
+// How far a request has gone: the body's bytes handed to the connection, and the answer's bytes
+// received (toReceive is 0 while the answer's length is unknown).
+struct TransferProgress {
+    std::uint64_t sent = 0;
+    std::uint64_t toSend = 0;
+    std::uint64_t received = 0;
+    std::uint64_t toReceive = 0;
+};
+using TransferProgressCallback = std::function<void(const TransferProgress&)>;
+
 // Sends the body to ServerUrl() as an HTTP/1.0 POST and returns the answer text (the response
 // body, byte for byte). Throws an Error with the transport's text, or the status line, on failure.
-std::string PostToServer(TMultipartBody& body);
+// onProgress, when given, is called on the calling thread as the transfer moves.
+std::string PostToServer(TMultipartBody& body, const TransferProgressCallback& onProgress = {});
 
 }  // namespace offrel

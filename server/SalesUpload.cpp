@@ -7,6 +7,7 @@
 #include "server/PhotoCheck.h"
 #include "server/PostToServer.h"
 #include "server/SaleRequest.h"
+#include "server/TransferAmounts.h"
 #include "tables/Error.h"
 #include "tables/Windows1252.h"
 
@@ -14,7 +15,7 @@ namespace offrel {
 
 namespace {
 
-enum class Stop { None, Refused, Failed, Escaped };
+enum class Stop { None, Refused, Failed, Escaped, Stopped };
 
 // How a run went, for its closing message.
 struct RunOutcome {
@@ -65,6 +66,9 @@ std::string ClosingMessage(const RunOutcome& run) {
             why = FormatMessage(W("L'envoi de la vente « %s » a échoué : %s"),
                                 {run.libelle, run.reason});
             break;
+        case Stop::Stopped:
+            why = W("Vous avez arrêté l'envoi.");
+            break;
         default:
             why = FormatMessage(W("L'envoi s'est arrêté à la vente « %s »."), {run.libelle});
             break;
@@ -86,6 +90,14 @@ bool ChooseSalesToSend(const Table& cdsVente, UploadView& view, std::vector<bool
     return true;
 }
 
+// Posts the sale's body while the window waits, its amounts following the transfer.
+std::string PostSale(TMultipartBody& body, UploadView& view) {
+    view.SetSaleProgress(TransferAmounts(0, body.Size()));
+    return PostAndWait(body, view.Waiting(), [&view](const TransferProgress& progress) {
+        view.SetSaleProgress(TransferAmounts(progress.sent, progress.toSend));
+    });
+}
+
 }  // namespace
 
 void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
@@ -95,6 +107,7 @@ void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string
     RunOutcome run;
     std::exception_ptr escaped;
     view.SetStartEnabled(false);
+    view.SetStopEnabled(true);
     cdsVente.DisableControls();
     try {
         run.total = cdsVente.RecordCount();
@@ -119,7 +132,7 @@ void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string
                 TMultipartBody body;
                 AddSaleFields(body, cdsVente, login, password);
                 try {
-                    answer = PostToServer(body);
+                    answer = PostSale(body, view);
                 } catch (const Error& failure) {
                     view.ShowMessage(
                         W("Vous devez être connecté à Internet pour envoyer vos ventes !!!"));
@@ -130,7 +143,7 @@ void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string
                 view.ProcessPendingEvents();
                 if (answer != "OK") {
                     // A second attempt, byte for byte the same; its failure escapes.
-                    answer = PostToServer(body);
+                    answer = PostSale(body, view);
                     view.ProcessPendingEvents();
                 }
             }
@@ -147,12 +160,17 @@ void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string
             // A crash later must not send an accepted sale again.
             if (!cdsVente.FileName().empty()) cdsVente.Save();
             if (last) break;
+            if (view.StopRequested()) {
+                run.stop = Stop::Stopped;
+                break;
+            }
         }
     } catch (...) {
         run.stop = Stop::Escaped;
         escaped = std::current_exception();
     }
     cdsVente.EnableControls();
+    view.SetStopEnabled(false);
     view.ShowMessage(ClosingMessage(run));
     view.SetStartEnabled(true);
     view.Close();

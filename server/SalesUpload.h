@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "server/RequestWait.h"
 #include "tables/Table.h"
 
 namespace offrel {
@@ -14,6 +15,14 @@ public:
     virtual void SetProgressMax(int maximum) = 0;
     virtual void StepProgress() = 0;
     virtual void SetStatusText(const std::string& text) = 0;  // LabelEnvoi
+    // How much of the current sale has gone ("12,4 Mo / 31,0 Mo"), shown after the status text;
+    // a new status text comes without it.
+    virtual void SetSaleProgress(const std::string& amounts) = 0;
+    // "Arrêter": offered during a run only; asked after each accepted sale.
+    virtual void SetStopEnabled(bool enabled) = 0;
+    virtual bool StopRequested() = 0;
+    // How the window waits while a request runs.
+    virtual RequestWait& Waiting() = 0;
     virtual void Repaint() = 0;
     virtual void ProcessPendingEvents() = 0;
     virtual void ShowMessage(const std::string& text) = 0;
@@ -25,11 +34,12 @@ public:
 };
 
 // The upload run of "Démarrer": one "putVente" request per sale of cdsVente, each accepted sale
-// deleted (and the table saved). The photo files are checked first: when some cannot be sent,
-// the view is asked whether to send the other sales, passing over those (which stay in the
-// table), or nothing at all (then nothing changes and the window stays open). An error that
-// escapes (a failed second attempt, a photo that went away since the check) is rethrown after
-// the closing steps.
+// deleted (and the table saved), until the end of the table, a sale that does not go, or the
+// seller's "Arrêter" after the current sale's answer. The photo files are checked first: when
+// some cannot be sent, the view is asked whether to send the other sales, passing over those
+// (which stay in the table), or nothing at all (then nothing changes and the window stays open).
+// An error that escapes (a failed second attempt, a photo that went away since the check) is
+// rethrown after the closing steps.
 void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
                     UploadView& view);
 

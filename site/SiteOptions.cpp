@@ -10,7 +10,7 @@ namespace offrel::site {
 
 const char* const kSiteUsage =
     "usage: offrel-site [--port N] [--catalogue DIR] [--store DIR] [--login L] [--password P]\n"
-    "                   [--delay MS]";
+    "                   [--delay MS] [--throttle KBPS]";
 
 namespace {
 
@@ -43,6 +43,8 @@ SiteOptions ParseSiteOptions(int argc, const char* const* argv) {
             options.password = Utf8ToWindows1252(value);
         } else if (name == "--delay") {
             options.delay = std::chrono::milliseconds(ParseNumber(name, value, 60000));
+        } else if (name == "--throttle") {
+            options.throttle = ParseNumber(name, value, 1 << 20);
         } else {
             throw std::invalid_argument("unknown option " + std::string(name));
         }

@@ -14,9 +14,13 @@ struct SiteOptions {
     std::string password = "demo";
     // Waited before each answer, so that the application's progress windows can be watched.
     std::chrono::milliseconds delay{0};
+    // The rate at which request bodies are read and answers written, in KB (1,024 bytes) per
+    // second, as over a slow line; 0: as fast as the machine goes.
+    int throttle = 0;
 };
 
-// Reads --port, --catalogue, --store, --login, --password and --delay (milliseconds). Throws
+// Reads --port, --catalogue, --store, --login, --password, --delay (milliseconds) and --throttle
+// (KB per second). Throws
 // std::invalid_argument with the reason when the command line is wrong.
 SiteOptions ParseSiteOptions(int argc, const char* const* argv);
 

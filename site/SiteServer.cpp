@@ -1,12 +1,15 @@
 #include "site/SiteServer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
 
 #include "site/ReceivedForm.h"
+#include "site/Throttle.h"
 #include "tables/Windows1252.h"
 
 namespace offrel::site {
@@ -41,6 +44,19 @@ httplib::Server::HandlerResponse CheckRequest(const httplib::Request& request,
     return httplib::Server::HandlerResponse::Unhandled;
 }
 
+// The answer written a slice at a time, at the throttle's rate.
+void SetThrottledContent(httplib::Response& response, std::string text, int throttle) {
+    auto pace = std::make_shared<Throttle>(throttle);
+    auto body = std::make_shared<std::string>(std::move(text));
+    response.set_content_provider(
+        body->size(), kTextType,
+        [pace, body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+            const std::size_t slice = std::min(length, pace->Slice());
+            pace->Pass(slice);
+            return sink.write(body->data() + offset, slice);
+        });
+}
+
 }  // namespace
 
 void LogLine(const std::string& utf8) {
@@ -56,12 +72,24 @@ SiteServer::SiteServer(const SiteOptions& options)
                                                                : options.catalogue)),
       store_(options.store),
       account_{options.login, options.password},
-      delay_(options.delay) {
+      delay_(options.delay),
+      throttle_(options.throttle) {
     http_.set_keep_alive_max_count(1);  // the application opens a connection per request
     http_.set_read_timeout(30);
     http_.set_write_timeout(30);
     http_.set_payload_max_length(kMaxBody);
     http_.set_pre_routing_handler(CheckRequest);
+    if (throttle_ > 0) {
+        // A slow line holds little in flight: without this, the system would take megabytes
+        // of a body at once and the sender would see them gone long before the site has them.
+        http_.set_socket_options([](socket_t socket) {
+            httplib::default_socket_options(socket);
+            const int size = 64 * 1024;
+            setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+            const int segment = 1448;
+            setsockopt(socket, IPPROTO_TCP, TCP_MAXSEG, &segment, sizeof segment);
+        });
+    }
     http_.Post("/offrel.php",
                [this](const httplib::Request& request, httplib::Response& response,
                       const httplib::ContentReader& reader) { Post(request, response, reader); });
@@ -96,8 +124,13 @@ void SiteServer::Run() {
 
 void SiteServer::Post(const httplib::Request& request, httplib::Response& response,
                       const httplib::ContentReader& reader) {
+    Throttle reading(throttle_);
     if (!request.is_multipart_form_data()) {
-        reader([](const char*, std::size_t) { return true; });  // read to the end before answering
+        // read to the end before answering
+        reader([&reading](const char*, std::size_t size) {
+            reading.Pass(size);
+            return true;
+        });
         Answer400(response, 400,
                   W("Requête incorrecte : le corps n'est pas un formulaire multipart/form-data"));
         return;
@@ -108,7 +141,8 @@ void SiteServer::Post(const httplib::Request& request, httplib::Response& respon
             form.BeginPart(part.name, part.filename);
             return true;
         },
-        [&form](const char* data, std::size_t size) {
+        [&form, &reading](const char* data, std::size_t size) {
+            reading.Pass(size);
             form.Append(data, size);
             return true;
         });
@@ -120,7 +154,11 @@ void SiteServer::Post(const httplib::Request& request, httplib::Response& respon
     }
     std::this_thread::sleep_for(delay_);
     std::string logLine;
-    response.set_content(Answer(form, logLine), kTextType);
+    std::string answer = Answer(form, logLine);
+    if (throttle_ > 0)
+        SetThrottledContent(response, std::move(answer), throttle_);
+    else
+        response.set_content(answer, kTextType);
     LogLine(logLine);
 }
 

@@ -33,6 +33,7 @@ private:
     SaleStore store_;
     Account account_;
     std::chrono::milliseconds delay_;
+    int throttle_;
     httplib::Server http_;
 };
 

@@ -29,10 +29,13 @@ public:
     void Hide() override {}
     void SetStepText(const std::string&) override {}
     void StepProgress() override {}
+    void ShowDownload(std::uint64_t, std::uint64_t) override {}
     void Repaint() override {}
     void ProcessPendingEvents() override {}
     void ShowMessage(const std::string&) override {}
     void CloseMainWindow() override {}
+    offrel::RequestWait& Waiting() override { return wait; }
+    offrel::BlockingWait wait;
 };
 
 void ShowMainWindow() {

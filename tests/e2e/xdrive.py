@@ -90,11 +90,11 @@ class Desktop:
         self.run("import", "-window", window, str(path))
 
 
-def start_site(bin_dir, store, catalogue=None, delay_ms=0):
+def start_site(bin_dir, store, catalogue=None, delay_ms=0, throttle_kbps=0):
     """The site of bin_dir, serving catalogue or, without it, the one shipped beside it."""
     options = ["--catalogue", str(catalogue)] if catalogue else []
     site = subprocess.Popen([os.path.join(bin_dir, "offrel-site"), "--port", "0", "--store", str(store),
-                             "--delay", str(delay_ms), *options],
+                             "--delay", str(delay_ms), "--throttle", str(throttle_kbps), *options],
                             stdout=subprocess.PIPE, text=True)
     line = site.stdout.readline()
     match = re.search(r"(http://127\.0\.0\.1:\d+/\S+)", line)
@@ -161,3 +161,4 @@ VALIDATE = page((242, 296, 207, 39))
 LOGIN = (165, 8, 121, 21)
 PASSWORD = (165, 38, 121, 21)
 START_SENDING = (110, 121, 75, 24)
+STOP_SENDING = (191, 121, 75, 24)

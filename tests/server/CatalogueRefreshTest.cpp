@@ -134,3 +134,13 @@ TEST_F(CatalogueRefreshTest, BadCatalogueStopsAtItsImport) {
     EXPECT_EQ(server.Requests().size(), 2u);
     EXPECT_FALSE(Exists("Categories.csv"));
 }
+
+TEST_F(CatalogueRefreshTest, DownloadsAreFollowedToTheirEnd) {
+    server.PushAnswer("");
+    server.PushAnswer(kOptions);
+    server.PushAnswer(kCategories);
+    EXPECT_EQ(Run(), "");
+    ASSERT_FALSE(view.downloads.empty());
+    EXPECT_EQ(view.downloads.back(),
+              std::make_pair(std::uint64_t{kCategories.size()}, std::uint64_t{kCategories.size()}));
+}

@@ -120,6 +120,10 @@ void RawServer::Answer(int connection) {
         std::lock_guard lock(mutex_);
         requests_.push_back(std::move(request));
     }
+    if (reply.delayMs > 0 && !stopping) {
+        pollfd wake{wakeRead_, POLLIN, 0};
+        stopping = ::poll(&wake, 1, reply.delayMs) > 0;
+    }
     for (std::size_t sent = 0; !stopping && sent < reply.bytes.size();) {
         const ssize_t n =
             ::send(connection, reply.bytes.data() + sent, reply.bytes.size() - sent, MSG_NOSIGNAL);

@@ -16,6 +16,7 @@ public:
         std::string bytes;  // written once the whole request has been read
         End end = End::Close;
         bool readRequest = true;  // false: acts as soon as the connection is accepted
+        int delayMs = 0;          // waited before the bytes are written, as a busy site would
     };
 
     RawServer();  // listens on 127.0.0.1 on a port of the system's choice

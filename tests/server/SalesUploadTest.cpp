@@ -298,3 +298,42 @@ TEST_F(SalesUploadTest, PassedOverSalesAndTheRunsEnd) {
                               "photos : « A », « D ». Le site a refusé la vente « E » : Prix "
                               "trop bas")));
 }
+
+TEST_F(SalesUploadTest, ArreterEndsTheRunAfterTheCurrentSale) {
+    AddSale("A");
+    AddSale("B");
+    AddSale("C");
+    view.stopAfterSale = 1;  // pressed while A was going
+    EXPECT_EQ(Run(), "");
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_THAT(Titles(), ElementsAre("B", "C"));
+    EXPECT_THAT(view.messages, ElementsAre(W("1 vente envoyée sur 3. Vous avez arrêté l'envoi.")));
+    EXPECT_FALSE(view.stopOfferedAtMessage);
+    offrel::ApplicationTables reread;
+    reread.cdsVente.SetFileName(tables.cdsVente.FileName());
+    reread.cdsVente.Open();
+    EXPECT_EQ(reread.cdsVente.RecordCount(), 2);
+
+    // Pressed during the last sale, it has nothing left to stop: every sale went.
+    view = RecordingUploadView();
+    view.stopAfterSale = 2;
+    EXPECT_EQ(Run(), "");
+    EXPECT_TRUE(Titles().empty());
+    EXPECT_THAT(view.messages, ElementsAre(W("L'envoi de vos ventes est réussi !")));
+}
+
+TEST_F(SalesUploadTest, EachAttemptShowsHowMuchOfTheSaleHasGone) {
+    AddSale("A", dir.Write("a.jpg", "\xff\xd8\xff\xe0" + std::string(300000, '\x5a')));
+    server.PushAnswer("Refus");
+    EXPECT_EQ(Run(), "");
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    const std::string size =
+        std::to_string((requests[0].size() - requests[0].find("\r\n\r\n") - 4 + 1023) / 1024) +
+        " Ko";
+    // Each attempt starts from nothing and ends with the whole sale.
+    ASSERT_GE(view.amountsShown.size(), 4u);
+    EXPECT_EQ(view.amountsShown.front(), "0 Ko / " + size);
+    EXPECT_EQ(view.amountsShown.back(), size + " / " + size);
+    EXPECT_EQ(std::count(view.amountsShown.begin(), view.amountsShown.end(), "0 Ko / " + size), 2);
+}

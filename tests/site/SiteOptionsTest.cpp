@@ -35,3 +35,10 @@ TEST(SiteOptions, NumbersAreCheckedAndTheDelayIsInMilliseconds) {
     EXPECT_THROW(Parse({"--delay"}), std::invalid_argument);
     EXPECT_THROW(Parse({"--vitesse", "2"}), std::invalid_argument);
 }
+
+TEST(SiteOptions, ThrottleIsInKilobytesPerSecondAndOffByDefault) {
+    EXPECT_EQ(Parse({"--throttle", "2048"}).throttle, 2048);
+    EXPECT_EQ(Parse({}).throttle, 0);
+    for (const char* bad : {"-1", "1048577", "2M", ""})
+        EXPECT_THROW(Parse({"--throttle", bad}), std::invalid_argument) << bad;
+}

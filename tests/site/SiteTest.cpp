@@ -2,6 +2,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -276,6 +277,27 @@ TEST_F(SiteTest, MalformedRequestsGet400AndTheSiteGoesOn) {
 
     EXPECT_TRUE(site_->Running());
     EXPECT_EQ(Post(Form().Text("action", "getOptions")).status, 200);
+}
+
+TEST_F(SiteTest, ThrottledSiteTakesItsTimeAndKeepsEveryByte) {
+    SiteProcess slow(root_ / "slow-store", {"--throttle", "128"});  // 131,072 bytes a second
+    const auto timed = [&slow](const Form& form, double& seconds) {
+        const auto start = std::chrono::steady_clock::now();
+        HttpAnswer answer = ParseAnswer(Exchange(slow.Port(), form.Request()));
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return answer;
+    };
+    // An answer of 11,320 bytes is written in no less than 86 ms.
+    double seconds = 0;
+    const std::string categories = ReadFile(fs::path(OFFREL_SITE_CATALOGUE) / "Categories.csv");
+    EXPECT_EQ(timed(Form().Text("action", "getCategories"), seconds).body, categories);
+    EXPECT_GE(seconds, 0.9 * static_cast<double>(categories.size()) / 131072);
+
+    // A photo of 160 KB is read in no less than 1.25 s.
+    const std::string photo = kJpeg + std::string(160 << 10, '\x33');
+    EXPECT_EQ(timed(Sale({}, false).File("photo1", "C:\\p.jpg", photo), seconds).body, "OK");
+    EXPECT_GE(seconds, 1.0);
+    EXPECT_EQ(ReadFile(root_ / "slow-store" / "000001" / "photo1.jpg"), photo);
 }
 
 TEST_F(SiteTest, StopsWithExitZeroOnSigtermAndSigint) {
