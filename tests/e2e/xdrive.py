@@ -60,9 +60,22 @@ class Desktop:
     def windows(self, title_pattern):
         return self.run("xdotool", "search", "--onlyvisible", "--name", title_pattern).split()
 
+    def title(self, window):
+        """The window's title as the desktop shows it (_NET_WM_NAME)."""
+        shown = subprocess.run(["xprop", "-id", window, "-notype", "_NET_WM_NAME"],
+                               env=dict(self.env, LC_ALL="C.UTF-8"), capture_output=True,
+                               encoding="utf-8").stdout
+        match = re.search(r'= "(.*)"$', shown.strip())
+        return re.sub(r"\\(.)", r"\1", match.group(1)) if match else None
+
     def wait_window(self, title_pattern, timeout=20.0):
-        return poll(f'window "{title_pattern}"',
-                    lambda: (self.windows(title_pattern) or [None])[-1], timeout)
+        """The window whose name matches, once on screen; its desktop title must match too."""
+        window = poll(f'window "{title_pattern}"',
+                      lambda: (self.windows(title_pattern) or [None])[-1], timeout)
+        title = self.title(window)
+        if title is None or not re.search(title_pattern, title):
+            raise StepFailed(f'the desktop shows the window "{title_pattern}" as {title!r}')
+        return window
 
     def wait_gone(self, title_pattern, timeout=20.0):
         poll(f'window "{title_pattern}" to close', lambda: not self.windows(title_pattern), timeout)
