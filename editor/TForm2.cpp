@@ -279,7 +279,7 @@ void TForm2::SyncCascade() {
 }
 
 void TForm2::SyncSelected() {
-    // The entries are only ever appended or removed: the selected entry stays selected.
+    // An entry is added at the end: the selected row still holds the entry the seller selected.
     QListWidget* list = ui->ListBoxSelected;
     const int row = list->currentRow();
     const bool selected = row >= 0 && list->item(row)->isSelected();

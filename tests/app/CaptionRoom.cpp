@@ -112,7 +112,7 @@ void AddButton(const QAbstractButton* button, QList<Caption>& captions) {
         const bool wraps = qobject_cast<const WrappingCheckBox*>(button);
         captions.append({button, Shown(button->text()),
                          style->subElementRect(QStyle::SE_CheckBoxContents, &option, button),
-                         Qt::AlignLeft | Qt::AlignVCenter | (wraps ? int(Qt::TextWordWrap) : 0)});
+                         int(Qt::AlignLeft | Qt::AlignVCenter) | (wraps ? Qt::TextWordWrap : 0)});
     }
 }
 
