@@ -14,6 +14,7 @@
 #include "app/TForm5.h"
 #include "app/TForm6.h"
 #include "editor/TForm2.h"
+#include "gui/ApplicationTitle.h"
 #include "gui/ErrorReport.h"
 #include "gui/HandlerConnection.h"
 
@@ -81,7 +82,7 @@ void ProgramBlock::Run() {
 }
 
 int RunProgram() {
-    QApplication::setApplicationDisplayName(QStringLiteral("Offrel Brivax"));
+    SetApplicationTitle();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/offrel.png")));
     std::unique_ptr<ProgramBlock> program;
     try {

@@ -21,10 +21,21 @@ QItemSelectionModel::SelectionFlags SalesGrid::selectionCommand(const QModelInde
     if (!index.isValid() || !event || event->type() != QEvent::MouseButtonPress)
         return QItemSelectionModel::NoUpdate;
     const auto* mouse = static_cast<const QMouseEvent*>(event);
-    if (mouse->button() != Qt::LeftButton) return QItemSelectionModel::NoUpdate;
     if (mouse->modifiers() & Qt::ControlModifier)
         return QItemSelectionModel::Toggle | QItemSelectionModel::Rows;
     return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+}
+
+void SalesGrid::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    anchor_ = -1;  // a Shift extension starts again from the row clicked
+    TableGrid::mousePressEvent(event);
+}
+
+void SalesGrid::mouseMoveEvent(QMouseEvent* event) {
+    // A drag would make the row under the mouse current without selecting it.
+    if (event->buttons() != Qt::NoButton) return;
+    TableGrid::mouseMoveEvent(event);
 }
 
 void SalesGrid::SetRowSelected(int row, bool selected) {

@@ -4,7 +4,8 @@
 
 // DBGridVente's selection rules: a click makes the row current and the only selected one;
 // Ctrl+click makes it current and toggles it; Shift with the arrow keys extends the selection
-// row by row; the arrow keys alone move the current row and clear the selection.
+// row by row from the row clicked or moved to last; the arrow keys alone move the current row and
+// clear the selection. Other buttons and drags with the mouse change neither.
 class SalesGrid : public TableGrid {
     Q_OBJECT
 
@@ -18,6 +19,8 @@ protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     void SetRowSelected(int row, bool selected);

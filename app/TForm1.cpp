@@ -10,6 +10,7 @@
 #include "app/TForm4.h"
 #include "app/TForm5.h"
 #include "editor/TForm2.h"
+#include "gui/ApplicationTitle.h"
 #include "gui/Dialogs.h"
 #include "gui/Fonts.h"
 #include "gui/HandlerConnection.h"
@@ -44,6 +45,8 @@ TForm1::TForm1(offrel::ApplicationTables& tables, offrel::EditorState& editorSta
       editorState_(editorState),
       dataFolder_(std::move(dataFolder)) {
     ui->setupUi(this);
+    // Minimised, the program shows under its own title, as its taskbar entry does.
+    setWindowIconText(ApplicationTitle());
     setFont(TahomaFont(11));
     ui->StaticText1->setFont(TahomaFont(16, true));
     ui->StaticText2->setFont(TahomaFont(16, true));

@@ -1,10 +1,12 @@
 #include "app/TForm5.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QShowEvent>
 
 #include "app/PasswordStyle.h"
 #include "gui/Dialogs.h"
+#include "gui/ErrorReport.h"
 #include "gui/EventLoopWait.h"
 #include "gui/Fonts.h"
 #include "gui/HandlerConnection.h"
@@ -66,15 +68,27 @@ void TForm5::SetStartEnabled(bool enabled) {
 }
 
 void TForm5::SetProgressMax(int maximum) {
-    ui->ProgressBarEnvoi->setMaximum(maximum);
+    // The position is kept from one run to the next, within the new range.
+    progressMax_ = std::max(maximum, 0);
+    progressPosition_ = std::min(progressPosition_, progressMax_);
+    ShowProgress();
 }
 
 void TForm5::StepProgress() {
-    // The position is kept from one run to the next and wraps round past the maximum.
+    // Past the maximum, the position wraps round to the first step.
+    ++progressPosition_;
+    if (progressPosition_ > progressMax_) progressPosition_ = std::min(1, progressMax_);
+    ShowProgress();
+}
+
+void TForm5::ShowProgress() {
+    // Qt shows an empty range (no sale to send) as a busy indicator and empties a bar whose
+    // position falls outside a new range: the bar is given a range of at least one step, and a
+    // position within it, before the position it shows.
     QProgressBar* bar = ui->ProgressBarEnvoi;
-    int next = std::max(bar->value(), bar->minimum()) + 1;
-    if (next > bar->maximum()) next = bar->minimum() + 1;
-    bar->setValue(std::min(next, bar->maximum()));
+    bar->setValue(0);
+    bar->setRange(0, std::max(progressMax_, 1));
+    bar->setValue(progressPosition_);
 }
 
 void TForm5::SetStatusText(const std::string& text) {
@@ -89,16 +103,15 @@ void TForm5::SetSaleProgress(const std::string& amounts) {
 }
 
 void TForm5::ShowLabelEnvoi() {
+    // The amounts stay whole; a long title gives way. A text longer than the label shows from its
+    // start: centred, it would lose its beginning.
     QLabel* label = ui->LabelEnvoi;
-    if (amounts_.isEmpty()) {
-        label->setText(status_);
-        return;
-    }
-    // The amounts stay whole; a long title gives way.
-    const QString amounts = QLatin1Char(' ') + amounts_;
+    const QString amounts = amounts_.isEmpty() ? QString() : QLatin1Char(' ') + amounts_;
     const QFontMetrics metrics(label->font());
-    const int room = label->width() - metrics.horizontalAdvance(amounts);
-    label->setText(metrics.elidedText(status_, Qt::ElideRight, room) + amounts);
+    const int room = label->contentsRect().width() - metrics.horizontalAdvance(amounts);
+    const bool fits = metrics.horizontalAdvance(status_) <= room;
+    label->setAlignment((fits ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
+    label->setText((fits ? status_ : metrics.elidedText(status_, Qt::ElideRight, room)) + amounts);
 }
 
 void TForm5::SetStopEnabled(bool enabled) {
@@ -130,6 +143,10 @@ void TForm5::ShowMessage(const std::string& text) {
     Dialogs::Get().Message(this, FromW1252(text));
 }
 
+void TForm5::ShowError(const std::string& text) {
+    ReportError(this, text);
+}
+
 void TForm5::Close() {
     done(QDialog::Accepted);
 }
@@ -138,6 +155,11 @@ bool TForm5::AskToSendOthers(const std::string& text, const std::string& list) {
     return Dialogs::Get().ConfirmList(this, FromW1252(text), FromW1252(list),
                                       QStringLiteral("Envoyer les autres ventes"),
                                       QStringLiteral("Annuler"));
+}
+
+void TForm5::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel)) return;
+    QDialog::keyPressEvent(event);
 }
 
 void TForm5::reject() {

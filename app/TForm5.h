@@ -37,23 +37,28 @@ public:
     void Repaint() override;
     void ProcessPendingEvents() override;
     void ShowMessage(const std::string& text) override;
+    void ShowError(const std::string& text) override;
     void Close() override;
     bool AskToSendOthers(const std::string& text, const std::string& list) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
 
-    // The close box and Escape do nothing while a run is going.
+    // Only the close box closes the window, and not while a run is going: Escape does nothing.
+    void keyPressEvent(QKeyEvent* event) override;
     void reject() override;
 
 private:
     void ShowLabelEnvoi();
+    void ShowProgress();
 
     std::unique_ptr<Ui::TForm5> ui;
     std::unique_ptr<PasswordStyle> passwordStyle_;
     std::unique_ptr<EventLoopWait> wait_;
     offrel::Table& cdsVente_;
     offrel::Table& cdsOption_;
+    int progressMax_ = 1;       // the bar's range, 0 to this, as the run set it
+    int progressPosition_ = 0;  // kept from one run to the next
     bool running_ = false;
     bool stopRequested_ = false;
     QString status_;   // "Envoi de la vente : …", elided when the amounts need the room

@@ -5,10 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QShortcut>
+#include <QTabBar>
 #include <QUrl>
 #include <algorithm>
 
 #include "editor/CategorySearchPanel.h"
+#include "editor/CompactTabStyle.h"
 #include "editor/PhotoPreview.h"
 #include "gui/Dialogs.h"
 #include "gui/Fonts.h"
@@ -53,11 +55,13 @@ TForm2::TForm2(offrel::ApplicationTables& tables, offrel::EditorState& state,
                std::string dataFolder, QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::TForm2>()),
+      tabStyle_(std::make_unique<CompactTabStyle>()),
       tables_(tables),
       state_(state),
       dataFolder_(std::move(dataFolder)),
       cascade_(tables.cdsCategorie, state) {
     ui->setupUi(this);
+    ui->PageControlVente->tabBar()->setStyle(tabStyle_.get());
     search_ = new CategorySearchPanel(ui->EditRecherche, ui->ListBoxResultats);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -241,6 +245,8 @@ void TForm2::ButtonSupprimerCategorieClick() {
     const int row = ui->ListBoxSelected->currentRow();
     if (row < 0 || !ui->ListBoxSelected->item(row)->isSelected()) return;
     cascade_.Remove(row);
+    // The entry goes with its selection: a second "<< Retirer" removes nothing more.
+    ui->ListBoxSelected->setCurrentRow(-1);
     SyncSelected();
 }
 
@@ -273,9 +279,14 @@ void TForm2::SyncCascade() {
 }
 
 void TForm2::SyncSelected() {
-    ui->ListBoxSelected->clear();
+    // An entry is added at the end: the selected row still holds the entry the seller selected.
+    QListWidget* list = ui->ListBoxSelected;
+    const int row = list->currentRow();
+    const bool selected = row >= 0 && list->item(row)->isSelected();
+    list->clear();
     for (const offrel::CategoryCascade::Selected& entry : cascade_.selected())
-        ui->ListBoxSelected->addItem(FromW1252(entry.text));
+        list->addItem(FromW1252(entry.text));
+    if (selected && row < list->count()) list->setCurrentRow(row);
 }
 
 void TForm2::CheckBoxClick(int box) {

@@ -10,6 +10,7 @@
 #include "tables/ApplicationTables.h"
 
 class CategorySearchPanel;
+class CompactTabStyle;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -69,6 +70,7 @@ private:
     void SyncSelected();
 
     std::unique_ptr<Ui::TForm2> ui;
+    std::unique_ptr<CompactTabStyle> tabStyle_;
     offrel::ApplicationTables& tables_;
     offrel::EditorState& state_;
     std::string dataFolder_;

@@ -1,6 +1,5 @@
 #include "gui/Dialogs.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -10,13 +9,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/ApplicationTitle.h"
 #include "gui/ReportDialog.h"
 
 namespace {
-
-QString Title() {
-    return QApplication::applicationDisplayName();
-}
 
 // "Description|*.a;*.b" as the toolkit's "Description (*.a *.b)". The description names its
 // patterns itself ("Fichiers CSV (*.csv)"), so the dialog shows it alone (HideNameFilterDetails):
@@ -31,11 +27,11 @@ QString ToolkitFilter(const QString& filter) {
 class RealDialogs : public Dialogs {
 public:
     void Message(QWidget* parent, const QString& text) override {
-        QMessageBox box(QMessageBox::NoIcon, Title(), text, QMessageBox::Ok, parent);
+        QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok, parent);
         box.exec();
     }
     void Error(QWidget* parent, const QString& text) override {
-        QMessageBox box(QMessageBox::Critical, Title(), text, QMessageBox::Ok, parent);
+        QMessageBox box(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok, parent);
         box.exec();
     }
     void Report(QWidget* parent, const QString& text) override {
@@ -43,14 +39,14 @@ public:
         dialog.exec();
     }
     bool Confirm(QWidget* parent, const QString& text) override {
-        QMessageBox box(QMessageBox::Question, Title(), text, QMessageBox::Yes | QMessageBox::No,
-                        parent);
+        QMessageBox box(QMessageBox::Question, ApplicationTitle(), text,
+                        QMessageBox::Yes | QMessageBox::No, parent);
         return box.exec() == QMessageBox::Yes;
     }
     bool ConfirmList(QWidget* parent, const QString& text, const QString& list,
                      const QString& accept, const QString& reject) override {
         QDialog box(parent);
-        box.setWindowTitle(Title());
+        box.setWindowTitle(ApplicationTitle());
         auto* layout = new QVBoxLayout(&box);
         auto* label = new QLabel(text);
         label->setWordWrap(true);

@@ -14,5 +14,9 @@ QString ErrorBoxText(const QString& message) {
 void ReportError(const std::exception& error) {
     QWidget* parent = QApplication::activeModalWidget();
     if (!parent) parent = QApplication::activeWindow();
-    Dialogs::Get().Error(parent, ErrorBoxText(FromW1252(error.what())));
+    ReportError(parent, error.what());
+}
+
+void ReportError(QWidget* parent, const std::string& message) {
+    Dialogs::Get().Error(parent, ErrorBoxText(FromW1252(message)));
 }

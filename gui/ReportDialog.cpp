@@ -7,11 +7,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/ApplicationTitle.h"
 #include "gui/HandlerConnection.h"
 
 ReportDialog::ReportDialog(const QString& text, QWidget* parent)
     : QDialog(parent), MemoRapport(new QPlainTextEdit(text, this)) {
-    setWindowTitle(QApplication::applicationDisplayName());
+    setWindowTitle(ApplicationTitle());
     MemoRapport->setObjectName(QStringLiteral("MemoRapport"));
     MemoRapport->setReadOnly(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);

@@ -105,7 +105,6 @@ void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string
     std::vector<bool> passOver;
     if (!ChooseSalesToSend(cdsVente, view, passOver)) return;
     RunOutcome run;
-    std::exception_ptr escaped;
     view.SetStartEnabled(false);
     view.SetStopEnabled(true);
     cdsVente.DisableControls();
@@ -142,7 +141,7 @@ void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string
                 }
                 view.ProcessPendingEvents();
                 if (answer != "OK") {
-                    // A second attempt, byte for byte the same; its failure escapes.
+                    // A second attempt, byte for byte the same; its failure ends the run.
                     answer = PostSale(body, view);
                     view.ProcessPendingEvents();
                 }
@@ -165,16 +164,16 @@ void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string
                 break;
             }
         }
-    } catch (...) {
+    } catch (const std::exception& failure) {
         run.stop = Stop::Escaped;
-        escaped = std::current_exception();
+        run.reason = failure.what();
     }
     cdsVente.EnableControls();
     view.SetStopEnabled(false);
     view.ShowMessage(ClosingMessage(run));
+    if (run.stop == Stop::Escaped) view.ShowError(run.reason);
     view.SetStartEnabled(true);
     view.Close();
-    if (escaped) std::rethrow_exception(escaped);
 }
 
 }  // namespace offrel

@@ -26,6 +26,8 @@ public:
     virtual void Repaint() = 0;
     virtual void ProcessPendingEvents() = 0;
     virtual void ShowMessage(const std::string& text) = 0;
+    // The error box, with the text of a failure that ended the run.
+    virtual void ShowError(const std::string& text) = 0;
     virtual void Close() = 0;
     // Photos that cannot be sent were found before the run: the text, the list of the sales and
     // their photos; true to send the other sales ("Envoyer les autres ventes"), false to send
@@ -38,8 +40,8 @@ public:
 // seller's "Arrêter" after the current sale's answer. The photo files are checked first: when
 // some cannot be sent, the view is asked whether to send the other sales, passing over those
 // (which stay in the table), or nothing at all (then nothing changes and the window stays open).
-// An error that escapes (a failed second attempt, a photo that went away since the check) is
-// rethrown after the closing steps.
+// A failure that ends the run otherwise (a failed second attempt, a photo that went away since the
+// check) is shown in the error box after the closing message, before the window closes.
 void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
                     UploadView& view);
 

@@ -181,7 +181,6 @@ BENCHMARK(BM_ReadGridCell)->Arg(1000)->Arg(100000)->Unit(benchmark::kNanosecond)
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     OffrelApplication application(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Offrel Brivax"));
     ScriptedSite catalogueSite;
     catalogueSite.SetCatalogue(offrel::GenerateOptionsCsv(), offrel::GenerateCategoriesCsv());
     qputenv("OFFREL_SERVER_URL", catalogueSite.Url().toLatin1());

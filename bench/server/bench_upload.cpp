@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
-#include "gui/EventLoopWait.h"
 #include "bench/common/Medians.h"
+#include "gui/EventLoopWait.h"
 #include "server/MultipartBody.h"
 #include "server/PostToServer.h"
 #include "server/RequestWait.h"
@@ -311,6 +311,7 @@ public:
     void Repaint() override {}
     void ProcessPendingEvents() override {}
     void ShowMessage(const std::string& text) override { message = text; }
+    void ShowError(const std::string& text) override { message = text; }
     void Close() override {}
     bool AskToSendOthers(const std::string&, const std::string&) override { return true; }
 };

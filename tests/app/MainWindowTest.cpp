@@ -1,5 +1,6 @@
 #include <QFile>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -29,6 +30,8 @@ private slots:
     void priceUsesTheLocaleMoneyFormatWithTheApplicationSeparator();
     void clickAndCtrlClickSelectRows();
     void arrowsMoveAndClearShiftArrowsExtendRowByRow();
+    void shiftArrowsExtendFromTheRowClickedLast();
+    void otherButtonsAndDragsChangeNeitherCurrentRowNorSelection();
     void currentRowIsTheTablesBothWays();
     void deleteRemovesEverySelectedSaleAndSavesAtOnce();
     void modifyNeedsASelectionAndOpensAFreshEditorOnTheCurrentRow();
@@ -169,6 +172,45 @@ void MainWindowTest::arrowsMoveAndClearShiftArrowsExtendRowByRow() {
     // A new extension starts from the current row.
     QTest::keyClick(Grid(), Qt::Key_Up, Qt::ShiftModifier);
     QCOMPARE(Selected(), (QList<int>{1, 2}));
+}
+
+void MainWindowTest::shiftArrowsExtendFromTheRowClickedLast() {
+    AddSales({"A", "B", "C", "D", "E", "F"});
+    Click(1);
+    QTest::keyClick(Grid(), Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(Selected(), (QList<int>{1, 2}));
+    Click(4);
+    QTest::keyClick(Grid(), Qt::Key_Up, Qt::ShiftModifier);
+    QCOMPARE(Selected(), (QList<int>{3, 4}));
+    Click(0, Qt::ControlModifier);
+    QTest::keyClick(Grid(), Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(Selected(), (QList<int>{0, 1, 3, 4}));
+    QCOMPARE(Sales().RecNo(), 1);
+}
+
+void MainWindowTest::otherButtonsAndDragsChangeNeitherCurrentRowNorSelection() {
+    AddSales({"A", "B", "C", "D"});
+    Click(1);
+    const auto centre = [this](int row) {
+        return Grid()->visualRect(Grid()->model()->index(row, 0)).center();
+    };
+    for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+        QTest::mouseClick(Grid()->viewport(), button, Qt::NoModifier, centre(3));
+        QCOMPARE(Selected(), QList<int>{1});
+        QCOMPARE(Sales().RecNo(), 1);
+    }
+    // Pressed on a row, dragged over two more and let go there.
+    QTest::mousePress(Grid()->viewport(), Qt::LeftButton, Qt::NoModifier, centre(1));
+    for (int row : {2, 3}) {
+        QMouseEvent move(QEvent::MouseMove, centre(row),
+                         Grid()->viewport()->mapToGlobal(centre(row)), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(Grid()->viewport(), &move);
+    }
+    QTest::mouseRelease(Grid()->viewport(), Qt::LeftButton, Qt::NoModifier, centre(3));
+    QCOMPARE(Selected(), QList<int>{1});
+    QCOMPARE(Sales().RecNo(), 1);
+    QCOMPARE(Grid()->currentIndex().row(), 1);
 }
 
 void MainWindowTest::currentRowIsTheTablesBothWays() {

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPainterPath>
+#include <QRawFont>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <memory>
@@ -15,20 +17,23 @@
 #include "AppFixture.h"
 #include "ModalHelper.h"
 #include "TestMain.h"
-#include "gui/Dialogs.h"
-#include "gui/Fonts.h"
 #include "app/Forms.h"
 #include "app/ProgramBlock.h"
 #include "app/TForm1.h"
 #include "editor/TForm2.h"
+#include "gui/BoldOutlines.h"
+#include "gui/Dialogs.h"
+#include "gui/Fonts.h"
 
 namespace {
 
-// The ink of a text drawn black on white: the darkness of its pixels, summed.
-double Ink(const QFont& font, const QString& text) {
+// The ink of a text drawn black on white on a screen of that scale: the darkness of its pixels,
+// summed.
+double Ink(const QFont& font, const QString& text, int scale) {
     const QFontMetrics metrics(font);
-    QImage image(metrics.horizontalAdvance(text) + 16, metrics.height() + 16,
+    QImage image((metrics.horizontalAdvance(text) + 16) * scale, (metrics.height() + 16) * scale,
                  QImage::Format_Grayscale8);
+    image.setDevicePixelRatio(scale);
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.setFont(font);
@@ -48,23 +53,10 @@ QString Caption(const QWidget* widget) {
     return qobject_cast<const QAbstractButton*>(widget)->text();
 }
 
-// A TrueType face holding only an OS/2 and a head table, marked bold the way Wine's Tahoma Bold
-// is: weight class 700, fsSelection bold and "use typo metrics" bits, macStyle bold.
+// Wine's Tahoma Bold, as the system has it.
 QByteArray BoldFace() {
-    QByteArray face(12 + 2 * 16 + 96 + 54, '\0');
-    char* bytes = face.data();
-    qToBigEndian<quint16>(2, bytes + 4);
-    const auto table = [&](int record, const char* tag, quint32 start, quint32 length) {
-        memcpy(bytes + 12 + 16 * record, tag, 4);
-        qToBigEndian<quint32>(start, bytes + 12 + 16 * record + 8);
-        qToBigEndian<quint32>(length, bytes + 12 + 16 * record + 12);
-    };
-    table(0, "OS/2", 44, 96);
-    table(1, "head", 140, 54);
-    qToBigEndian<quint16>(700, bytes + 44 + 4);
-    qToBigEndian<quint16>(0xa0, bytes + 44 + 62);
-    qToBigEndian<quint16>(0x1, bytes + 140 + 44);
-    return face;
+    QFile file(QStringLiteral("/usr/share/wine/fonts/tahomabd.ttf"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 }  // namespace
@@ -75,13 +67,14 @@ class SharedGuiTest : public QObject {
 private slots:
     void initTestCase() { LoadFontsAndTranslations(); }
 
-    void boldTextsRenderBoldWithTheBoldWidths();
-    void semiboldMarkingChangesOnlyTheBoldMarksOfAWholeFace();
+    void boldTextsRenderBoldWithTheBoldWidthsAtEveryScale();
+    void thickenedOutlinesKeepAdvancesBaselineAndLeftSide();
+    void faceThatCannotBeReadWholeIsLeftAsItIs();
     void fileDialogShowsEachDescriptionOnceAndListsItsPatterns_data();
     void fileDialogShowsEachDescriptionOnceAndListsItsPatterns();
 };
 
-void SharedGuiTest::boldTextsRenderBoldWithTheBoldWidths() {
+void SharedGuiTest::boldTextsRenderBoldWithTheBoldWidthsAtEveryScale() {
     AppFixture fixture;
     fixture.Start();
     const QList<const QWidget*> boldTexts = {
@@ -95,10 +88,15 @@ void SharedGuiTest::boldTextsRenderBoldWithTheBoldWidths() {
         QFont regular = bold;
         regular.setBold(false);
         QCOMPARE(QFontInfo(bold).family(), QStringLiteral("Tahoma"));
-        // Bold strokes carry about half as much ink again; a bold face drawn with the regular
-        // outlines carries the same.
-        const double inkRatio = Ink(bold, Caption(widget)) / Ink(regular, Caption(widget));
-        QVERIFY2(inkRatio > 1.25, qPrintable(name + QStringLiteral(" ink ratio %1").arg(inkRatio)));
+        // Bold strokes carry about half as much ink again, on a screen at 100 % as at 200 %; a
+        // bold face drawn with the regular outlines carries the same.
+        for (int scale : {1, 2}) {
+            const double inkRatio =
+                Ink(bold, Caption(widget), scale) / Ink(regular, Caption(widget), scale);
+            QVERIFY2(
+                inkRatio > 1.4,
+                qPrintable(name + QStringLiteral(" at %1: ink ratio %2").arg(scale).arg(inkRatio)));
+        }
         // The windows were laid out for Tahoma Bold's own, wider advances.
         const double widthRatio = double(QFontMetrics(bold).horizontalAdvance(Caption(widget))) /
                                   QFontMetrics(regular).horizontalAdvance(Caption(widget));
@@ -107,22 +105,49 @@ void SharedGuiTest::boldTextsRenderBoldWithTheBoldWidths() {
     }
 }
 
-void SharedGuiTest::semiboldMarkingChangesOnlyTheBoldMarksOfAWholeFace() {
+void SharedGuiTest::thickenedOutlinesKeepAdvancesBaselineAndLeftSide() {
     const QByteArray face = BoldFace();
-    const QByteArray marked = MarkedSemibold(face);
-    QCOMPARE(qFromBigEndian<quint16>(marked.constData() + 44 + 4), quint16(600));
-    QCOMPARE(qFromBigEndian<quint16>(marked.constData() + 44 + 62), quint16(0x80));
-    QCOMPARE(qFromBigEndian<quint16>(marked.constData() + 140 + 44), quint16(0));
-    int changed = 0;
-    for (qsizetype k = 0; k < face.size(); ++k) changed += face[k] != marked[k];
-    QVERIFY(changed <= 4);
+    QVERIFY(!face.isEmpty());
+    constexpr double kStrength = 0.05;
+    // At one pixel per unit of Tahoma's em, the outlines as the face holds them.
+    const QRawFont before(face, 2048), after(ThickenedOutlines(face, kStrength), 2048);
+    QVERIFY(after.isValid());
+    const double grown = kStrength * 2048;
+    for (const QChar letter : QStringLiteral("Hoé")) {
+        const quint32 glyph = before.glyphIndexesForString(letter).front();
+        QCOMPARE(after.glyphIndexesForString(letter).front(), glyph);
+        QCOMPARE(after.advancesForGlyphIndexes({glyph}), before.advancesForGlyphIndexes({glyph}));
+        const QRectF was = before.pathForGlyph(glyph).boundingRect();
+        const QRectF is = after.pathForGlyph(glyph).boundingRect();
+        const QString shapes = QStringLiteral("%1: (%2, %3, %4 x %5) became (%6, %7, %8 x %9)")
+                                   .arg(letter)
+                                   .arg(was.left())
+                                   .arg(was.bottom())
+                                   .arg(was.width())
+                                   .arg(was.height())
+                                   .arg(is.left())
+                                   .arg(is.bottom())
+                                   .arg(is.width())
+                                   .arg(is.height());
+        // Wider and taller by the strength, on the same left side and baseline.
+        QVERIFY2(std::abs(is.width() - was.width() - grown) <= 2, qPrintable(shapes));
+        QVERIFY2(std::abs(is.height() - was.height() - grown) <= 2, qPrintable(shapes));
+        QVERIFY2(std::abs(is.left() - was.left()) <= 1, qPrintable(shapes));
+        QVERIFY2(std::abs(is.bottom() - was.bottom()) <= 1, qPrintable(shapes));
+    }
+}
 
-    // A face cut anywhere, or whose table lies past its end, is left as it is.
-    for (qsizetype length = 0; length < face.size(); ++length)
-        QCOMPARE(MarkedSemibold(face.left(length)), face.left(length));
-    QByteArray astray = face;
-    qToBigEndian<quint32>(0xfffffff0u, astray.data() + 12 + 16 + 8);
-    QCOMPARE(MarkedSemibold(astray), astray);
+void SharedGuiTest::faceThatCannotBeReadWholeIsLeftAsItIs() {
+    const QByteArray face = BoldFace();
+    QVERIFY(!face.isEmpty());
+    for (qsizetype length : {qsizetype(0), qsizetype(11), qsizetype(100), face.size() - 1})
+        QCOMPARE(ThickenedOutlines(face.left(length), 0.05), face.left(length));
+    // A glyph table said shorter than its glyphs reach.
+    QByteArray cut = face;
+    const qsizetype record = cut.indexOf("glyf");
+    QVERIFY(record > 0 && record < 12 + 16 * 40);
+    qToBigEndian<quint32>(16, cut.data() + record + 12);
+    QCOMPARE(ThickenedOutlines(cut, 0.05), cut);
 }
 
 void SharedGuiTest::fileDialogShowsEachDescriptionOnceAndListsItsPatterns_data() {

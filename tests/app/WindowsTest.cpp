@@ -44,6 +44,10 @@ private slots:
     void uploadOfEverySaleEndsWithSuccessAndNothingIsSentAgain();
     void uploadStopsAtARefusalAndShowsTheSitesText();
     void uploadOfAnEmptyTableSaysSo();
+    void failedSecondAttemptIsToldBeforeTheSendWindowCloses();
+    void progressCarriesOverFromRunToRunAndNeverTurnsBusy();
+    void onlyTheCloseBoxClosesTheSendWindow();
+    void longTitleShowsFromItsStartShortOneCentred();
     void reportWindowScrollsAndCopiesItsText();
     void sendWindowShowsTheBatchAndItsCostAtEachOpening();
     void photoProblemsAreToldBeforeTheFirstRequest();
@@ -211,6 +215,82 @@ void WindowsTest::uploadOfAnEmptyTableSaysSo() {
     QCOMPARE(fixture_->dialogs.messages, QStringList{kNothingSent});
     QVERIFY(fixture_->site.PutVenteTitles().empty());
     QVERIFY(InSendWindow<QPushButton>("ButtonEnvoi")->isEnabled());
+}
+
+void WindowsTest::failedSecondAttemptIsToldBeforeTheSendWindowCloses() {
+    for (const char* title : {"A", "B"}) AddSale(Sales(), title);
+    fixture_->site.QueuePutVenteAnswer("OK");
+    fixture_->site.QueuePutVenteAnswer("Refus");
+    fixture_->site.QueuePutVenteFailure();
+    QStringList shownWhileOpen;
+    fixture_->dialogs.onShown = [&](const QString& text) {
+        if (Form5->isVisible()) shownWhileOpen.append(text);
+    };
+    StartUpload(QStringLiteral("vendeur"), QStringLiteral("secret"));
+    QCOMPARE(shownWhileOpen,
+             (QStringList{QStringLiteral("1 vente envoyée sur 2. L'envoi s'est arrêté à la vente "
+                                         "« B »."),
+                          QStringLiteral("HTTP/1.0 500 Panne.")}));
+    QVERIFY(!Form5->isVisible());
+    QCOMPARE(fixture_->SalesInFile(), QStringList{"B"});
+}
+
+// The bar's position at the end of a run of these sales, and whether it is a plain bar.
+void WindowsTest::progressCarriesOverFromRunToRunAndNeverTurnsBusy() {
+    auto* bar = InSendWindow<QProgressBar>("ProgressBarEnvoi");
+    const auto run = [&](const QStringList& titles) {
+        for (const QString& title : titles) AddSale(Sales(), title.toStdString());
+        Form5->show();
+        QTest::mouseClick(InSendWindow<QPushButton>("ButtonEnvoi"), Qt::LeftButton);
+    };
+    QTest::keyClicks(InSendWindow<QLineEdit>("EditLogin"), QStringLiteral("vendeur"));
+    QTest::keyClicks(InSendWindow<QLineEdit>("EditPassword"), QStringLiteral("secret"));
+    run({"A"});
+    QCOMPARE(bar->value(), 1);
+    QCOMPARE(bar->maximum(), 1);
+    // Three more steps from 1: 2, 3, then round to 1.
+    run({"B", "C", "D"});
+    QCOMPARE(bar->value(), 1);
+    QCOMPARE(bar->maximum(), 3);
+    // No sale to send (its photo is missing): an empty bar, not a busy one, at the next opening
+    // too.
+    AddSaleWithPhoto("E", QDir(fixture_->Folder()).filePath(QStringLiteral("absente.jpg")));
+    fixture_->dialogs.listAnswers = {true};
+    run({});
+    Form5->show();
+    QCOMPARE(bar->minimum(), 0);
+    QVERIFY(bar->maximum() > 0);
+    QCOMPARE(bar->value(), 0);
+    QCOMPARE(Sales().RecordCount(), 1);
+}
+
+void WindowsTest::onlyTheCloseBoxClosesTheSendWindow() {
+    Form5->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form5));
+    auto* login = InSendWindow<QLineEdit>("EditLogin");
+    login->setFocus();
+    QTest::keyClick(login, Qt::Key_Escape);
+    QTest::keyClick(Form5, Qt::Key_Escape);
+    QVERIFY(Form5->isVisible());
+    QVERIFY(Form5->close());
+    QVERIFY(!Form5->isVisible());
+}
+
+void WindowsTest::longTitleShowsFromItsStartShortOneCentred() {
+    Form5->show();
+    auto* label = InSendWindow<QLabel>("LabelEnvoi");
+    Form5->SetStatusText("Envoi de la vente : Lampe...");
+    QCOMPARE(label->text(), QStringLiteral("Envoi de la vente : Lampe..."));
+    QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    const std::string title = "Grande lampe de bureau en laiton massif, abat-jour vert, 1950";
+    for (const char* amounts : {"", "3,0 Mo / 7,1 Mo"}) {
+        Form5->SetStatusText("Envoi de la vente : " + title + title + "...");
+        if (*amounts) Form5->SetSaleProgress(amounts);
+        QVERIFY2(label->text().startsWith(QStringLiteral("Envoi de la vente : Grande")),
+                 qPrintable(label->text()));
+        QVERIFY(label->text().endsWith(QString::fromUtf8(*amounts ? amounts : "…")));
+        QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+    }
 }
 
 // The real report window, as the import shows it: a long report scrolls, "Copier" puts the whole

@@ -25,10 +25,10 @@ def poll(what, probe, timeout=20.0, interval=0.1):
 
 
 class VirtualDisplay:
-    def __init__(self):
+    def __init__(self, screen="1280x1024"):
         read_end, write_end = os.pipe()
         self.server = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{screen}x24", "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as reader:
@@ -48,10 +48,12 @@ class VirtualDisplay:
 
 
 class Desktop:
-    """xdotool and ImageMagick against one display; every window is found by its caption."""
+    """xdotool and ImageMagick against one display; every window is found by its caption. Places
+    are given in the windows' own pixels, which the application's scale makes larger on screen."""
 
-    def __init__(self, display):
+    def __init__(self, display, scale=1):
         self.env = display.env()
+        self.scale = scale
 
     def run(self, *args):
         result = subprocess.run(args, env=self.env, capture_output=True, text=True)
@@ -60,9 +62,22 @@ class Desktop:
     def windows(self, title_pattern):
         return self.run("xdotool", "search", "--onlyvisible", "--name", title_pattern).split()
 
+    def title(self, window):
+        """The window's title as the desktop shows it (_NET_WM_NAME)."""
+        shown = subprocess.run(["xprop", "-id", window, "-notype", "_NET_WM_NAME"],
+                               env=dict(self.env, LC_ALL="C.UTF-8"), capture_output=True,
+                               encoding="utf-8").stdout
+        match = re.search(r'= "(.*)"$', shown.strip())
+        return re.sub(r"\\(.)", r"\1", match.group(1)) if match else None
+
     def wait_window(self, title_pattern, timeout=20.0):
-        return poll(f'window "{title_pattern}"',
-                    lambda: (self.windows(title_pattern) or [None])[-1], timeout)
+        """The window whose name matches, once on screen; its desktop title must match too."""
+        window = poll(f'window "{title_pattern}"',
+                      lambda: (self.windows(title_pattern) or [None])[-1], timeout)
+        title = self.title(window)
+        if title is None or not re.search(title_pattern, title):
+            raise StepFailed(f'the desktop shows the window "{title_pattern}" as {title!r}')
+        return window
 
     def wait_gone(self, title_pattern, timeout=20.0):
         poll(f'window "{title_pattern}" to close', lambda: not self.windows(title_pattern), timeout)
@@ -75,7 +90,7 @@ class Desktop:
     def click(self, window, rect):
         """Clicks in the middle of rect = (left, top, width, height), in the window's client area."""
         x, y = self.origin(window)
-        left, top, width, height = rect
+        left, top, width, height = (self.scale * value for value in rect)
         self.run("xdotool", "mousemove", "--sync", str(x + left + width // 2),
                  str(y + top + height // 2), "click", "1")
         time.sleep(0.15)
@@ -112,8 +127,9 @@ def install_app(bin_dir, folder):
     return os.path.join(folder, "offrel")
 
 
-def start_app(display, executable, server_url):
-    env = dict(display.env(), OFFREL_SERVER_URL=server_url)
+def start_app(display, executable, server_url, scale=1):
+    """The application on the display, at a desktop scale of scale (QT_SCALE_FACTOR)."""
+    env = dict(display.env(), OFFREL_SERVER_URL=server_url, QT_SCALE_FACTOR=str(scale))
     env.pop("OFFREL_DATA_DIR", None)  # the copy keeps its files beside itself
     return subprocess.Popen([executable], cwd=os.path.dirname(executable), env=env,
                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)

@@ -83,6 +83,27 @@ private slots:
         QCOMPARE(Entries(form.get()), QStringList({"Outils (#50)", "Tables (#21)"}));
     }
 
+    // Adding keeps the seller's selection in the list: "<< Retirer" right after removes the entry
+    // that was selected, and only that one.
+    void RemoveRightAfterAddRemovesTheSelectedEntry() {
+        EditorFixture f;
+        f.AddCategoryTree();
+        auto form = f.Open(false);
+        QListWidget* list = Child<QListWidget>(form.get(), "ListBoxSelected");
+        Choose(form.get(), "CatCbx0", 1);
+        Choose(form.get(), "CatCbx1", 0);
+        Click(form.get(), "ButtonAjoutCategorie");  // Cuisine
+        list->setCurrentRow(0);
+        Choose(form.get(), "CatCbx0", 2);
+        Choose(form.get(), "CatCbx1", 0);
+        Click(form.get(), "ButtonAjoutCategorie");  // Outils
+        Click(form.get(), "ButtonSupprimerCategorie");
+        QCOMPARE(Entries(form.get()), QStringList({"Outils (#50)"}));
+        QCOMPARE(f.state.CatChoisies, (std::array<std::int32_t, 3>{0, 50, -1}));
+        Click(form.get(), "ButtonSupprimerCategorie");
+        QCOMPARE(Entries(form.get()), QStringList({"Outils (#50)"}));
+    }
+
     void RestoresKeepTheirOrders() {
         EditorFixture f;
         f.AddCategoryTree();

@@ -40,6 +40,11 @@ public:
         messages.push_back(text);
         stopOfferedAtMessage = stopOffered;
     }
+    std::vector<std::string> errors;
+    void ShowError(const std::string& text) override {
+        events.push_back("error");
+        errors.push_back(text);
+    }
     void Close() override { events.push_back("close"); }
     // Answers "Envoyer les autres ventes" unless told otherwise.
     bool sendOthers = true;

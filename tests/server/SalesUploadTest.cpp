@@ -45,14 +45,10 @@ protected:
         return titles;
     }
 
-    // The upload; the text of the error that escaped it, if any.
+    // The upload; the text of its error box, if it showed one.
     std::string Run() {
-        try {
-            offrel::RunSalesUpload(tables.cdsVente, "vendeur", "secret", view);
-        } catch (const offrel::Error& error) {
-            return error.what();
-        }
-        return "";
+        offrel::RunSalesUpload(tables.cdsVente, "vendeur", "secret", view);
+        return view.errors.empty() ? "" : view.errors.back();
     }
 
     TempDir dir;
@@ -177,7 +173,8 @@ TEST_F(SalesUploadTest, FailuresStopTheRunAndKeepTheSales) {
         << view.messages[1];
     EXPECT_THAT(Titles(), ElementsAre("A", "B"));
 
-    // A second attempt that fails escapes after the closing message.
+    // A second attempt that fails is told in the error box after the closing message, while the
+    // window is still open.
     view = RecordingUploadView();
     server.PushAnswer("OK");
     server.PushAnswer("Refus");
@@ -185,7 +182,8 @@ TEST_F(SalesUploadTest, FailuresStopTheRunAndKeepTheSales) {
     EXPECT_EQ(Run(), "HTTP/1.1 500 Panne");
     EXPECT_THAT(view.messages,
                 ElementsAre(W("1 vente envoyée sur 2. L'envoi s'est arrêté à la vente « B ».")));
-    EXPECT_EQ(view.events.back(), "close");
+    EXPECT_THAT(std::vector<std::string>(view.events.end() - 4, view.events.end()),
+                ElementsAre("message", "error", "start on", "close"));
     EXPECT_THAT(Titles(), ElementsAre("B"));
     EXPECT_FALSE(tables.cdsVente.ControlsDisabled());
 }
@@ -199,14 +197,9 @@ TEST_F(SalesUploadTest, PhotoThatWentAwaySinceTheCheckStopsBeforeSending) {
     removing.photo = dir.Write("partie.jpg", "\xff\xd8\xff\xe0");
     AddSale("A");
     AddSale("B", removing.photo);
-    std::string escaped;
-    try {
-        offrel::RunSalesUpload(tables.cdsVente, "vendeur", "secret", removing);
-    } catch (const offrel::Error& error) {
-        escaped = error.what();
-    }
-    EXPECT_EQ(escaped, "Impossible d'ouvrir le fichier \"" + removing.photo +
-                           "\". No such file or directory");
+    offrel::RunSalesUpload(tables.cdsVente, "vendeur", "secret", removing);
+    EXPECT_THAT(removing.errors, ElementsAre("Impossible d'ouvrir le fichier \"" + removing.photo +
+                                             "\". No such file or directory"));
     EXPECT_EQ(server.Requests().size(), 1u);
     EXPECT_THAT(removing.messages,
                 ElementsAre(W("1 vente envoyée sur 2. L'envoi s'est arrêté à la vente « B ».")));
