@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -32,6 +33,15 @@ public:
         QMessageBox box(QMessageBox::Question, Title(), text, QMessageBox::Yes | QMessageBox::No,
                         parent);
         return box.exec() == QMessageBox::Yes;
+    }
+    bool ConfirmDefaultNo(QWidget* parent, const QString& text) override {
+        QMessageBox box(QMessageBox::Question, Title(), text, QMessageBox::NoButton, parent);
+        QPushButton* yes = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
+        box.setDefaultButton(no);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes;
     }
     QString OpenFile(QWidget* parent, const QString& filter, const QString& start) override {
         return QFileDialog::getOpenFileName(parent, QString(), start, ToolkitFilter(filter));

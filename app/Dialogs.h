@@ -17,6 +17,9 @@ public:
     virtual void Error(QWidget* parent, const QString& text) = 0;
     // A question with Yes / No; true for Yes.
     virtual bool Confirm(QWidget* parent, const QString& text) = 0;
+    // A question where yes is the risky answer: "Oui" and "Non", the title as caption, "Non" the
+    // default, so that Return and Escape both answer no. True for "Oui".
+    virtual bool ConfirmDefaultNo(QWidget* parent, const QString& text) = 0;
     // A file-open dialog. filter: "Description|*.a;*.b". Returns the full path, or an empty text
     // when cancelled.
     virtual QString OpenFile(QWidget* parent, const QString& filter, const QString& start) = 0;

@@ -70,6 +70,10 @@ void TForm5::ShowMessage(const std::string& text) {
     Dialogs::Get().Message(this, FromW1252(text));
 }
 
+bool TForm5::ConfirmSendAgain(const std::string& question) {
+    return Dialogs::Get().ConfirmDefaultNo(this, FromW1252(question));
+}
+
 void TForm5::Close() {
     done(QDialog::Accepted);
 }

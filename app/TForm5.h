@@ -30,6 +30,7 @@ public:
     void Repaint() override;
     void ProcessPendingEvents() override;
     void ShowMessage(const std::string& text) override;
+    bool ConfirmSendAgain(const std::string& question) override;
     void Close() override;
 
 private:

@@ -191,6 +191,7 @@ public:
     void Repaint() override {}
     void ProcessPendingEvents() override {}
     void ShowMessage(const std::string& text) override { message = text; }
+    bool ConfirmSendAgain(const std::string&) override { return false; }
     void Close() override {}
 };
 

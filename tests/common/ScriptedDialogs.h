@@ -24,10 +24,11 @@ public:
     }
     bool Confirm(QWidget*, const QString& text) override {
         questions.append(text);
-        if (confirmAnswers.empty()) return false;
-        bool answer = confirmAnswers.front();
-        confirmAnswers.pop_front();
-        return answer;
+        return NextAnswer();
+    }
+    bool ConfirmDefaultNo(QWidget*, const QString& text) override {
+        questionsDefaultNo.append(text);
+        return NextAnswer();
     }
     QString OpenFile(QWidget*, const QString& filter, const QString& start) override {
         filters.append(filter);
@@ -40,13 +41,23 @@ public:
 
     // Called on the dialog's thread while a message or an error box is on screen.
     std::function<void(const QString&)> onShown;
-    // What the next dialogs answer, in order; an empty file name means "cancelled".
+    // What the next questions answer, in order (no when none is left); an empty file name means
+    // "cancelled".
     std::deque<bool> confirmAnswers;
     std::deque<QString> fileAnswers;
 
     QStringList messages;
     QStringList errors;
     QStringList questions;
+    QStringList questionsDefaultNo;
     QStringList filters;
     QStringList starts;
+
+private:
+    bool NextAnswer() {
+        if (confirmAnswers.empty()) return false;
+        const bool answer = confirmAnswers.front();
+        confirmAnswers.pop_front();
+        return answer;
+    }
 };

@@ -11,6 +11,8 @@ class RecordingUploadView : public offrel::UploadView {
 public:
     std::vector<std::string> events;
     std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    std::vector<bool> answers;  // what the questions answer, in order; no once none is left
     void SetStartEnabled(bool enabled) override {
         events.push_back(enabled ? "start on" : "start off");
     }
@@ -24,6 +26,11 @@ public:
     void ShowMessage(const std::string& text) override {
         events.push_back("message");
         messages.push_back(text);
+    }
+    bool ConfirmSendAgain(const std::string& question) override {
+        events.push_back("question");
+        questions.push_back(question);
+        return questions.size() <= answers.size() && answers[questions.size() - 1];
     }
     void Close() override { events.push_back("close"); }
 };
