@@ -67,6 +67,7 @@ ScriptedSite::~ScriptedSite() {
     ::shutdown(listener_, SHUT_RDWR);
     ::close(listener_);
     thread_.join();
+    for (const int fd : silent_) ::close(fd);
 }
 
 QString ScriptedSite::Url() const {
@@ -91,6 +92,11 @@ void ScriptedSite::QueuePutVenteAnswer(std::string answer) {
     putVenteAnswers_.push_back(std::move(answer));
 }
 
+void ScriptedSite::QueueSilentPutVente() {
+    std::lock_guard lock(mutex_);
+    putVenteAnswers_.push_back(std::nullopt);
+}
+
 std::vector<std::string> ScriptedSite::Actions() const {
     std::lock_guard lock(mutex_);
     return actions_;
@@ -101,14 +107,14 @@ std::vector<std::string> ScriptedSite::PutVenteTitles() const {
     return titles_;
 }
 
-std::string ScriptedSite::Answer(const std::string& request) {
+std::optional<std::string> ScriptedSite::Answer(const std::string& request) {
     const std::string action = FieldValue(request, "action");
     std::lock_guard lock(mutex_);
     actions_.push_back(action);
     if (action != "putVente") return answers_[action];
     titles_.push_back(FieldValue(request, "libelle"));
     if (putVenteAnswers_.empty()) return "OK";
-    std::string answer = putVenteAnswers_.front();
+    std::optional<std::string> answer = putVenteAnswers_.front();
     putVenteAnswers_.pop_front();
     return answer;
 }
@@ -117,10 +123,14 @@ void ScriptedSite::Serve() {
     for (;;) {
         const int fd = ::accept(listener_, nullptr, nullptr);
         if (fd < 0) return;
-        const std::string body = Answer(ReadRequest(fd));
+        const std::optional<std::string> body = Answer(ReadRequest(fd));
+        if (!body) {
+            silent_.push_back(fd);
+            continue;
+        }
         const std::string response =
             "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
-            std::to_string(body.size()) + "\r\n\r\n" + body;
+            std::to_string(body->size()) + "\r\n\r\n" + *body;
         std::size_t sent = 0;
         while (sent < response.size()) {
             const ssize_t n =
