@@ -12,13 +12,16 @@ class StepFailed(Exception):
     pass
 
 
-def poll(what, probe, timeout=20.0, interval=0.1):
-    """Returns probe()'s first true value, or fails once timeout seconds have passed."""
+def poll(what, probe, timeout=20.0, interval=0.1, abort=lambda: False):
+    """Returns probe()'s first true value, or fails once timeout seconds have passed or abort()
+    says that nothing will come."""
     end = time.monotonic() + timeout
     while True:
         value = probe()
         if value:
             return value
+        if abort():
+            raise StepFailed(f"stopped waiting for {what}")
         if time.monotonic() > end:
             raise StepFailed(f"timed out waiting for {what}")
         time.sleep(interval)
@@ -52,6 +55,8 @@ class Desktop:
 
     def __init__(self, display):
         self.env = display.env()
+        # A driver that kills the application sets this, so that no wait outlives it.
+        self.abort = lambda: False
 
     def run(self, *args):
         result = subprocess.run(args, env=self.env, capture_output=True, text=True)
@@ -62,14 +67,17 @@ class Desktop:
 
     def wait_window(self, title_pattern, timeout=20.0):
         return poll(f'window "{title_pattern}"',
-                    lambda: (self.windows(title_pattern) or [None])[-1], timeout)
+                    lambda: (self.windows(title_pattern) or [None])[-1], timeout, abort=self.abort)
 
     def wait_gone(self, title_pattern, timeout=20.0):
-        poll(f'window "{title_pattern}" to close', lambda: not self.windows(title_pattern), timeout)
+        poll(f'window "{title_pattern}" to close', lambda: not self.windows(title_pattern), timeout,
+             abort=self.abort)
 
     def origin(self, window):
         shell = self.run("xdotool", "getwindowgeometry", "--shell", window)
         values = dict(re.findall(r"(\w+)=(-?\d+)", shell))
+        if "X" not in values:
+            raise StepFailed(f"window {window} is gone")
         return int(values["X"]), int(values["Y"])
 
     def click(self, window, rect):
@@ -88,6 +96,18 @@ class Desktop:
 
     def screenshot(self, path, window="root"):
         self.run("import", "-window", window, str(path))
+
+    def choose_file(self, path):
+        """Answers the file dialog that is opening with a full path."""
+        self.wait_window(FILE_DIALOG)
+        self.type(path)
+        self.key("Return")
+        self.wait_gone(FILE_DIALOG)
+
+    def pick(self, window, box):
+        """Chooses the first entry of a drop-down list."""
+        self.click(window, box)
+        self.key("Escape", "Down")
 
 
 def start_site(bin_dir, store, catalogue, delay_ms=0):
@@ -133,6 +153,7 @@ CHANGE_SALE = (98, PANEL2_TOP + 6, 103, 25)
 IMPORT = (346, PANEL2_TOP + 6, 75, 25)
 UPLOAD = (427, PANEL2_TOP + 6, 152, 25)
 QUIT = (585, PANEL2_TOP + 6, 100, 25)
+DELETE = (207, PANEL2_TOP + 6, 123, 25)
 
 # The editor's pages sit below the tab bar of PageControlVente.
 PAGE_LEFT, PAGE_TOP = 2, 25
@@ -159,3 +180,47 @@ VALIDATE = page((242, 296, 207, 39))
 LOGIN = (165, 8, 121, 21)
 PASSWORD = (165, 38, 121, 21)
 START_SENDING = (110, 121, 75, 24)
+
+
+def enter_sale(desk, main, sale, photos, shot=lambda name: None):
+    """Types a new sale in the editor as a seller would and validates it: title and description,
+    the first two categories under the first top-level one, the first two options, the photos,
+    the reference, a fixed price and the first duration. shot(name) is called at each page."""
+    desk.click(main, NEW_SALE)
+    editor = desk.wait_window(EDITOR)
+    for box, text in ((TITLE, sale["title"]), (DESCRIPTION, sale["description"])):
+        desk.click(editor, box)
+        desk.key("ctrl+a")
+        desk.type(text)
+    shot("editor-title")
+
+    def next_page(name):
+        desk.click(editor, NEXT_PAGE)
+        shot(name)
+
+    next_page("editor-categories")
+    for entry in range(2):
+        desk.pick(editor, CATEGORY_BOXES[0])
+        desk.click(editor, CATEGORY_BOXES[1])
+        desk.key("Escape", *["Down"] * (entry + 1))
+        desk.click(editor, ADD_CATEGORY)
+    shot("editor-categories-chosen")
+    next_page("editor-options")
+    desk.click(editor, OPTION_BOXES[0])
+    desk.click(editor, OPTION_BOXES[1])
+    next_page("editor-photos")
+    for button, photo in zip(PHOTO_BUTTONS, photos):
+        desk.click(editor, button)
+        desk.choose_file(photo)
+    next_page("editor-terms")
+    desk.click(editor, REFERENCE)
+    desk.key("ctrl+a")
+    desk.type(sale["reference"])
+    desk.click(editor, FIXED_PRICE)
+    desk.click(editor, PRICE)
+    desk.key("ctrl+a")
+    desk.type(sale["price"])
+    desk.pick(editor, DURATION)
+    shot("editor-terms-filled")
+    desk.click(editor, VALIDATE)
+    desk.wait_gone(EDITOR)

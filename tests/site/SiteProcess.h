@@ -15,6 +15,7 @@ public:
     ~SiteProcess();  // kills the site if it still runs
 
     int Port() const { return port_; }
+    pid_t Pid() const { return pid_; }
     bool Running();
     int Terminate(int signal);  // sends the signal and returns the exit status
     std::string Output();
