@@ -196,6 +196,11 @@ void SendJournalTest::theQuestionAnswersNoToReturnAndEscape() {
     buttons.sort();
     QCOMPARE(buttons, (QStringList{QStringLiteral("Non"), QStringLiteral("Oui")}));
     QVERIFY(!ask([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }));
+    // From the keyboard, "Oui" takes a move away from "Non" first.
+    QVERIFY(ask([](QMessageBox*) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    }));
     QVERIFY(ask([](QMessageBox* box) {
         for (QAbstractButton* button : box->buttons())
             if (button->text() == QStringLiteral("Oui")) button->click();

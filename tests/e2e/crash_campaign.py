@@ -234,15 +234,10 @@ class Campaign:
 
     def do_import(self):
         titles = [self.new_title("Import") for _ in range(self.rng.randint(1, 6))]
-        lines = ["categorie;titre;reference;description;photo1;photo2;photo3;prix;net;duree;renouv"]
-        for title in titles:
-            lines.append(f"19872;{title};R;Description de {title};{self.photos[0]};;;"
-                         f"{self.rng.randint(1, 90)},50;Y;7;Y")
-        path = os.path.join(self.work, "ventes.csv")
-        with open(path, "w", encoding="utf-8") as file:
-            file.write("\r\n".join(lines) + "\r\n")
-        self.desk.click(self.main, x.IMPORT)
-        self.desk.choose_file(path)
+        x.import_sales(self.desk, self.main, self.work,
+                       [{"title": title, "reference": "R", "description": f"Description de {title}",
+                         "photo": self.photos[0], "price": f"{self.rng.randint(1, 90)},50"}
+                        for title in titles])
         self.wait_file("the imported sales in Ventes.cds", lambda now: now.issuperset(titles))
 
     def do_delete(self):

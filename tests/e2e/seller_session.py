@@ -76,15 +76,8 @@ class Session:
         self.shot("start-up")
 
     def import_sales(self):
-        lines = ["categorie;titre;reference;description;photo1;photo2;photo3;prix;net;duree;renouv"]
-        for n, sale in enumerate(IMPORTED):
-            lines.append(f"19872;{sale['title']};{sale['reference']};{sale['description']};"
-                         f"{self.photos[2 + n]};;;{sale['price']};Y;7;Y")
-        path = os.path.join(self.work, "ventes.csv")
-        with open(path, "w", encoding="utf-8") as file:
-            file.write("\r\n".join(lines) + "\r\n")
-        self.desk.click(self.main, x.IMPORT)
-        self.desk.choose_file(path)
+        x.import_sales(self.desk, self.main, self.work,
+                       [dict(sale, photo=self.photos[2 + n]) for n, sale in enumerate(IMPORTED)])
         self.shot("import")
 
     def new_sale(self):

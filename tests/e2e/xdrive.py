@@ -182,6 +182,20 @@ PASSWORD = (165, 38, 121, 21)
 START_SENDING = (110, 121, 75, 24)
 
 
+def import_sales(desk, main, folder, sales):
+    """Writes a sales file in folder, one line per sale (title, reference, description, photo,
+    price: a fixed price of 7 days, renewed, in category 19872), and imports it."""
+    lines = ["categorie;titre;reference;description;photo1;photo2;photo3;prix;net;duree;renouv"]
+    for sale in sales:
+        lines.append(f"19872;{sale['title']};{sale['reference']};{sale['description']};"
+                     f"{sale['photo']};;;{sale['price']};Y;7;Y")
+    path = os.path.join(folder, "ventes.csv")
+    with open(path, "w", encoding="utf-8") as file:
+        file.write("\r\n".join(lines) + "\r\n")
+    desk.click(main, IMPORT)
+    desk.choose_file(path)
+
+
 def enter_sale(desk, main, sale, photos, shot=lambda name: None):
     """Types a new sale in the editor as a seller would and validates it: title and description,
     the first two categories under the first top-level one, the first two options, the photos,
