@@ -313,6 +313,8 @@ def main():
     parser.add_argument("--seed", type=int, default=None)
     parser.add_argument("--verbose", action="store_true", help="print each command's duration")
     args = parser.parse_args()
+    # Stopped from outside (a test time-out), it still stops what it started.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     if args.seed is None:
         args.seed = random.randrange(1 << 30)
     print(f"crash campaign: seed {args.seed}")

@@ -104,10 +104,18 @@ class Desktop:
         self.key("Return")
         self.wait_gone(FILE_DIALOG)
 
-    def pick(self, window, box):
-        """Chooses the first entry of a drop-down list."""
+    def choose(self, window, box, text):
+        """Chooses the entry of a drop-down list that begins with text: the click opens its list,
+        in a window of its own, where the text is typed and Return takes the entry."""
+        def shown():
+            return len(self.run("xdotool", "search", "--onlyvisible", "--classname", ".").split())
+
+        before = shown()
         self.click(window, box)
-        self.key("Escape", "Down")
+        poll("the list to open", lambda: shown() > before, timeout=10, abort=self.abort)
+        self.type(text)
+        self.key("Return")
+        poll("the list to close", lambda: shown() == before, timeout=10, abort=self.abort)
 
 
 def start_site(bin_dir, store, catalogue, delay_ms=0):
@@ -168,6 +176,9 @@ NEXT_PAGE = (127, 390 + 6, 106, 25)
 TITLE = page((16, 32, 457, 21))
 DESCRIPTION = page((16, 78, 457, 120))
 CATEGORY_BOXES = [page((3, 147 + 27 * level, 198, 21)) for level in range(7)]
+# Two categories without children in the shipped tree, as typed in the lists level by level.
+CATEGORY_PATHS = [["Maison", "Mobilier", "Cuisine", "Tables"],
+                  ["Maison", "Mobilier", "Cuisine", "Chaises"]]
 ADD_CATEGORY = page((207, 147, 82, 25))
 OPTION_BOXES = [page((19, 19 + 23 * n, 200, 17)) for n in range(7)]
 PHOTO_BUTTONS = [page((100, 24, 125, 25)), page((100, 104, 125, 25))]
@@ -198,8 +209,8 @@ def import_sales(desk, main, folder, sales):
 
 def enter_sale(desk, main, sale, photos, shot=lambda name: None):
     """Types a new sale in the editor as a seller would and validates it: title and description,
-    the first two categories under the first top-level one, the first two options, the photos,
-    the reference, a fixed price and the first duration. shot(name) is called at each page."""
+    the two categories of CATEGORY_PATHS, the first two options, the photos, the reference, a
+    fixed price and a duration of 3 days. shot(name) is called at each page."""
     desk.click(main, NEW_SALE)
     editor = desk.wait_window(EDITOR)
     for box, text in ((TITLE, sale["title"]), (DESCRIPTION, sale["description"])):
@@ -213,10 +224,9 @@ def enter_sale(desk, main, sale, photos, shot=lambda name: None):
         shot(name)
 
     next_page("editor-categories")
-    for entry in range(2):
-        desk.pick(editor, CATEGORY_BOXES[0])
-        desk.click(editor, CATEGORY_BOXES[1])
-        desk.key("Escape", *["Down"] * (entry + 1))
+    for path in CATEGORY_PATHS:
+        for level, name in enumerate(path):
+            desk.choose(editor, CATEGORY_BOXES[level], name)
         desk.click(editor, ADD_CATEGORY)
     shot("editor-categories-chosen")
     next_page("editor-options")
@@ -234,7 +244,7 @@ def enter_sale(desk, main, sale, photos, shot=lambda name: None):
     desk.click(editor, PRICE)
     desk.key("ctrl+a")
     desk.type(sale["price"])
-    desk.pick(editor, DURATION)
+    desk.choose(editor, DURATION, "3")
     shot("editor-terms-filled")
     desk.click(editor, VALIDATE)
     desk.wait_gone(EDITOR)
