@@ -128,19 +128,21 @@ JournalText ParseSendJournal(std::string_view bytes) {
 SendJournal::SendJournal(std::string path) : path_(std::move(path)) {
     struct stat status;
     if (path_.empty() || (::stat(path_.c_str(), &status) != 0 && errno == ENOENT)) return;
+    std::vector<std::uint8_t> bytes;
     try {
-        const std::vector<std::uint8_t> bytes = ReadWholeFile(path_);
-        try {
-            JournalText text = ParseSendJournal(
-                std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-            pending_ = std::move(text.pending);
-            length_ = text.complete;
-        } catch (const Error& failure) {
-            damage_ = FormatMessage(W("Le journal des envois \"%s\" est endommagé : %s."),
-                                    {FullPath(path_), failure.what()});
-        }
+        bytes = ReadWholeFile(path_);
     } catch (const Error& failure) {
         damage_ = std::string(failure.what()) + ".";
+        return;
+    }
+    try {
+        JournalText text = ParseSendJournal(
+            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        pending_ = std::move(text.pending);
+        length_ = text.complete;
+    } catch (const Error& failure) {
+        damage_ = FormatMessage(W("Le journal des envois \"%s\" est endommagé : %s."),
+                                {FullPath(path_), failure.what()});
     }
 }
 
