@@ -27,10 +27,12 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import xdrive as x  # noqa: E402
 
 SITE_DELAY_MS = 400  # the site waits before each answer: a window for kills while it holds a sale
-# How long each command usually takes here, in seconds: its kill falls anywhere in that span.
-# An upload takes longer with every sale in the table.
-SPANS = {"import": 0.9, "delete": 0.55, "editor": 9.0, "idle": 1.0}
+# How long each command usually takes here, in seconds: its kill falls anywhere in that span. An
+# upload takes longer with every sale in the table. An import or a deletion is killed within a
+# short span from the moment its last key or click is sent, where its work and its save lie.
+SPANS = {"editor": 14.0, "idle": 1.0}
 UPLOAD_SPAN = (1.0, 0.5)  # seconds, plus seconds per sale
+COMMAND_SPAN = 0.12
 WARM_UP = ["import"] * 4 + ["upload"] * 3 + ["delete"] * 2 + ["editor"]
 TARGETS = ["import"] * 3 + ["upload"] * 5 + ["delete"] * 2 + ["editor", "idle"]
 OUI_RATE = 0.3
@@ -129,6 +131,7 @@ class Campaign:
         self.start()
         self.check()
         self.notes_before = self.notes_in_journal()
+        self.arm = lambda: None
         try:
             for _ in range(self.rng.randint(0, 2)):
                 self.perform(self.rng.choice(WARM_UP))
@@ -140,11 +143,19 @@ class Campaign:
             self.counts["driver steps that did not happen"] += 1
             self.kill()
         target = self.rng.choice(TARGETS)
-        span = (UPLOAD_SPAN[0] + UPLOAD_SPAN[1] * len(self.saved) if target == "upload"
-                else SPANS[target])
+        if target in ("import", "delete"):
+            span = COMMAND_SPAN
+        elif target == "upload":
+            span = UPLOAD_SPAN[0] + UPLOAD_SPAN[1] * len(self.saved)
+        else:
+            span = SPANS[target]
         killer = threading.Timer(self.rng.uniform(0.0, span), self.kill)
+        # Imports and deletions start the timer themselves, when the application runs them.
+        armed = span == COMMAND_SPAN
+        self.arm = killer.start if armed else lambda: None
         if not self.killed.is_set():
-            killer.start()
+            if not armed:
+                killer.start()
             try:
                 self.perform(target)
                 self.saved = self.titles_in_file()
@@ -155,7 +166,10 @@ class Campaign:
                     self.counts["driver steps that did not happen"] += 1
                     killer.cancel()
                     self.kill()
-            killer.join()
+            if killer.ident is not None:
+                killer.join()
+        if not self.killed.is_set():
+            self.kill()
         self.app.wait()
         self.after_kill()
 
@@ -237,12 +251,13 @@ class Campaign:
         x.import_sales(self.desk, self.main, self.work,
                        [{"title": title, "reference": "R", "description": f"Description de {title}",
                          "photo": self.photos[0], "price": f"{self.rng.randint(1, 90)},50"}
-                        for title in titles])
+                        for title in titles], self.arm)
         self.wait_file("the imported sales in Ventes.cds", lambda now: now.issuperset(titles))
 
     def do_delete(self):
         before = len(self.titles_in_file())
         self.desk.click(self.main, x.FIRST_ROW)
+        self.arm()
         self.desk.click(self.main, x.DELETE)
         self.wait_file("one sale fewer in Ventes.cds", lambda now: len(now) == before - 1)
 

@@ -97,10 +97,12 @@ class Desktop:
     def screenshot(self, path, window="root"):
         self.run("import", "-window", window, str(path))
 
-    def choose_file(self, path):
-        """Answers the file dialog that is opening with a full path."""
+    def choose_file(self, path, answering=lambda: None):
+        """Answers the file dialog that is opening with a full path; answering() is called just
+        before the answer is given."""
         self.wait_window(FILE_DIALOG)
         self.type(path)
+        answering()
         self.key("Return")
         self.wait_gone(FILE_DIALOG)
 
@@ -193,9 +195,10 @@ PASSWORD = (165, 38, 121, 21)
 START_SENDING = (110, 121, 75, 24)
 
 
-def import_sales(desk, main, folder, sales):
+def import_sales(desk, main, folder, sales, answering=lambda: None):
     """Writes a sales file in folder, one line per sale (title, reference, description, photo,
-    price: a fixed price of 7 days, renewed, in category 19872), and imports it."""
+    price: a fixed price of 7 days, renewed, in category 19872), and imports it; answering() is
+    called just before the file is given, when the import is about to begin."""
     lines = ["categorie;titre;reference;description;photo1;photo2;photo3;prix;net;duree;renouv"]
     for sale in sales:
         lines.append(f"19872;{sale['title']};{sale['reference']};{sale['description']};"
@@ -204,7 +207,7 @@ def import_sales(desk, main, folder, sales):
     with open(path, "w", encoding="utf-8") as file:
         file.write("\r\n".join(lines) + "\r\n")
     desk.click(main, IMPORT)
-    desk.choose_file(path)
+    desk.choose_file(path, answering)
 
 
 def enter_sale(desk, main, sale, photos, shot=lambda name: None):
