@@ -143,13 +143,21 @@ class Campaign:
             self.counts["driver steps that did not happen"] += 1
             self.kill()
         target = self.rng.choice(TARGETS)
+        if self.args.verbose:
+            print(f"target: {target}, {len(self.saved)} sales", file=sys.stderr)
         if target in ("import", "delete"):
             span = COMMAND_SPAN
         elif target == "upload":
             span = UPLOAD_SPAN[0] + UPLOAD_SPAN[1] * len(self.saved)
         else:
             span = SPANS[target]
-        killer = threading.Timer(self.rng.uniform(0.0, span), self.kill)
+        if target == "upload" and self.rng.random() < 0.5:
+            # Right after the site stored a sale: while its answer travels, or while the
+            # application deletes the sale and saves the table.
+            killer = threading.Thread(target=self.kill_after_next_stored_sale, args=(span,),
+                                      daemon=True)
+        else:
+            killer = threading.Timer(self.rng.uniform(0.0, span), self.kill)
         # Imports and deletions start the timer themselves, when the application runs them.
         armed = span == COMMAND_SPAN
         self.arm = killer.start if armed else lambda: None
@@ -159,13 +167,14 @@ class Campaign:
             try:
                 self.perform(target)
                 self.saved = self.titles_in_file()
-                self.last_action = None  # ended before the kill: it lands when nothing runs
+                if not self.killed.is_set():
+                    self.last_action = None  # ended before the kill: it lands when nothing runs
             except x.StepFailed as failure:
                 if not self.killed.is_set():
                     print(f"driver: {failure}; killed there", file=sys.stderr)
                     self.counts["driver steps that did not happen"] += 1
-                    killer.cancel()
                     self.kill()
+                    getattr(killer, "cancel", lambda: None)()
             if killer.ident is not None:
                 killer.join()
         if not self.killed.is_set():
@@ -173,11 +182,29 @@ class Campaign:
         self.app.wait()
         self.after_kill()
 
+    def kill_after_next_stored_sale(self, span):
+        """Kills within 3 ms of the site storing a sale, or as soon as the application is seen
+        saving the table, or at the end of the span if neither comes. The application saves about
+        a millisecond after the site stored the sale, for about a millisecond."""
+        stored = len(self.stored_sales())
+        end = time.monotonic() + span
+        when = None
+        while not self.killed.is_set() and time.monotonic() < (when or end):
+            if glob.glob(os.path.join(self.app_dir, ".Ventes.cds.*")):
+                break
+            if when is None and len(glob.glob(os.path.join(self.store, "[0-9]*"))) > stored:
+                when = time.monotonic() + self.rng.uniform(0.0, 0.003)
+            time.sleep(0.0002)
+        self.kill()
+
     def kill(self):
         self.killed.set()
-        os.kill(self.app.pid, signal.SIGKILL)
+        if self.app.poll() is None:
+            os.kill(self.app.pid, signal.SIGKILL)
 
     def after_kill(self):
+        if self.args.verbose:
+            print(f"killed during {self.last_action or 'nothing'}", file=sys.stderr)
         self.counts["kills"] += 1
         self.kill_points["during " + (self.last_action or "nothing")] += 1
         leftovers = glob.glob(os.path.join(self.app_dir, ".*.cds.*"))
@@ -289,6 +316,9 @@ class Campaign:
             if self.desk.windows(x.MESSAGE):
                 stored = len(self.stored_sales())
                 question = stored - stored_before + skipped < table
+                if self.args.verbose:
+                    print(f"  box: stored {stored - stored_before}, skipped {skipped}, table "
+                          f"{table}: {'question' if question else 'closing'}", file=sys.stderr)
                 if question and self.rng.random() < OUI_RATE:
                     self.oui_marks.append(stored)
                     self.desk.key("Tab", "space")  # from "Non", the default, to "Oui"
