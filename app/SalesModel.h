@@ -1,8 +1,10 @@
 #pragma once
 
 #include "app/TableModel.h"
+#include "server/SendJournal.h"
 
-// dsVente: the two columns of the list of sales, "Libelle" and "Prix", read-only.
+// dsVente: the two columns of the list of sales, "Libelle" and "Prix", read-only. A sale whose
+// send was interrupted, as the send journal says, shows in italics with a tooltip telling why.
 class SalesModel : public TableModel {
     Q_OBJECT
 
@@ -14,7 +16,14 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+    // An upload ends this way: the journal is read again with the rows.
+    void ControlsEnabled() override;
+
 private:
+    void ReadSendJournal();
+    QVariant InterruptedSendData(int row, int role) const;
+
     int libelle_;
     int prix_;
+    offrel::JournalNotes interrupted_;
 };

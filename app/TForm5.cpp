@@ -147,6 +147,10 @@ void TForm5::ShowError(const std::string& text) {
     ReportError(this, text);
 }
 
+bool TForm5::ConfirmSendAgain(const std::string& question) {
+    return Dialogs::Get().ConfirmDefaultNo(this, FromW1252(question));
+}
+
 void TForm5::Close() {
     done(QDialog::Accepted);
 }

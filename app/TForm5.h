@@ -38,6 +38,7 @@ public:
     void ProcessPendingEvents() override;
     void ShowMessage(const std::string& text) override;
     void ShowError(const std::string& text) override;
+    bool ConfirmSendAgain(const std::string& question) override;
     void Close() override;
     bool AskToSendOthers(const std::string& text, const std::string& list) override;
 

@@ -43,6 +43,16 @@ public:
                         QMessageBox::Yes | QMessageBox::No, parent);
         return box.exec() == QMessageBox::Yes;
     }
+    bool ConfirmDefaultNo(QWidget* parent, const QString& text) override {
+        QMessageBox box(QMessageBox::Question, ApplicationTitle(), text, QMessageBox::NoButton,
+                        parent);
+        QPushButton* yes = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
+        box.setDefaultButton(no);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes;
+    }
     bool ConfirmList(QWidget* parent, const QString& text, const QString& list,
                      const QString& accept, const QString& reject) override {
         QDialog box(parent);

@@ -24,6 +24,9 @@ public:
     // default, Return) and reject (Escape); true for accept.
     virtual bool ConfirmList(QWidget* parent, const QString& text, const QString& list,
                              const QString& accept, const QString& reject) = 0;
+    // A question where yes is the risky answer: "Oui" and "Non", the title as caption, "Non" the
+    // default, so that Return and Escape both answer no. True for "Oui".
+    virtual bool ConfirmDefaultNo(QWidget* parent, const QString& text) = 0;
     // A file-open dialog. filter: "Description|*.a;*.b". Returns the full path, or an empty text
     // when cancelled.
     virtual QString OpenFile(QWidget* parent, const QString& filter, const QString& start) = 0;

@@ -49,6 +49,7 @@ ServerAddress ParseServerUrl(const std::string& url) {
 struct Exchange {
     TMultipartBody* body = nullptr;
     const TransferProgressCallback* onProgress = nullptr;
+    std::uint64_t handedOver = 0;    // body bytes given to the transfer since the last rewind
     std::exception_ptr bodyFailure;  // an error of the body, raised again after the transfer
     std::string answer;
     std::string statusLine;  // of the last answer, interim answers passed over
@@ -58,7 +59,9 @@ struct Exchange {
 std::size_t ReadBody(char* buffer, std::size_t size, std::size_t count, void* user) {
     auto* exchange = static_cast<Exchange*>(user);
     try {
-        return exchange->body->Read(buffer, size * count);
+        const std::size_t read = exchange->body->Read(buffer, size * count);
+        exchange->handedOver += read;
+        return read;
     } catch (...) {
         exchange->bodyFailure = std::current_exception();
         return CURL_READFUNC_ABORT;
@@ -67,7 +70,9 @@ std::size_t ReadBody(char* buffer, std::size_t size, std::size_t count, void* us
 
 int SeekBody(void* user, curl_off_t offset, int origin) {
     if (offset != 0 || origin != SEEK_SET) return CURL_SEEKFUNC_CANTSEEK;
-    static_cast<Exchange*>(user)->body->Rewind();
+    auto* exchange = static_cast<Exchange*>(user);
+    exchange->body->Rewind();
+    exchange->handedOver = 0;
     return CURL_SEEKFUNC_OK;
 }
 
@@ -219,11 +224,14 @@ std::string PostToServer(TMultipartBody& body, const TransferProgressCallback& o
 
     const CURLcode code = curl_easy_perform(curl);
     if (exchange.bodyFailure) std::rethrow_exception(exchange.bodyFailure);
-    if (code != CURLE_OK) throw Error(TransportFailureText(curl, code, detail));
+    // Bytes given to the transfer may not have left yet: counting them errs on the side of "sent".
+    const bool bodySent = exchange.handedOver == body.Size();
+    if (code != CURLE_OK) throw PostFailure(TransportFailureText(curl, code, detail), bodySent);
 
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-    if (status < 200 || status > 299 || exchange.hasLocation) throw Error(exchange.statusLine);
+    if (status < 200 || status > 299 || exchange.hasLocation)
+        throw PostFailure(exchange.statusLine, bodySent);
     return std::move(exchange.answer);
 }
 

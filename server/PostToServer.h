@@ -6,6 +6,7 @@
 #include <string>
 
 #include "server/MultipartBody.h"
+#include "tables/Error.h"
 
 namespace offrel {
 
@@ -36,8 +37,20 @@ struct TransferProgress {
 };
 using TransferProgressCallback = std::function<void(const TransferProgress&)>;
 
+// A request that failed after it was sent, or while it was sent. BodySent() is false when the
+// transfer never took the whole body: the site cannot have a request it did not receive whole.
+class PostFailure : public Error {
+public:
+    PostFailure(const std::string& message, bool bodySent) : Error(message), bodySent_(bodySent) {}
+    bool BodySent() const { return bodySent_; }
+
+private:
+    bool bodySent_;
+};
+
 // Sends the body to ServerUrl() as an HTTP/1.0 POST and returns the answer text (the response
-// body, byte for byte). Throws an Error with the transport's text, or the status line, on failure.
+// body, byte for byte). Throws a PostFailure with the transport's text, or the status line, on
+// failure; an error of the body itself (a photo that cannot be read) is thrown as it is.
 // onProgress, when given, is called on the calling thread as the transfer moves.
 std::string PostToServer(TMultipartBody& body, const TransferProgressCallback& onProgress = {});
 

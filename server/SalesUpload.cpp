@@ -1,12 +1,14 @@
 #include "server/SalesUpload.h"
 
 #include <algorithm>
+#include <ctime>
 #include <exception>
 #include <vector>
 
 #include "server/PhotoCheck.h"
 #include "server/PostToServer.h"
 #include "server/SaleRequest.h"
+#include "server/SendJournal.h"
 #include "server/TransferAmounts.h"
 #include "tables/Error.h"
 #include "tables/Windows1252.h"
@@ -15,12 +17,14 @@ namespace offrel {
 
 namespace {
 
-enum class Stop { None, Refused, Failed, Escaped, Stopped };
+enum class Stop { None, Refused, Failed, NotSaved, Escaped, Stopped };
 
 // How a run went, for its closing message.
 struct RunOutcome {
     int total = 0;
     int accepted = 0;
+    int skipped = 0;             // interrupted sends that the seller chose not to repeat
+    std::string skippedLibelle;  // the last of them
     Stop stop = Stop::None;
     std::string libelle;                  // of the sale where the run stopped
     std::string reason;                   // the site's refusal text, or the failure's text
@@ -49,7 +53,7 @@ std::string PassedOver(const std::vector<std::string>& titles) {
 std::string ClosingMessage(const RunOutcome& run) {
     if (run.total == 0 && run.stop != Stop::Escaped) return "Aucune vente a envoyer...";
     const std::string passed = run.passedOver.empty() ? "" : " " + PassedOver(run.passedOver);
-    if (run.stop == Stop::None) {
+    if (run.stop == Stop::None && run.skipped == 0) {
         if (passed.empty()) return W("L'envoi de vos ventes est réussi !");
         return SentCount(run) + passed;
     }
@@ -66,8 +70,21 @@ std::string ClosingMessage(const RunOutcome& run) {
             why = FormatMessage(W("L'envoi de la vente « %s » a échoué : %s"),
                                 {run.libelle, run.reason});
             break;
+        case Stop::NotSaved:
+            why = FormatMessage(W("La vente « %s » a été acceptée, mais la table des ventes n'a "
+                                  "pas pu être enregistrée."),
+                                {run.libelle});
+            break;
         case Stop::Stopped:
             why = W("Vous avez arrêté l'envoi.");
+            break;
+        case Stop::None:
+            why =
+                run.skipped == 1
+                    ? FormatMessage(W("La vente « %s » n'a pas été envoyée."), {run.skippedLibelle})
+                    : FormatMessage(W("%s ventes dont l'envoi avait été interrompu n'ont pas "
+                                      "été envoyées."),
+                                    {std::to_string(run.skipped)});
             break;
         default:
             why = FormatMessage(W("L'envoi s'est arrêté à la vente « %s »."), {run.libelle});
@@ -98,6 +115,22 @@ std::string PostSale(TMultipartBody& body, UploadView& view) {
     });
 }
 
+// Whether the site may hold the request that failed: only when the transfer took its whole
+// body. An error of the body itself, or of the set-up, came before that.
+bool MayHaveReachedSite(const Error& failure) {
+    const auto* post = dynamic_cast<const PostFailure*>(&failure);
+    return post && post->BodySent();
+}
+
+void NoteSend(SendJournal& journal, const std::string& digest, const std::string& libelle) {
+    try {
+        journal.Record(digest, std::time(nullptr));
+    } catch (const Error& failure) {
+        throw Error(
+            FormatMessage(W("La vente « %s » n'est pas envoyée : %s"), {libelle, failure.what()}));
+    }
+}
+
 }  // namespace
 
 void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
@@ -109,6 +142,9 @@ void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string
     view.SetStopEnabled(true);
     cdsVente.DisableControls();
     try {
+        SendJournal journal(SendJournalPath(cdsVente.FileName()));
+        if (const auto damage = journal.TakeDamage()) view.ShowMessage(*damage);
+        bool journalPruned = false;
         run.total = cdsVente.RecordCount();
         view.SetProgressMax(run.total -
                             static_cast<int>(std::count(passOver.begin(), passOver.end(), true)));
@@ -126,13 +162,29 @@ void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string
             view.StepProgress();
             view.Repaint();
 
+            const std::string digest = SaleDigest(cdsVente, cdsVente.RecNo());
+            const std::optional<std::int64_t> interrupted = journal.SentAt(digest);
+            if (interrupted &&
+                !view.ConfirmSendAgain(InterruptedSendQuestion(run.libelle, *interrupted))) {
+                ++run.skipped;
+                run.skippedLibelle = run.libelle;
+                cdsVente.Next();
+                continue;
+            }
+            // This run's note goes as soon as the site is known not to have the sale; the note
+            // of an earlier interrupted send stays until the sale is accepted.
+            const auto forgetUnsent = [&](const Error& failure) {
+                if (!interrupted && !MayHaveReachedSite(failure)) journal.Clear(digest);
+            };
             std::string answer;
             {
                 TMultipartBody body;
                 AddSaleFields(body, cdsVente, login, password);
+                if (!interrupted) NoteSend(journal, digest, run.libelle);
                 try {
                     answer = PostSale(body, view);
                 } catch (const Error& failure) {
+                    forgetUnsent(failure);
                     view.ShowMessage(
                         W("Vous devez être connecté à Internet pour envoyer vos ventes !!!"));
                     run.stop = Stop::Failed;
@@ -142,22 +194,45 @@ void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string
                 view.ProcessPendingEvents();
                 if (answer != "OK") {
                     // A second attempt, byte for byte the same; its failure ends the run.
-                    answer = PostSale(body, view);
+                    try {
+                        answer = PostSale(body, view);
+                    } catch (const Error& failure) {
+                        forgetUnsent(failure);
+                        throw;
+                    }
                     view.ProcessPendingEvents();
                 }
             }
             if (answer != "OK") {
+                if (!interrupted) journal.Clear(digest);  // answered: not stored
                 run.stop = Stop::Refused;
                 run.reason = answer;
                 cdsVente.Last();
                 break;
             }
-            // Deleting the last row makes the row before it current: a sale passed over.
+            // Deleting the last row makes the row before it current: a sale passed over or
+            // skipped earlier in the table must not come round again.
             const bool last = cdsVente.RecNo() + 1 == cdsVente.RecordCount();
             cdsVente.Delete();
             ++run.accepted;
-            // A crash later must not send an accepted sale again.
-            if (!cdsVente.FileName().empty()) cdsVente.Save();
+            // A crash later must not send an accepted sale again. While the file still holds
+            // the sale, its note stays, so that the next upload asks first.
+            if (!cdsVente.FileName().empty()) {
+                try {
+                    cdsVente.Save();
+                } catch (const Error& failure) {
+                    run.stop = Stop::NotSaved;
+                    run.reason = FormatMessage(
+                        W("La vente « %s » a été acceptée par le site, mais la table des ventes "
+                          "n'a pas pu être enregistrée : ne l'envoyez pas une seconde fois. %s"),
+                        {run.libelle, failure.what()});
+                    break;
+                }
+            }
+            journal.Clear(digest);
+            // The file now says what the table says: notes of sales gone from both are done.
+            if (!journalPruned) journal.KeepOnlySalesOf(cdsVente);
+            journalPruned = true;
             if (last) break;
             if (view.StopRequested()) {
                 run.stop = Stop::Stopped;
@@ -171,7 +246,7 @@ void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string
     cdsVente.EnableControls();
     view.SetStopEnabled(false);
     view.ShowMessage(ClosingMessage(run));
-    if (run.stop == Stop::Escaped) view.ShowError(run.reason);
+    if (run.stop == Stop::Escaped || run.stop == Stop::NotSaved) view.ShowError(run.reason);
     view.SetStartEnabled(true);
     view.Close();
 }

@@ -28,6 +28,9 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
     // The error box, with the text of a failure that ended the run.
     virtual void ShowError(const std::string& text) = 0;
+    // The question before sending again a sale whose send was interrupted: "Oui" and "Non",
+    // "Non" by default. True for "Oui".
+    virtual bool ConfirmSendAgain(const std::string& question) = 0;
     virtual void Close() = 0;
     // Photos that cannot be sent were found before the run: the text, the list of the sales and
     // their photos; true to send the other sales ("Envoyer les autres ventes"), false to send
@@ -40,8 +43,11 @@ public:
 // seller's "Arrêter" after the current sale's answer. The photo files are checked first: when
 // some cannot be sent, the view is asked whether to send the other sales, passing over those
 // (which stay in the table), or nothing at all (then nothing changes and the window stays open).
-// A failure that ends the run otherwise (a failed second attempt, a photo that went away since the
-// check) is shown in the error box after the closing message, before the window closes.
+// Each request is noted first in the send journal beside the table's file; a sale still noted
+// from an interrupted send is sent again only if the seller says so. A failure that ends the run
+// otherwise (a failed second attempt, a photo that went away since the check, a journal or a
+// table that cannot be written) is shown in the error box after the closing message, before the
+// window closes.
 void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
                     UploadView& view);
 

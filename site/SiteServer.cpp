@@ -60,9 +60,21 @@ void SetThrottledContent(httplib::Response& response, std::string text, int thro
 }  // namespace
 
 void LogLine(const std::string& utf8) {
+    // What a request sent is logged too: its line breaks and other control bytes are written as
+    // \xNN, so that no request can add lines of its own to the log.
+    std::string line;
+    for (const char c : utf8) {
+        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) {
+            line.push_back(c);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(c));
+            line += escaped;
+        }
+    }
     static std::mutex mutex;
     std::lock_guard lock(mutex);
-    std::fputs(utf8.c_str(), stdout);
+    std::fputs(line.c_str(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
 }

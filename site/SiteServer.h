@@ -37,7 +37,8 @@ private:
     httplib::Server http_;
 };
 
-// One line on stdout, flushed at once; lines of concurrent requests never mix.
+// One line on stdout, flushed at once; lines of concurrent requests never mix, and control
+// characters in it are escaped.
 void LogLine(const std::string& utf8);
 
 }  // namespace offrel::site

@@ -43,6 +43,20 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
     return true;
 }
 
+// The file that a path names once every symbolic link is followed: a save replaces the target
+// and leaves the link a link.
+std::filesystem::path LinkTarget(const std::string& path) {
+    std::filesystem::path current(path);
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(current, error)) return current;
+        const std::filesystem::path target = std::filesystem::read_symlink(current, error);
+        if (error) ThrowCannotCreate(path, error.value());
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    ThrowCannotCreate(path, ELOOP);
+}
+
 // Makes the rename itself survive a crash; a folder that cannot be flushed leaves the new file
 // in place all the same, so its failure is not reported.
 void FlushFolder(const std::filesystem::path& folder) {
@@ -88,7 +102,7 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
 }
 
 void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    const std::filesystem::path target(FullPath(path));
+    const std::filesystem::path target = LinkTarget(FullPath(path));
     std::string temporary =
         (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
     const mode_t mode = ModeFor(target.string());
@@ -113,6 +127,30 @@ void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t
         ThrowCannotCreate(path, error);
     }
     FlushFolder(target.parent_path());
+}
+
+void WriteFileTail(const std::string& path, std::uint64_t offset, std::string_view bytes,
+                   bool durable) {
+    const auto fail = [&](int error) {
+        throw Error(FormatMessage(W("Impossible d'écrire dans le fichier \"%s\". %s"),
+                                  {FullPath(path), std::strerror(error)}));
+    };
+    struct stat existing;
+    const bool created = ::stat(path.c_str(), &existing) != 0;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) fail(errno);
+    const auto cutBack = [&](int error) {
+        [[maybe_unused]] const int ignored = ::ftruncate(fd, static_cast<off_t>(offset));
+        ::close(fd);
+        fail(error);
+    };
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    if (::ftruncate(fd, static_cast<off_t>(offset)) != 0) cutBack(errno);
+    if (::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0) cutBack(errno);
+    if (!WriteAll(fd, data, bytes.size())) cutBack(errno);
+    if (durable && ::fdatasync(fd) != 0) cutBack(errno);
+    if (::close(fd) != 0) fail(errno);
+    if (durable && created) FlushFolder(std::filesystem::path(FullPath(path)).parent_path());
 }
 
 }  // namespace offrel

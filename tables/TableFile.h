@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace offrel {
@@ -16,5 +17,11 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
 // same folder, are flushed to the disk, and that file is renamed over the old one, so a crash or
 // a full disk leaves the previous file whole. Fails with "Impossible de créer le fichier "%s". %s".
 void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+// Writes the bytes at offset in the file (created when missing) and cuts off whatever followed.
+// When durable, they are flushed to the disk, with the folder for a new file, before it returns.
+// A failure cuts the file back to offset and throws "Impossible d'écrire dans le fichier "%s". %s".
+void WriteFileTail(const std::string& path, std::uint64_t offset, std::string_view bytes,
+                   bool durable);
 
 }  // namespace offrel

@@ -312,6 +312,7 @@ public:
     void ProcessPendingEvents() override {}
     void ShowMessage(const std::string& text) override { message = text; }
     void ShowError(const std::string& text) override { message = text; }
+    bool ConfirmSendAgain(const std::string&) override { return false; }
     void Close() override {}
     bool AskToSendOthers(const std::string&, const std::string&) override { return true; }
 };

@@ -94,6 +94,9 @@ public:
     void ProcessPendingEvents() override { window_.ProcessPendingEvents(); }
     void ShowMessage(const std::string& text) override { window_.ShowMessage(text); }
     void ShowError(const std::string& text) override { window_.ShowError(text); }
+    bool ConfirmSendAgain(const std::string& question) override {
+        return window_.ConfirmSendAgain(question);
+    }
     void Close() override { window_.Close(); }
     bool AskToSendOthers(const std::string& text, const std::string& list) override {
         return window_.AskToSendOthers(text, list);

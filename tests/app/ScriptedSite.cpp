@@ -58,6 +58,12 @@ std::string ReadRequest(int fd) {
     return request;
 }
 
+// An answer of 200 with the text as its body.
+std::string TextResponse(const std::string& body) {
+    return "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
+           std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
 }  // namespace
 
 ScriptedSite::ScriptedSite()
@@ -67,6 +73,7 @@ ScriptedSite::~ScriptedSite() {
     ::shutdown(listener_, SHUT_RDWR);
     ::close(listener_);
     thread_.join();
+    for (const int fd : silent_) ::close(fd);
 }
 
 QString ScriptedSite::Url() const {
@@ -88,10 +95,15 @@ void ScriptedSite::SetCatalogue(std::string options, std::string categories) {
 
 void ScriptedSite::QueuePutVenteAnswer(std::string answer) {
     std::lock_guard lock(mutex_);
-    putVenteAnswers_.push_back(std::move(answer));
+    putVenteAnswers_.push_back(TextResponse(answer));
 }
 
 void ScriptedSite::QueuePutVenteFailure() {
+    std::lock_guard lock(mutex_);
+    putVenteAnswers_.push_back("HTTP/1.0 500 Panne\r\n\r\n");
+}
+
+void ScriptedSite::QueueSilentPutVente() {
     std::lock_guard lock(mutex_);
     putVenteAnswers_.push_back(std::nullopt);
 }
@@ -110,9 +122,9 @@ std::optional<std::string> ScriptedSite::Answer(const std::string& request) {
     const std::string action = FieldValue(request, "action");
     std::lock_guard lock(mutex_);
     actions_.push_back(action);
-    if (action != "putVente") return answers_[action];
+    if (action != "putVente") return TextResponse(answers_[action]);
     titles_.push_back(FieldValue(request, "libelle"));
-    if (putVenteAnswers_.empty()) return "OK";
+    if (putVenteAnswers_.empty()) return TextResponse("OK");
     std::optional<std::string> answer = putVenteAnswers_.front();
     putVenteAnswers_.pop_front();
     return answer;
@@ -122,15 +134,15 @@ void ScriptedSite::Serve() {
     for (;;) {
         const int fd = ::accept(listener_, nullptr, nullptr);
         if (fd < 0) return;
-        const std::optional<std::string> body = Answer(ReadRequest(fd));
-        const std::string response =
-            body ? "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
-                       std::to_string(body->size()) + "\r\n\r\n" + *body
-                 : "HTTP/1.0 500 Panne\r\n\r\n";
+        const std::optional<std::string> response = Answer(ReadRequest(fd));
+        if (!response) {
+            silent_.push_back(fd);
+            continue;
+        }
         std::size_t sent = 0;
-        while (sent < response.size()) {
+        while (sent < response->size()) {
             const ssize_t n =
-                ::send(fd, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
+                ::send(fd, response->data() + sent, response->size() - sent, MSG_NOSIGNAL);
             if (n <= 0) break;
             sent += static_cast<std::size_t>(n);
         }

@@ -11,8 +11,9 @@
 
 // A site on a loopback port, run on its own thread (the application blocks its thread while it
 // waits for an answer). It answers "getOptions" and "getCategories" with the texts set, and each
-// "putVente" with the next scripted answer ("OK" when none is left) or failure (a 500 status); it
-// records every action.
+// "putVente" with the next scripted answer ("OK" when none is left), failure (a 500 status) or
+// silence; it records every action. A silent "putVente" is read whole and never answered, as by a
+// site that stored the sale and then lost the connection.
 class ScriptedSite {
 public:
     ScriptedSite();
@@ -28,13 +29,14 @@ public:
     void SetCatalogue(std::string options, std::string categories);
     void QueuePutVenteAnswer(std::string answer);
     void QueuePutVenteFailure();
+    void QueueSilentPutVente();
     std::vector<std::string> Actions() const;
     // The "libelle" fields of the "putVente" requests, in order.
     std::vector<std::string> PutVenteTitles() const;
 
 private:
     void Serve();
-    // The answer's body; none for a failure.
+    // The whole HTTP response; none for a connection left silent.
     std::optional<std::string> Answer(const std::string& request);
 
     int port_ = 0;  // before listener_: its initialisation sets the port
@@ -43,6 +45,7 @@ private:
     mutable std::mutex mutex_;
     std::map<std::string, std::string> answers_;
     std::deque<std::optional<std::string>> putVenteAnswers_;
+    std::vector<int> silent_;  // connections left unanswered, closed at the end
     std::vector<std::string> actions_;
     std::vector<std::string> titles_;
 };

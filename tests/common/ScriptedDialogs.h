@@ -28,10 +28,11 @@ public:
     }
     bool Confirm(QWidget*, const QString& text) override {
         questions.append(text);
-        if (confirmAnswers.empty()) return false;
-        bool answer = confirmAnswers.front();
-        confirmAnswers.pop_front();
-        return answer;
+        return NextAnswer();
+    }
+    bool ConfirmDefaultNo(QWidget*, const QString& text) override {
+        questionsDefaultNo.append(text);
+        return NextAnswer();
     }
     bool ConfirmList(QWidget*, const QString& text, const QString& list, const QString& accept,
                      const QString& reject) override {
@@ -52,7 +53,8 @@ public:
 
     // Called on the dialog's thread while a message, an error box or a report is on screen.
     std::function<void(const QString&)> onShown;
-    // What the next dialogs answer, in order; an empty file name means "cancelled".
+    // What the next questions answer, in order (no when none is left); an empty file name means
+    // "cancelled".
     std::deque<bool> confirmAnswers;
     std::deque<bool> listAnswers;
     std::deque<QString> fileAnswers;
@@ -65,6 +67,15 @@ public:
         QString text, list, accept, reject;
     };
     QList<ListQuestion> listQuestions;
+    QStringList questionsDefaultNo;
     QStringList filters;
     QStringList starts;
+
+private:
+    bool NextAnswer() {
+        if (confirmAnswers.empty()) return false;
+        const bool answer = confirmAnswers.front();
+        confirmAnswers.pop_front();
+        return answer;
+    }
 };

@@ -75,69 +75,13 @@ class Session:
         self.desk.wait_gone(x.UPDATE)
         self.shot("start-up")
 
-    def choose_file(self, path):
-        self.desk.wait_window(x.FILE_DIALOG)
-        self.desk.type(path)
-        self.desk.key("Return")
-        self.desk.wait_gone(x.FILE_DIALOG)
-
     def import_sales(self):
-        lines = ["categorie;titre;reference;description;photo1;photo2;photo3;prix;net;duree;renouv"]
-        for n, sale in enumerate(IMPORTED):
-            lines.append(f"19872;{sale['title']};{sale['reference']};{sale['description']};"
-                         f"{self.photos[2 + n]};;;{sale['price']};Y;7;Y")
-        path = os.path.join(self.work, "ventes.csv")
-        with open(path, "w", encoding="utf-8") as file:
-            file.write("\r\n".join(lines) + "\r\n")
-        self.desk.click(self.main, x.IMPORT)
-        self.choose_file(path)
+        x.import_sales(self.desk, self.main, self.work,
+                       [dict(sale, photo=self.photos[2 + n]) for n, sale in enumerate(IMPORTED)])
         self.shot("import")
 
-    def next_page(self, editor, name):
-        self.desk.click(editor, x.NEXT_PAGE)
-        self.shot(name)
-
-    def pick(self, editor, box):
-        self.desk.click(editor, box)
-        self.desk.key("Escape", "Down")
-
     def new_sale(self):
-        self.desk.click(self.main, x.NEW_SALE)
-        editor = self.desk.wait_window(x.EDITOR)
-        self.desk.click(editor, x.TITLE)
-        self.desk.key("ctrl+a")
-        self.desk.type(TYPED["title"])
-        self.desk.click(editor, x.DESCRIPTION)
-        self.desk.key("ctrl+a")
-        self.desk.type(TYPED["description"])
-        self.shot("editor-title")
-        self.next_page(editor, "editor-categories")
-        # Two categories: the first two entries under the first top-level category.
-        for entry in range(2):
-            self.pick(editor, x.CATEGORY_BOXES[0])
-            self.desk.click(editor, x.CATEGORY_BOXES[1])
-            self.desk.key("Escape", *["Down"] * (entry + 1))
-            self.desk.click(editor, x.ADD_CATEGORY)
-        self.shot("editor-categories-chosen")
-        self.next_page(editor, "editor-options")
-        self.desk.click(editor, x.OPTION_BOXES[0])
-        self.desk.click(editor, x.OPTION_BOXES[1])
-        self.next_page(editor, "editor-photos")
-        for button, photo in zip(x.PHOTO_BUTTONS, self.photos):
-            self.desk.click(editor, button)
-            self.choose_file(photo)
-        self.next_page(editor, "editor-terms")
-        self.desk.click(editor, x.REFERENCE)
-        self.desk.key("ctrl+a")
-        self.desk.type(TYPED["reference"])
-        self.desk.click(editor, x.FIXED_PRICE)
-        self.desk.click(editor, x.PRICE)
-        self.desk.key("ctrl+a")
-        self.desk.type(TYPED["price"])
-        self.pick(editor, x.DURATION)
-        self.shot("editor-terms-filled")
-        self.desk.click(editor, x.VALIDATE)
-        self.desk.wait_gone(x.EDITOR)
+        x.enter_sale(self.desk, self.main, TYPED, self.photos[:2], self.shot)
         self.shot("new-sale")
 
     def change_sale(self):

@@ -12,13 +12,16 @@ class StepFailed(Exception):
     pass
 
 
-def poll(what, probe, timeout=20.0, interval=0.1):
-    """Returns probe()'s first true value, or fails once timeout seconds have passed."""
+def poll(what, probe, timeout=20.0, interval=0.1, abort=lambda: False):
+    """Returns probe()'s first true value, or fails once timeout seconds have passed or abort()
+    says that nothing will come."""
     end = time.monotonic() + timeout
     while True:
         value = probe()
         if value:
             return value
+        if abort():
+            raise StepFailed(f"stopped waiting for {what}")
         if time.monotonic() > end:
             raise StepFailed(f"timed out waiting for {what}")
         time.sleep(interval)
@@ -54,6 +57,8 @@ class Desktop:
     def __init__(self, display, scale=1):
         self.env = display.env()
         self.scale = scale
+        # A driver that kills the application sets this, so that no wait outlives it.
+        self.abort = lambda: False
 
     def run(self, *args):
         result = subprocess.run(args, env=self.env, capture_output=True, text=True)
@@ -73,18 +78,21 @@ class Desktop:
     def wait_window(self, title_pattern, timeout=20.0):
         """The window whose name matches, once on screen; its desktop title must match too."""
         window = poll(f'window "{title_pattern}"',
-                      lambda: (self.windows(title_pattern) or [None])[-1], timeout)
+                      lambda: (self.windows(title_pattern) or [None])[-1], timeout, abort=self.abort)
         title = self.title(window)
         if title is None or not re.search(title_pattern, title):
             raise StepFailed(f'the desktop shows the window "{title_pattern}" as {title!r}')
         return window
 
     def wait_gone(self, title_pattern, timeout=20.0):
-        poll(f'window "{title_pattern}" to close', lambda: not self.windows(title_pattern), timeout)
+        poll(f'window "{title_pattern}" to close', lambda: not self.windows(title_pattern), timeout,
+             abort=self.abort)
 
     def origin(self, window):
         shell = self.run("xdotool", "getwindowgeometry", "--shell", window)
         values = dict(re.findall(r"(\w+)=(-?\d+)", shell))
+        if "X" not in values:
+            raise StepFailed(f"window {window} is gone")
         return int(values["X"]), int(values["Y"])
 
     def click(self, window, rect):
@@ -103,6 +111,28 @@ class Desktop:
 
     def screenshot(self, path, window="root"):
         self.run("import", "-window", window, str(path))
+
+    def choose_file(self, path, answering=lambda: None):
+        """Answers the file dialog that is opening with a full path; answering() is called just
+        before the answer is given."""
+        self.wait_window(FILE_DIALOG)
+        self.type(path)
+        answering()
+        self.key("Return")
+        self.wait_gone(FILE_DIALOG)
+
+    def choose(self, window, box, text):
+        """Chooses the entry of a drop-down list that begins with text: the click opens its list,
+        in a window of its own, where the text is typed and Return takes the entry."""
+        def shown():
+            return len(self.run("xdotool", "search", "--onlyvisible", "--classname", ".").split())
+
+        before = shown()
+        self.click(window, box)
+        poll("the list to open", lambda: shown() > before, timeout=10, abort=self.abort)
+        self.type(text)
+        self.key("Return")
+        poll("the list to close", lambda: shown() == before, timeout=10, abort=self.abort)
 
 
 def start_site(bin_dir, store, catalogue=None, delay_ms=0, throttle_kbps=0):
@@ -151,6 +181,7 @@ CHANGE_SALE = (98, PANEL2_TOP + 6, 103, 25)
 IMPORT = (346, PANEL2_TOP + 6, 75, 25)
 UPLOAD = (427, PANEL2_TOP + 6, 152, 25)
 QUIT = (585, PANEL2_TOP + 6, 100, 25)
+DELETE = (207, PANEL2_TOP + 6, 123, 25)
 
 # The editor's pages sit below the tab bar of PageControlVente.
 PAGE_LEFT, PAGE_TOP = 2, 25
@@ -165,6 +196,9 @@ NEXT_PAGE = (127, 390 + 6, 106, 25)
 TITLE = page((16, 32, 457, 21))
 DESCRIPTION = page((16, 78, 457, 120))
 CATEGORY_BOXES = [page((3, 147 + 27 * level, 198, 21)) for level in range(7)]
+# Two categories without children in the shipped tree, as typed in the lists level by level.
+CATEGORY_PATHS = [["Maison", "Mobilier", "Cuisine", "Tables"],
+                  ["Maison", "Mobilier", "Cuisine", "Chaises"]]
 ADD_CATEGORY = page((207, 147, 82, 25))
 OPTION_BOXES = [page((19, 19 + 23 * n, 200, 17)) for n in range(7)]
 PHOTO_BUTTONS = [page((100, 24, 125, 25)), page((100, 104, 125, 25))]
@@ -178,3 +212,61 @@ LOGIN = (165, 8, 121, 21)
 PASSWORD = (165, 38, 121, 21)
 START_SENDING = (110, 121, 75, 24)
 STOP_SENDING = (191, 121, 75, 24)
+
+
+def import_sales(desk, main, folder, sales, answering=lambda: None):
+    """Writes a sales file in folder, one line per sale (title, reference, description, photo,
+    price: a fixed price of 7 days, renewed, in category 19872), and imports it; answering() is
+    called just before the file is given, when the import is about to begin."""
+    lines = ["categorie;titre;reference;description;photo1;photo2;photo3;prix;net;duree;renouv"]
+    for sale in sales:
+        lines.append(f"19872;{sale['title']};{sale['reference']};{sale['description']};"
+                     f"{sale['photo']};;;{sale['price']};Y;7;Y")
+    path = os.path.join(folder, "ventes.csv")
+    with open(path, "w", encoding="utf-8") as file:
+        file.write("\r\n".join(lines) + "\r\n")
+    desk.click(main, IMPORT)
+    desk.choose_file(path, answering)
+
+
+def enter_sale(desk, main, sale, photos, shot=lambda name: None):
+    """Types a new sale in the editor as a seller would and validates it: title and description,
+    the two categories of CATEGORY_PATHS, the first two options, the photos, the reference, a
+    fixed price and a duration of 3 days. shot(name) is called at each page."""
+    desk.click(main, NEW_SALE)
+    editor = desk.wait_window(EDITOR)
+    for box, text in ((TITLE, sale["title"]), (DESCRIPTION, sale["description"])):
+        desk.click(editor, box)
+        desk.key("ctrl+a")
+        desk.type(text)
+    shot("editor-title")
+
+    def next_page(name):
+        desk.click(editor, NEXT_PAGE)
+        shot(name)
+
+    next_page("editor-categories")
+    for path in CATEGORY_PATHS:
+        for level, name in enumerate(path):
+            desk.choose(editor, CATEGORY_BOXES[level], name)
+        desk.click(editor, ADD_CATEGORY)
+    shot("editor-categories-chosen")
+    next_page("editor-options")
+    desk.click(editor, OPTION_BOXES[0])
+    desk.click(editor, OPTION_BOXES[1])
+    next_page("editor-photos")
+    for button, photo in zip(PHOTO_BUTTONS, photos):
+        desk.click(editor, button)
+        desk.choose_file(photo)
+    next_page("editor-terms")
+    desk.click(editor, REFERENCE)
+    desk.key("ctrl+a")
+    desk.type(sale["reference"])
+    desk.click(editor, FIXED_PRICE)
+    desk.click(editor, PRICE)
+    desk.key("ctrl+a")
+    desk.type(sale["price"])
+    desk.choose(editor, DURATION, "3")
+    shot("editor-terms-filled")
+    desk.click(editor, VALIDATE)
+    desk.wait_gone(EDITOR)

@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <optional>
 
 #include "tables/Error.h"
 #include "tables/Windows1252.h"
 #include "tests/server/RawServer.h"
+#include "tests/server/ShortTimeouts.h"
 #include "tests/server/TempDir.h"
 #include "tests/server/WireFormat.h"
 
@@ -42,13 +44,6 @@ Outcome PostGetOptions() {
     body.AddTextField("action", "getOptions");
     return Post(body);
 }
-
-// Short waits for the tests of a site that stops answering; restored afterwards.
-class ShortTimeouts {
-public:
-    ShortTimeouts() { offrel::SetPostTimeouts({std::chrono::seconds(1), std::chrono::seconds(1)}); }
-    ~ShortTimeouts() { offrel::SetPostTimeouts({}); }
-};
 
 class PostToServerTest : public ::testing::Test {
 protected:
@@ -189,6 +184,38 @@ TEST_F(PostToServerTest, SiteThatStopsAnsweringFailsAfterTheStallTime) {
         EXPECT_EQ(outcome.text, W("Le site ne répond pas (aucune réponse depuis 1 secondes)."));
         EXPECT_LT(waited, std::chrono::seconds(10));
     }
+}
+
+// Whether the site may have the request: only once the transfer took the whole body.
+TEST_F(PostToServerTest, FailuresTellWhetherTheWholeBodyWasSent) {
+    ShortTimeouts timeouts;
+    const auto bodySent = [](TMultipartBody& body) -> std::optional<bool> {
+        try {
+            PostToServer(body);
+        } catch (const offrel::PostFailure& failure) {
+            return failure.BodySent();
+        }
+        return std::nullopt;
+    };
+    TMultipartBody small(kBoundary);
+    small.AddTextField("action", "putVente");
+    server.Push({"HTTP/1.1 500 Panne\r\nContent-Length: 0\r\n\r\n"});  // answered with an error
+    EXPECT_EQ(bodySent(small), true);
+
+    // Cut before the site read anything of a body far larger than the sockets hold.
+    TempDir dir;
+    TMultipartBody large(kBoundary);
+    large.AddFileField("photo1", dir.Write("grande.jpg", std::string(32 << 20, 'p')),
+                       "multipart/form-data");
+    server.Push({"", End::Reset, false});
+    EXPECT_EQ(bodySent(large), false);
+    {
+        ScopedServerUrl nowhere("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/offrel.php");
+        EXPECT_EQ(bodySent(small), false);
+    }
+
+    server.Push({"", End::Hang});  // read whole, never answered (holds the server to its end)
+    EXPECT_EQ(bodySent(small), true);
 }
 
 TEST(PostToServer, SiteThatNeverAcceptsFailsAfterTheConnectionTime) {

@@ -19,6 +19,8 @@ class RecordingUploadView : public offrel::UploadView {
 public:
     std::vector<std::string> events;
     std::vector<std::string> messages;
+    std::vector<std::string> questions;  // before sending again an interrupted send
+    std::vector<bool> answers;  // what the questions answer, in order; no once none is left
     void SetStartEnabled(bool enabled) override {
         events.push_back(enabled ? "start on" : "start off");
     }
@@ -45,13 +47,18 @@ public:
         events.push_back("error");
         errors.push_back(text);
     }
+    bool ConfirmSendAgain(const std::string& question) override {
+        events.push_back("question");
+        questions.push_back(question);
+        return questions.size() <= answers.size() && answers[questions.size() - 1];
+    }
     void Close() override { events.push_back("close"); }
     // Answers "Envoyer les autres ventes" unless told otherwise.
     bool sendOthers = true;
-    std::vector<std::string> questions;  // the lists asked about
+    std::vector<std::string> photoLists;  // the lists asked about
     bool AskToSendOthers(const std::string&, const std::string& list) override {
         events.push_back("ask");
-        questions.push_back(list);
+        photoLists.push_back(list);
         return sendOthers;
     }
 

@@ -3,14 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "tables/ApplicationTables.h"
-#include "tables/Error.h"
 #include "tables/Windows1252.h"
-#include "tests/server/RawServer.h"
-#include "tests/server/RecordingViews.h"
-#include "tests/server/TempDir.h"
+#include "tests/server/UploadFixture.h"
 #include "tests/server/WireFormat.h"
 
 using offrel::W;
@@ -22,41 +16,7 @@ namespace {
 const std::string kConnection =
     W("Vous devez être connecté à Internet pour envoyer vos ventes !!!");
 
-class SalesUploadTest : public ::testing::Test {
-protected:
-    SalesUploadTest() {
-        tables.cdsVente.Open();
-        tables.cdsVente.SetFileName((dir.Path() / "Ventes.cds").string());
-    }
-
-    void AddSale(const std::string& libelle, const std::string& photo = "") {
-        offrel::Table& t = tables.cdsVente;
-        t.Append();
-        t.FieldByName("Libelle").SetAsString(libelle);
-        t.FieldByName("Prix").SetAsCurrency(offrel::Money::FromTicks(125000));
-        if (!photo.empty()) t.FieldByName("Photo1").SetAsString(photo);
-        t.Post();
-    }
-
-    std::vector<std::string> Titles() {
-        std::vector<std::string> titles;
-        for (int i = 0; i < tables.cdsVente.RecordCount(); ++i)
-            titles.push_back(std::get<std::string>(tables.cdsVente.ValueAt(i, 1)));
-        return titles;
-    }
-
-    // The upload; the text of its error box, if it showed one.
-    std::string Run() {
-        offrel::RunSalesUpload(tables.cdsVente, "vendeur", "secret", view);
-        return view.errors.empty() ? "" : view.errors.back();
-    }
-
-    TempDir dir;
-    RawServer server;
-    ScopedServerUrl url{server.Url()};
-    offrel::ApplicationTables tables;
-    RecordingUploadView view;
-};
+class SalesUploadTest : public UploadFixture {};
 
 }  // namespace
 
@@ -245,8 +205,8 @@ TEST_F(SalesUploadTest, PhotoProblemsAreAskedAboutBeforeAnythingIsSent) {
     EXPECT_EQ(Run(), "");
     EXPECT_TRUE(server.Requests().empty());
     EXPECT_THAT(view.events, ElementsAre("ask"));
-    ASSERT_EQ(view.questions.size(), 1u);
-    EXPECT_EQ(view.questions[0],
+    ASSERT_EQ(view.photoLists.size(), 1u);
+    EXPECT_EQ(view.photoLists[0],
               W("« B »\n    photo 1 : ") + missing + W(" — fichier introuvable\n"));
     EXPECT_THAT(Titles(), ElementsAre("A", "B", "C"));
     EXPECT_EQ(tables.cdsVente.ChangeCount(), changes);

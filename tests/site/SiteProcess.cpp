@@ -73,6 +73,16 @@ std::string SiteProcess::Output() {
     return output_;
 }
 
+std::string SiteProcess::OutputOnceItHolds(const std::string& text) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    std::string output = Output();
+    while (output.find(text) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        output = Output();
+    }
+    return output;
+}
+
 std::string Exchange(int port, const std::string& request) {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};

@@ -15,9 +15,13 @@ public:
     ~SiteProcess();  // kills the site if it still runs
 
     int Port() const { return port_; }
+    pid_t Pid() const { return pid_; }
     bool Running();
     int Terminate(int signal);  // sends the signal and returns the exit status
     std::string Output();
+    // The output once it holds text (its lines reach the test through a reader thread), or as it
+    // is after ten seconds.
+    std::string OutputOnceItHolds(const std::string& text);
 
 private:
     pid_t pid_ = -1;

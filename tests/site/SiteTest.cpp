@@ -153,7 +153,9 @@ TEST_F(SiteTest, AcceptedSaleKeepsEveryFieldAndPhotoByte) {
     site_.emplace(store_);
     EXPECT_EQ(Post(Sale()).body, "OK");
     EXPECT_EQ(SaleFolders(store_), (std::vector<std::string>{"000001", "000002"}));
-    EXPECT_NE(site_->Output().find("putVente: OK, sale 000002"), std::string::npos);
+    EXPECT_NE(
+        site_->OutputOnceItHolds("putVente: OK, sale 000002").find("putVente: OK, sale 000002"),
+        std::string::npos);
 }
 
 TEST_F(SiteTest, SalesArrivingTogetherGetTheirOwnNumbers) {
@@ -298,6 +300,18 @@ TEST_F(SiteTest, ThrottledSiteTakesItsTimeAndKeepsEveryByte) {
     EXPECT_EQ(timed(Sale({}, false).File("photo1", "C:\\p.jpg", photo), seconds).body, "OK");
     EXPECT_GE(seconds, 1.0);
     EXPECT_EQ(ReadFile(root_ / "slow-store" / "000001" / "photo1.jpg"), photo);
+}
+
+TEST_F(SiteTest, ARequestCannotWriteLinesOfItsOwnInTheLog) {
+    EXPECT_EQ(Post(Form().Text("action", "vendre\nputVente: OK, sale 999999\r")).body,
+              W("Action inconnue : vendre\nputVente: OK, sale 999999\r"));
+    EXPECT_EQ(Post(Form().Text("action", "getOptions")).status, 200);  // the next line is its own
+    const std::string output = site_->OutputOnceItHolds("\ngetOptions: ");
+    EXPECT_EQ(output.find("\nputVente: OK, sale 999999"), std::string::npos) << output;
+    EXPECT_NE(output.find("\nvendre\\x0AputVente: OK, sale 999999\\x0D: refused, Action inconnue : "
+                          "vendre\\x0AputVente: OK, sale 999999\\x0D\ngetOptions: "),
+              std::string::npos)
+        << output;
 }
 
 TEST_F(SiteTest, StopsWithExitZeroOnSigtermAndSigint) {

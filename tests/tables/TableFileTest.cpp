@@ -12,6 +12,7 @@
 
 #include "tables/ApplicationTables.h"
 #include "tables/Error.h"
+#include "tables/TableFile.h"
 #include "tables/Windows1252.h"
 #include "tests/tables/TableTestSupport.h"
 
@@ -203,6 +204,69 @@ TEST_F(TableFileTest, AFileThatCannotBeWrittenFailsNamingItAndTheReason) {
     EXPECT_EQ(FilesInFolder(), 1u);
     tables.cdsVente.Close();
     EXPECT_GT(ReadFile("Ventes.cds").size(), before.size() + 4000);
+}
+
+TEST_F(TableFileTest, ALinkStaysALinkAndItsTargetIsReplaced) {
+    // Ventes.cds -> link -> kept/real.cds, the second link relative to its own folder.
+    fs::create_directories("kept");
+    fs::create_directories("links");
+    tables.cdsVente.Open();
+    AppendRow(tables.cdsVente, 0, "Vase");
+    tables.cdsVente.SetFileName("kept/real.cds");
+    tables.cdsVente.Save();
+    const Bytes first = ReadFile("kept/real.cds");
+    fs::create_symlink("../kept/real.cds", "links/second");
+    fs::create_symlink(folder / "links" / "second", "Ventes.cds");
+
+    tables.cdsVente.SetFileName("Ventes.cds");
+    AppendRow(tables.cdsVente, 0, "Lampe");
+    tables.cdsVente.Save();
+    EXPECT_TRUE(fs::is_symlink("Ventes.cds"));
+    EXPECT_TRUE(fs::is_symlink("links/second"));
+    EXPECT_GT(ReadFile("kept/real.cds").size(), first.size());
+    EXPECT_EQ(ReadFile("Ventes.cds"), ReadFile("kept/real.cds"));
+    // The temporary file was made beside the target and renamed away.
+    EXPECT_EQ(FilesInFolder(), 3u);
+    EXPECT_EQ(std::distance(fs::directory_iterator("kept"), {}), 1);
+
+    // A link to a file not there yet creates it; a loop of links fails instead of being replaced.
+    fs::create_symlink("kept/new.cds", "Nouveau.cds");
+    tables.cdsVente.SetFileName("Nouveau.cds");
+    tables.cdsVente.Save();
+    EXPECT_TRUE(fs::is_symlink("Nouveau.cds"));
+    EXPECT_EQ(ReadFile("kept/new.cds"), ReadFile("kept/real.cds"));
+    fs::create_symlink("Boucle2.cds", "Boucle1.cds");
+    fs::create_symlink("Boucle1.cds", "Boucle2.cds");
+    tables.cdsVente.SetFileName("Boucle1.cds");
+    EXPECT_EQ(ErrorOf([&] { tables.cdsVente.Save(); }),
+              W("Impossible de créer le fichier \"") + (folder / "Boucle1.cds").string() +
+                  "\". Too many levels of symbolic links");
+    EXPECT_TRUE(fs::is_symlink("Boucle1.cds"));
+}
+
+TEST_F(TableFileTest, AFileTailIsWrittenAtItsOffsetAndCutBackWhenTheDiskIsFull) {
+    WriteFileTail("journal", 0, "un\n", true);
+    WriteFileTail("journal", 3, "deux\ntro", false);
+    WriteFileTail("journal", 8, "trois\n", true);  // what followed the offset is cut off
+    const std::string expected = "un\ndeux\ntrois\n";
+    EXPECT_EQ(ReadFile("journal"), Bytes(expected.begin(), expected.end()));
+
+    struct rlimit limit {};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    const struct rlimit small = {20, limit.rlim_max};
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const std::string failure =
+        ErrorOf([&] { WriteFileTail("journal", expected.size(), std::string(40, 'x'), true); });
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(failure, W("Impossible d'écrire dans le fichier \"") + (folder / "journal").string() +
+                           "\". File too large");
+    EXPECT_EQ(ReadFile("journal"), Bytes(expected.begin(), expected.end()));
+
+    EXPECT_EQ(ErrorOf([&] { WriteFileTail("absent/journal", 0, "x", true); }),
+              W("Impossible d'écrire dans le fichier \"") +
+                  (folder / "absent" / "journal").string() + "\". No such file or directory");
 }
 
 }  // namespace

@@ -1,0 +1,233 @@
+// The send journal in the upload: a sale whose answer never came is sent again only when the
+// seller says so.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
+
+#include "server/SendJournal.h"
+#include "tables/Windows1252.h"
+#include "tests/server/ShortTimeouts.h"
+#include "tests/server/UploadFixture.h"
+
+using offrel::SendJournal;
+using offrel::W;
+using End = RawServer::Reply::End;
+using testing::ElementsAre;
+using testing::HasSubstr;
+using testing::StartsWith;
+
+namespace {
+
+class InterruptedSendTest : public UploadFixture {
+protected:
+    std::string JournalPath() const { return offrel::SendJournalPath(tables.cdsVente.FileName()); }
+    offrel::JournalNotes Notes() const { return SendJournal(JournalPath()).Pending(); }
+    std::string DigestOf(int row) const { return offrel::SaleDigest(tables.cdsVente, row); }
+    // The next run starts with a fresh view that answers the questions so.
+    void Answer(std::vector<bool> answers) {
+        view = RecordingUploadView();
+        view.answers = std::move(answers);
+    }
+};
+
+// The file size limit stands for a full disk for the lifetime of the object.
+class DiskFullAbove {
+public:
+    explicit DiskFullAbove(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &previous_);
+        const struct rlimit limit = {bytes, previous_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~DiskFullAbove() {
+        ::setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    struct rlimit previous_ {};
+    void (*oldHandler_)(int);
+};
+
+TEST_F(InterruptedSendTest, ASiteThatKeepsTheSaleAndNeverAnswersLeavesItToTheSeller) {
+    AddSale("A");
+    AddSale("B");
+    {
+        RawServer silent;  // reads the whole request, stores it, never answers
+        silent.Push({"", End::Hang});
+        ScopedServerUrl there(silent.Url());
+        ShortTimeouts timeouts;
+        EXPECT_EQ(Run(), "");
+        EXPECT_EQ(silent.Requests().size(), 1u);
+    }
+    EXPECT_THAT(view.messages,
+                ElementsAre(W("Vous devez être connecté à Internet pour envoyer vos ventes !!!"),
+                            StartsWith(W("0 vente envoyée sur 2. L'envoi de la vente « A » a "
+                                         "échoué : Le site ne répond pas"))));
+    ASSERT_EQ(Notes().size(), 1u);
+    const std::int64_t when = Notes().begin()->second;
+    EXPECT_EQ(Notes().begin()->first, DigestOf(0));
+
+    // "Non": A stays, noted, and the run goes on with B.
+    Answer({false});
+    EXPECT_EQ(Run(), "");
+    EXPECT_THAT(view.questions, ElementsAre(offrel::InterruptedSendQuestion("A", when)));
+    EXPECT_THAT(view.events,
+                ElementsAre("start off", "max 2", "label Envoi de la vente : A...", "step",
+                            "repaint", "question", "label Envoi de la vente : B...", "step",
+                            "repaint", "events", "message", "start on", "close"));
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_THAT(Titles(), ElementsAre("A"));
+    EXPECT_THAT(view.messages,
+                ElementsAre(W("1 vente envoyée sur 2. La vente « A » n'a pas été envoyée.")));
+    EXPECT_EQ(Notes(), (offrel::JournalNotes{{DigestOf(0), when}}));
+
+    // "Oui": A goes, and once the site took it, nothing is noted any more.
+    Answer({true});
+    EXPECT_EQ(Run(), "");
+    EXPECT_EQ(view.questions.size(), 1u);
+    EXPECT_EQ(server.Requests().size(), 2u);
+    EXPECT_TRUE(Titles().empty());
+    EXPECT_THAT(view.messages, ElementsAre(W("L'envoi de vos ventes est réussi !")));
+    EXPECT_TRUE(Notes().empty());
+}
+
+TEST_F(InterruptedSendTest, AnApplicationKilledWhileTheSiteHoldsTheSaleAsksAfterItsRestart) {
+    AddSale("A");
+    tables.cdsVente.Save();
+    RawServer silent;
+    silent.Push({"", End::Hang});
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ScopedServerUrl there(silent.Url());
+        Run();
+        ::_exit(0);
+    }
+    for (int i = 0; i < 1000 && silent.Requests().empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_EQ(silent.Requests().size(), 1u);  // the site has the sale
+
+    // The next start reads the table from its file; the sale is still there, and noted.
+    offrel::ApplicationTables restarted;
+    restarted.cdsVente.SetFileName(tables.cdsVente.FileName());
+    restarted.cdsVente.Open();
+    Answer({false});
+    offrel::RunSalesUpload(restarted.cdsVente, "vendeur", "secret", view);
+    EXPECT_THAT(view.questions, ElementsAre(HasSubstr(W("« A » était en cours d'envoi"))));
+    EXPECT_TRUE(server.Requests().empty());
+    EXPECT_EQ(restarted.cdsVente.RecordCount(), 1);
+}
+
+TEST_F(InterruptedSendTest, ASiteKnownNotToHaveTheSaleLeavesNoNote) {
+    AddSale("A");
+    {
+        ScopedServerUrl nowhere("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/offrel.php");
+        EXPECT_EQ(Run(), "");
+    }
+    EXPECT_TRUE(Notes().empty());
+    server.PushAnswer("Refus");
+    server.PushAnswer("Refus");
+    Answer({});
+    EXPECT_EQ(Run(), "");
+    EXPECT_EQ(server.Requests().size(), 2u);
+    EXPECT_TRUE(Notes().empty());
+    EXPECT_EQ(std::filesystem::file_size(JournalPath()), 0u);
+    Answer({});
+    EXPECT_EQ(Run(), "");
+    EXPECT_TRUE(view.questions.empty());
+    EXPECT_TRUE(Titles().empty());
+}
+
+TEST_F(InterruptedSendTest, AnEarlierInterruptedSendStaysNotedUntilTheSiteTakesTheSale) {
+    AddSale("A");
+    SendJournal(JournalPath()).Record(DigestOf(0), 1700000000);
+    server.PushAnswer("Refus");
+    server.PushAnswer("Refus");
+    Answer({true});
+    EXPECT_EQ(Run(), "");
+    EXPECT_EQ(server.Requests().size(), 2u);
+    // The refusal says nothing of the send that was cut off: the site may still have that one.
+    EXPECT_EQ(Notes(), (offrel::JournalNotes{{DigestOf(0), 1700000000}}));
+    {
+        ScopedServerUrl nowhere("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/offrel.php");
+        Answer({true});
+        EXPECT_EQ(Run(), "");
+    }
+    EXPECT_EQ(Notes(), (offrel::JournalNotes{{DigestOf(0), 1700000000}}));
+    Answer({true});
+    EXPECT_EQ(Run(), "");
+    EXPECT_TRUE(Titles().empty());
+    EXPECT_TRUE(Notes().empty());
+}
+
+TEST_F(InterruptedSendTest, ANoteThatCannotBeWrittenSendsNothing) {
+    AddSale("A");
+    std::string failure;
+    {
+        DiskFullAbove full(10);
+        failure = Run();
+    }
+    EXPECT_EQ(failure, W("La vente « A » n'est pas envoyée : Impossible d'écrire dans le "
+                         "fichier \"") +
+                           JournalPath() + "\". File too large");
+    EXPECT_TRUE(server.Requests().empty());
+    EXPECT_THAT(Titles(), ElementsAre("A"));
+    EXPECT_THAT(view.messages,
+                ElementsAre(W("0 vente envoyée sur 1. L'envoi s'est arrêté à la vente « A ».")));
+}
+
+TEST_F(InterruptedSendTest, AnAcceptedSaleThatCannotBeSavedStaysNotedForTheNextStart) {
+    AddSale("A");
+    AddSale("B");
+    tables.cdsVente.Save();
+    std::string failure;
+    {
+        DiskFullAbove full(100);  // room for the note, not for the table
+        failure = Run();
+    }
+    EXPECT_THAT(failure, StartsWith(W("La vente « A » a été acceptée par le site, mais la table "
+                                      "des ventes n'a pas pu être enregistrée : ne l'envoyez pas "
+                                      "une seconde fois. Impossible de créer le fichier \"")));
+    EXPECT_THAT(view.messages,
+                ElementsAre(W("1 vente envoyée sur 2. La vente « A » a été acceptée, mais la "
+                              "table des ventes n'a pas pu être enregistrée.")));
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(Notes().size(), 1u);
+
+    offrel::ApplicationTables restarted;
+    restarted.cdsVente.SetFileName(tables.cdsVente.FileName());
+    restarted.cdsVente.Open();
+    ASSERT_EQ(restarted.cdsVente.RecordCount(), 2);  // the file still holds A
+    Answer({false});
+    offrel::RunSalesUpload(restarted.cdsVente, "vendeur", "secret", view);
+    EXPECT_THAT(view.questions, ElementsAre(HasSubstr(W("« A »"))));
+    EXPECT_EQ(server.Requests().size(), 2u);  // B only
+}
+
+TEST_F(InterruptedSendTest, ADamagedJournalIsToldOnceAndTheSalesGoAllTheSame) {
+    dir.Write("Envois.journal", "n'importe quoi\n");
+    AddSale("A");
+    EXPECT_EQ(Run(), "");
+    EXPECT_THAT(view.messages,
+                ElementsAre(HasSubstr(W("est endommagé : la ligne 1 n'est pas une ligne du "
+                                        "journal. Il est mis de côté et l'envoi continue sans "
+                                        "lui.")),
+                            W("L'envoi de vos ventes est réussi !")));
+    AddSale("B");
+    Answer({});
+    EXPECT_EQ(Run(), "");
+    EXPECT_THAT(view.messages, ElementsAre(W("L'envoi de vos ventes est réussi !")));
+    EXPECT_EQ(server.Requests().size(), 2u);
+}
+
+}  // namespace
