@@ -1,15 +1,11 @@
-// The send journal as the seller meets it: the marked sale in the list, the question before it
-// goes again, a damaged journal, a journal that cannot be written.
+// The send journal as the seller meets it: the marked sale in the list and the question before
+// it goes again.
 #include <QFile>
 #include <QFont>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <memory>
-
-#include <sys/resource.h>
-
-#include <csignal>
 
 #include "AppFixture.h"
 #include "ModalHelper.h"
@@ -39,8 +35,6 @@ private slots:
 
     void aSaleTheSiteKeptWithoutAnsweringIsMarkedAndAskedAbout();
     void aSendInterruptedInAnEarlierRunIsMarkedFromTheStart();
-    void aDamagedJournalIsToldOnceAndTheUploadGoesOn();
-    void aJournalThatCannotBeWrittenSendsNothingAndSaysSo();
     void theQuestionAnswersNoToReturnAndEscape();
 
 private:
@@ -139,44 +133,6 @@ void SendJournalTest::aSendInterruptedInAnEarlierRunIsMarkedFromTheStart() {
              QStringList{QStringLiteral("1 vente envoyée sur 2. La vente « Vase » n'a pas été "
                                         "envoyée.")});
     QVERIFY(Italic(0));
-}
-
-void SendJournalTest::aDamagedJournalIsToldOnceAndTheUploadGoesOn() {
-    fixture_->WriteFile("Envois.journal", "envoi ?\n");
-    fixture_->Start();
-    AddSale(Sales(), "Lampe");
-    StartUpload();
-    QCOMPARE(fixture_->dialogs.messages.size(), 2);
-    QVERIFY2(fixture_->dialogs.messages.front().contains(
-                 QStringLiteral("est endommagé : la ligne 1 n'est pas une ligne du journal.")),
-             qPrintable(fixture_->dialogs.messages.front()));
-    QCOMPARE(fixture_->dialogs.messages.back(), kSuccess);
-
-    AddSale(Sales(), "Vase");
-    fixture_->dialogs.messages.clear();
-    StartUpload();
-    QCOMPARE(fixture_->dialogs.messages, QStringList{kSuccess});
-}
-
-void SendJournalTest::aJournalThatCannotBeWrittenSendsNothingAndSaysSo() {
-    fixture_->Start();
-    AddSale(Sales(), "Lampe");
-    struct rlimit limit {};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    const struct rlimit full = {10, limit.rlim_max};
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &full);
-    StartUpload();
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, oldHandler);
-    QVERIFY(fixture_->site.PutVenteTitles().empty());
-    QCOMPARE(fixture_->dialogs.errors.size(), 1);
-    QVERIFY2(fixture_->dialogs.errors.front().startsWith(
-                 QStringLiteral("La vente « Lampe » n'est pas envoyée : Impossible d'écrire "
-                                "dans le fichier \"")),
-             qPrintable(fixture_->dialogs.errors.front()));
-    QCOMPARE(Sales().RecordCount(), 1);
-    QVERIFY(!Form5->isVisible());
 }
 
 void SendJournalTest::theQuestionAnswersNoToReturnAndEscape() {

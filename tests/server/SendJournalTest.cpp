@@ -13,6 +13,7 @@
 #include "tables/Error.h"
 #include "tables/Windows1252.h"
 #include "tests/server/TempDir.h"
+#include "tests/tables/TableTestSupport.h"
 
 namespace fs = std::filesystem;
 using offrel::JournalNotes;
@@ -26,12 +27,7 @@ const std::string kA = "00000000000000aa";
 const std::string kB = "0123456789abcdef";
 
 std::string ParseError(const std::string& bytes) {
-    try {
-        ParseSendJournal(bytes);
-    } catch (const offrel::Error& error) {
-        return error.what();
-    }
-    return "(no error)";
+    return offrel::testing::ErrorOf([&] { ParseSendJournal(bytes); });
 }
 
 TEST(ParseSendJournal, ReadsNotesAndIgnoresALastLineCutShort) {
