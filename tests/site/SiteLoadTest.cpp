@@ -206,7 +206,7 @@ TEST_F(SiteLoadTest, TenThousandRequestsFromEightClientsAmongAbuse) {
             count += entry.path().filename().string().starts_with(".");
         return count;
     };
-    for (int i = 0; i < 500 && hidden() > 0; ++i)
+    for (int i = 0; i < 3000 && hidden() > 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     std::map<std::string, int> stored;
     for (const auto& entry : fs::directory_iterator(root_ / "store")) {

@@ -37,7 +37,7 @@ SiteProcess::SiteProcess(const std::filesystem::path& store, std::vector<std::st
         }
     });
     const std::string prefix = "offrel-site: listening on http://127.0.0.1:";
-    for (int i = 0; i < 500 && port_ == 0; ++i) {
+    for (int i = 0; i < 3000 && port_ == 0; ++i) {
         std::string out = Output();
         if (std::size_t end = out.find('\n'); end != std::string::npos) {
             if (!out.starts_with(prefix)) throw std::runtime_error("unexpected first line: " + out);
@@ -74,7 +74,7 @@ std::string SiteProcess::Output() {
 }
 
 std::string SiteProcess::OutputOnceItHolds(const std::string& text) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     std::string output = Output();
     while (output.find(text) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -306,7 +306,7 @@ TEST_F(SiteTest, ARequestCannotWriteLinesOfItsOwnInTheLog) {
     EXPECT_EQ(Post(Form().Text("action", "vendre\nputVente: OK, sale 999999\r")).body,
               W("Action inconnue : vendre\nputVente: OK, sale 999999\r"));
     EXPECT_EQ(Post(Form().Text("action", "getOptions")).status, 200);  // the next line is its own
-    site_->Terminate(SIGTERM);  // all its output read
+    site_->Terminate(SIGTERM);                                         // all its output read
     const std::string output = site_->Output();
     EXPECT_EQ(output.find("\nputVente: OK, sale 999999"), std::string::npos) << output;
     EXPECT_NE(output.find("\nvendre\\x0AputVente: OK, sale 999999\\x0D: refused, Action inconnue : "
@@ -337,7 +337,7 @@ TEST_F(SiteTest, KilledSiteNeverLeavesHalfASale) {
         }
     });
     bool receiving = false;
-    for (int i = 0; i < 300 && !receiving; ++i) {
+    for (int i = 0; i < 3000 && !receiving; ++i) {
         for (const auto& entry : fs::directory_iterator(store_))
             receiving |= entry.path().filename().string().starts_with(".incoming-") &&
                          fs::exists(entry.path() / "photo1.jpg");
