@@ -98,18 +98,35 @@ TEST_F(InterruptedSendTest, ASiteThatKeepsTheSaleAndNeverAnswersLeavesItToTheSel
     EXPECT_TRUE(Notes().empty());
 }
 
-TEST_F(InterruptedSendTest, AnApplicationKilledWhileTheSiteHoldsTheSaleAsksAfterItsRestart) {
-    AddSale("A");
+// The upload runs in a child forked while this process has no thread but its own: in a child
+// forked beside other threads, a lock that one of them held stays taken for ever.
+TEST(InterruptedSendAcrossAKill, TheSiteHoldingTheSaleOfAKilledApplicationMakesTheNextStartAsk) {
+    TempDir dir;
+    offrel::ApplicationTables tables;
+    tables.cdsVente.Open();
+    tables.cdsVente.SetFileName((dir.Path() / "Ventes.cds").string());
+    AppendSale(tables.cdsVente, "A");
     tables.cdsVente.Save();
-    RawServer silent;
-    silent.Push({"", End::Hang});
+
+    int urlPipe[2];
+    ASSERT_EQ(::pipe(urlPipe), 0);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        ScopedServerUrl there(silent.Url());
-        Run();
+        ::close(urlPipe[1]);
+        char url[256] = {};
+        if (::read(urlPipe[0], url, sizeof url - 1) <= 0) ::_exit(1);
+        ScopedServerUrl there(url);
+        RecordingUploadView view;
+        offrel::RunSalesUpload(tables.cdsVente, "vendeur", "secret", view);
         ::_exit(0);
     }
+    ::close(urlPipe[0]);
+    RawServer silent;  // reads the whole request, stores it, never answers
+    silent.Push({"", End::Hang});
+    const std::string url = silent.Url();
+    ASSERT_EQ(::write(urlPipe[1], url.data(), url.size()), static_cast<ssize_t>(url.size()));
+    ::close(urlPipe[1]);
     for (int i = 0; i < 6000 && silent.Requests().empty(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     int status = 0;
@@ -120,10 +137,13 @@ TEST_F(InterruptedSendTest, AnApplicationKilledWhileTheSiteHoldsTheSaleAsksAfter
     ASSERT_EQ(silent.Requests().size(), 1u);  // the site has the sale
 
     // The next start reads the table from its file; the sale is still there, and noted.
+    RawServer server;
+    ScopedServerUrl there(server.Url());
     offrel::ApplicationTables restarted;
     restarted.cdsVente.SetFileName(tables.cdsVente.FileName());
     restarted.cdsVente.Open();
-    Answer({false});
+    RecordingUploadView view;
+    view.answers = {false};
     offrel::RunSalesUpload(restarted.cdsVente, "vendeur", "secret", view);
     EXPECT_THAT(view.questions, ElementsAre(HasSubstr(W("« A » était en cours d'envoi"))));
     EXPECT_TRUE(server.Requests().empty());

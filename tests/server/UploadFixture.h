@@ -11,6 +11,16 @@
 #include "tests/server/RecordingViews.h"
 #include "tests/server/TempDir.h"
 
+// A sale with its title and a price, and a first photo when one is given.
+inline void AppendSale(offrel::Table& t, const std::string& libelle,
+                       const std::string& photo = "") {
+    t.Append();
+    t.FieldByName("Libelle").SetAsString(libelle);
+    t.FieldByName("Prix").SetAsCurrency(offrel::Money::FromTicks(125000));
+    if (!photo.empty()) t.FieldByName("Photo1").SetAsString(photo);
+    t.Post();
+}
+
 // An upload against a raw server, with the sales table's file in a folder of the test's own.
 class UploadFixture : public ::testing::Test {
 protected:
@@ -20,12 +30,7 @@ protected:
     }
 
     void AddSale(const std::string& libelle, const std::string& photo = "") {
-        offrel::Table& t = tables.cdsVente;
-        t.Append();
-        t.FieldByName("Libelle").SetAsString(libelle);
-        t.FieldByName("Prix").SetAsCurrency(offrel::Money::FromTicks(125000));
-        if (!photo.empty()) t.FieldByName("Photo1").SetAsString(photo);
-        t.Post();
+        AppendSale(tables.cdsVente, libelle, photo);
     }
 
     std::vector<std::string> Titles() {

@@ -15,14 +15,15 @@ SiteProcess::SiteProcess(const std::filesystem::path& store, std::vector<std::st
     args.insert(args.end(), extra.begin(), extra.end());
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0) throw std::runtime_error("pipe");
+    // Built before the fork: the child of a process with threads must not allocate.
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
         dup2(pipeEnds[1], STDOUT_FILENO);
         close(pipeEnds[0]);
         close(pipeEnds[1]);
-        std::vector<char*> argv;
-        for (std::string& arg : args) argv.push_back(arg.data());
-        argv.push_back(nullptr);
         execv(argv[0], argv.data());
         _exit(127);
     }
