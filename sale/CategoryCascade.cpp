@@ -1,17 +1,6 @@
 #include "sale/CategoryCascade.h"
 
-#include <variant>
-
 namespace offrel {
-
-namespace {
-
-std::int32_t AsInteger(const Value& value) {
-    const auto* number = std::get_if<std::int32_t>(&value);
-    return number ? *number : 0;
-}
-
-}  // namespace
 
 CategoryCascade::CategoryCascade(Table& cdsCategorie, EditorState& state)
     : table_(cdsCategorie),
@@ -23,17 +12,15 @@ CategoryCascade::CategoryCascade(Table& cdsCategorie, EditorState& state)
 }
 
 std::int32_t CategoryCascade::IdAt(int row) const {
-    return AsInteger(table_.ValueAt(row, id_));
+    return ValueAs<std::int32_t>(table_.ValueAt(row, id_));
 }
 
 std::int32_t CategoryCascade::ParentAt(int row) const {
-    return AsInteger(table_.ValueAt(row, parent_));
+    return ValueAs<std::int32_t>(table_.ValueAt(row, parent_));
 }
 
 std::string CategoryCascade::LibelleAt(int row) const {
-    const Value value = table_.ValueAt(row, libelle_);
-    const auto* text = std::get_if<std::string>(&value);
-    return text ? *text : std::string();
+    return ValueAs<std::string>(table_.ValueAt(row, libelle_));
 }
 
 void CategoryCascade::Fill(int k, std::int32_t parentId, bool takeFirstRow) {

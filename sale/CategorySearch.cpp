@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
-#include <variant>
 
 #include "sale/SearchText.h"
 
@@ -17,11 +16,6 @@ constexpr int kSeventhList = 6;  // the depth of the deepest drop-down list
 // walked.
 constexpr std::size_t kDeepestWalked = 64;
 constexpr std::uint32_t kNone = UINT32_MAX;
-
-std::int32_t AsInteger(const Value& value) {
-    const auto* number = std::get_if<std::int32_t>(&value);
-    return number ? *number : 0;
-}
 
 bool HoldsEvery(std::string_view text, const std::vector<std::string>& words) {
     return std::all_of(words.begin(), words.end(), [text](const std::string& word) {
@@ -50,10 +44,9 @@ struct Rows {
         std::unordered_map<std::int32_t, std::uint32_t> rowOfId;
         for (std::uint32_t row = 0; row < count; ++row) {
             const int at = static_cast<int>(row);
-            ids[row] = AsInteger(table.ValueAt(at, idColumn));
-            parents[row] = AsInteger(table.ValueAt(at, parentColumn));
-            Value libelle = table.ValueAt(at, libelleColumn);
-            if (auto* text = std::get_if<std::string>(&libelle)) names[row] = std::move(*text);
+            ids[row] = ValueAs<std::int32_t>(table.ValueAt(at, idColumn));
+            parents[row] = ValueAs<std::int32_t>(table.ValueAt(at, parentColumn));
+            names[row] = ValueAs<std::string>(table.ValueAt(at, libelleColumn));
             rowOfId.emplace(ids[row], row);
         }
         // Each parent chains its children in the order of the rows, as its list shows them.

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <variant>
 
 #include "tables/Error.h"
 #include "tables/FileNames.h"
@@ -45,12 +44,6 @@ std::string PhotoFault(const std::string& path) {
     return fault;
 }
 
-std::string TextAt(const Table& table, int row, int column) {
-    Value value = table.ValueAt(row, column);
-    auto* text = std::get_if<std::string>(&value);
-    return text ? std::move(*text) : std::string();
-}
-
 }  // namespace
 
 std::vector<PhotoProblem> CheckSalePhotos(const Table& cdsVente) {
@@ -62,12 +55,12 @@ std::vector<PhotoProblem> CheckSalePhotos(const Table& cdsVente) {
     const int count = cdsVente.RecordCount();
     for (int sale = 0; sale < count; ++sale) {
         for (int slot = 1; slot <= 8; ++slot) {
-            std::string path = TextAt(cdsVente, sale, photos[slot - 1]);
+            std::string path = ValueAs<std::string>(cdsVente.ValueAt(sale, photos[slot - 1]));
             if (path.empty()) continue;
             std::string fault = PhotoFault(path);
             if (fault.empty()) continue;
-            problems.push_back(
-                {sale, TextAt(cdsVente, sale, libelle), slot, std::move(path), std::move(fault)});
+            problems.push_back({sale, ValueAs<std::string>(cdsVente.ValueAt(sale, libelle)), slot,
+                                std::move(path), std::move(fault)});
         }
     }
     return problems;

@@ -11,31 +11,16 @@ class SaleRow {
 public:
     SaleRow(const Table& cdsVente, int position) : table_(cdsVente), position_(position) {}
 
-    std::string Text(const std::string& column) const {
-        const Value value = Get(column);
-        const auto* text = std::get_if<std::string>(&value);
-        return text ? *text : std::string();
+    template <typename T>
+    T Get(const std::string& column) const {
+        return ValueAs<T>(table_.ValueAt(position_, table_.ColumnIndex(column)));
     }
-    std::int32_t Integer(const std::string& column) const {
-        const Value value = Get(column);
-        const auto* integer = std::get_if<std::int32_t>(&value);
-        return integer ? *integer : 0;
-    }
-    Money Currency(const std::string& column) const {
-        const Value value = Get(column);
-        const auto* money = std::get_if<Money>(&value);
-        return money ? *money : Money();
-    }
-    bool Boolean(const std::string& column) const {
-        const Value value = Get(column);
-        const auto* flag = std::get_if<bool>(&value);
-        return flag && *flag;
+    std::string Text(const std::string& column) const { return Get<std::string>(column); }
+    std::string Number(const std::string& column) const {
+        return std::to_string(Get<std::int32_t>(column));
     }
 
 private:
-    Value Get(const std::string& column) const {
-        return table_.ValueAt(position_, table_.ColumnIndex(column));
-    }
     const Table& table_;
     int position_;
 };
@@ -50,19 +35,19 @@ std::vector<SalePart> SaleParts(const Table& cdsVente, int position) {
     };
     text("libelle", sale.Text("Libelle"));
     text("description", sale.Text("Description"));
-    text("prix", CurrToStr(sale.Currency("Prix")));
-    text("quantite", std::to_string(sale.Integer("Quantite")));
-    text("renouvelable", sale.Boolean("Renouvelable") ? "1" : "0");
-    text("dureetypevente", std::to_string(sale.Integer("DureeTypeVente")));
-    text("typevente", std::to_string(sale.Integer("TypeVente")));
+    text("prix", CurrToStr(sale.Get<Money>("Prix")));
+    text("quantite", sale.Number("Quantite"));
+    text("renouvelable", sale.Get<bool>("Renouvelable") ? "1" : "0");
+    text("dureetypevente", sale.Number("DureeTypeVente"));
+    text("typevente", sale.Number("TypeVente"));
     for (int k = 1; k <= 8; ++k) {
         const std::string slot = std::to_string(k);
-        if (sale.Boolean("Option" + slot)) text("option" + slot, "true");
+        if (sale.Get<bool>("Option" + slot)) text("option" + slot, "true");
     }
     text("reference", sale.Text("Reference"));
     for (int k = 1; k <= 3; ++k) {
         const std::string slot = std::to_string(k);
-        const std::int32_t category = sale.Integer("Categorie" + slot);
+        const std::int32_t category = sale.Get<std::int32_t>("Categorie" + slot);
         if (category != 0) text("categorie" + slot, std::to_string(category));
     }
     for (int k = 1; k <= 8; ++k) {

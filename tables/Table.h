@@ -23,6 +23,13 @@ struct ColumnDef {
 // A column value; std::monostate is the empty value (never assigned).
 using Value = std::variant<std::monostate, std::int32_t, Money, bool, std::string>;
 
+// A value of type T as it is, any other (the empty value included) as T's empty value.
+template <typename T>
+T ValueAs(Value value) {
+    T* held = std::get_if<T>(&value);
+    return held ? std::move(*held) : T();
+}
+
 enum class TableState { Browse, Insert, Edit };
 
 // Told of every change of a table's live rows, so that a grid follows it without polling.
