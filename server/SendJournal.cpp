@@ -11,6 +11,7 @@
 
 #include "server/SaleRequest.h"
 #include "tables/Error.h"
+#include "tables/FileNames.h"
 #include "tables/TableFile.h"
 #include "tables/Windows1252.h"
 
@@ -142,7 +143,7 @@ SendJournal::SendJournal(std::string path) : path_(std::move(path)) {
         length_ = text.complete;
     } catch (const Error& failure) {
         damage_ = FormatMessage(W("Le journal des envois \"%s\" est endommagé : %s."),
-                                {FullPath(path_), failure.what()});
+                                {ShownFileSystemName(FullPath(path_)), failure.what()});
     }
 }
 

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 
 #include "tables/Error.h"
@@ -16,9 +15,13 @@ namespace offrel {
 
 namespace {
 
+// A file operation that failed: the path as the seller reads it, then the system's reason.
+[[noreturn]] void ThrowFileError(const std::string& pattern, const std::string& path, int error) {
+    throw Error(FormatMessage(pattern, {ShownFileSystemName(FullPath(path)), SystemReason(error)}));
+}
+
 [[noreturn]] void ThrowCannotCreate(const std::string& path, int error) {
-    throw Error(FormatMessage(W("Impossible de créer le fichier \"%s\". %s"),
-                              {ShownFileSystemName(FullPath(path)), SystemReason(error)}));
+    ThrowFileError(W("Impossible de créer le fichier \"%s\". %s"), path, error);
 }
 
 // The mode of the file being replaced, or what a new file gets under the process's umask.
@@ -76,8 +79,7 @@ std::string FullPath(const std::string& path) {
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     const auto fail = [&](int error) {
-        throw Error(FormatMessage("Impossible d'ouvrir le fichier \"%s\". %s",
-                                  {ShownFileSystemName(FullPath(path)), SystemReason(error)}));
+        ThrowFileError("Impossible d'ouvrir le fichier \"%s\". %s", path, error);
     };
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) fail(errno);
@@ -132,8 +134,7 @@ void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t
 void WriteFileTail(const std::string& path, std::uint64_t offset, std::string_view bytes,
                    bool durable) {
     const auto fail = [&](int error) {
-        throw Error(FormatMessage(W("Impossible d'écrire dans le fichier \"%s\". %s"),
-                                  {FullPath(path), std::strerror(error)}));
+        ThrowFileError(W("Impossible d'écrire dans le fichier \"%s\". %s"), path, error);
     };
     struct stat existing;
     const bool created = ::stat(path.c_str(), &existing) != 0;
