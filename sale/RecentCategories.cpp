@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <string_view>
 
 #include "tables/Error.h"
@@ -12,8 +13,7 @@ namespace offrel {
 namespace {
 
 std::string FilePath(const std::string& folder) {
-    if (folder.empty() || folder.back() == '/') return folder + kRecentCategoriesFile;
-    return folder + '/' + kRecentCategoriesFile;
+    return (std::filesystem::path(folder) / kRecentCategoriesFile).string();
 }
 
 // A category ID as the file writes it: decimal digits without a leading zero, 1 or more.

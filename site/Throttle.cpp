@@ -17,7 +17,6 @@ void Throttle::Pass(std::size_t bytes) {
 }
 
 std::size_t Throttle::Slice() const {
-    if (bytesPerSecond_ == 0) return std::size_t(1) << 20;
     return std::max<std::size_t>(1, bytesPerSecond_ / 50);
 }
 

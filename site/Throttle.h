@@ -13,7 +13,8 @@ public:
     explicit Throttle(int kilobytesPerSecond);  // 1 KB is 1,024 bytes; 0: no limit
     void Pass(std::size_t bytes);
 
-    // How many bytes to write at a time to keep a steady flow (about 1/50 s worth, at least 1).
+    // How many bytes to write at a time to keep a steady flow (about 1/50 s worth, at least 1);
+    // only for a throttle with a limit.
     std::size_t Slice() const;
 
 private:
