@@ -1,7 +1,6 @@
 #include "sale/BatchCost.h"
 
 #include <array>
-#include <variant>
 
 #include "sale/OptionCost.h"
 #include "tables/Conversions.h"
@@ -16,13 +15,10 @@ Batch BatchOf(const Table& cdsVente, Table& cdsOption) {
     Batch batch;
     batch.sales = cdsVente.RecordCount();
     for (int sale = 0; sale < batch.sales; ++sale) {
-        std::string cost = "0.00";
-        for (int box = 1; box <= OptionCost::kBoxes; ++box) {
-            const Value ticked = cdsVente.ValueAt(sale, columns[box - 1]);
-            if (std::holds_alternative<bool>(ticked) && std::get<bool>(ticked))
-                cost = OptionCost::MajCoutTotal(cost, OptionCost::Step(cdsOption, box, true));
-        }
-        batch.options = batch.options + StrToCurr(cost);
+        std::array<bool, OptionCost::kBoxes> ticked{};
+        for (int box = 0; box < OptionCost::kBoxes; ++box)
+            ticked[box] = ValueAs<bool>(cdsVente.ValueAt(sale, columns[box]));
+        batch.options = batch.options + StrToCurr(OptionCost::TickedTotal(cdsOption, ticked));
     }
     return batch;
 }

@@ -2,7 +2,6 @@
 
 #include "sale/OptionCost.h"
 #include "tables/Conversions.h"
-#include "tables/Error.h"
 
 namespace offrel {
 
@@ -42,16 +41,10 @@ std::array<std::int32_t, 3> RowCategories(Table& row) {
 }
 
 void ReadOptions(ApplicationTables& tables, LoadedSale& sale) {
-    for (int box = 1; box <= OptionCost::kBoxes; ++box) {
-        if (!tables.cdsVente.FieldByName(FieldName("Option", box)).AsBoolean()) continue;
-        sale.entry.options[box - 1] = true;
-        try {
-            sale.cout =
-                OptionCost::MajCoutTotal(sale.cout, OptionCost::Step(tables.cdsOption, box, true));
-        } catch (const Error& error) {
-            sale.problems.push_back(error.what());
-        }
-    }
+    for (int box = 1; box <= OptionCost::kBoxes; ++box)
+        sale.entry.options[box - 1] =
+            tables.cdsVente.FieldByName(FieldName("Option", box)).AsBoolean();
+    sale.cout = OptionCost::TickedTotal(tables.cdsOption, sale.entry.options, &sale.problems);
 }
 
 }  // namespace

@@ -51,4 +51,19 @@ std::string MajCoutTotal(const std::string& total, const std::string& amount) {
     return CurrToStrTwoDecimals(Money::FromTicks(sum));
 }
 
+std::string TickedTotal(Table& cdsOption, const std::array<bool, kBoxes>& ticked,
+                        std::vector<std::string>* problems) {
+    std::string total = "0.00";
+    for (int box = 1; box <= kBoxes; ++box) {
+        if (!ticked[box - 1]) continue;
+        try {
+            total = MajCoutTotal(total, Step(cdsOption, box, true));
+        } catch (const Error& error) {
+            if (!problems) throw;
+            problems->push_back(error.what());
+        }
+    }
+    return total;
+}
+
 }  // namespace offrel::OptionCost

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <string>
+#include <vector>
 
 #include "tables/Table.h"
 
@@ -22,5 +24,11 @@ std::string Step(Table& cdsOption, int box, bool checked);
 // read back from its caption, so it is rounded at every step. Throws the conversion message when
 // either text is not an amount, and a message when the total leaves the range of amounts.
 std::string MajCoutTotal(const std::string& total, const std::string& amount);
+
+// The total the page shows once the ticked boxes are ticked in turn from "0.00". A box whose
+// amount cannot be added is passed over with its message in problems; without problems, its
+// error is thrown.
+std::string TickedTotal(Table& cdsOption, const std::array<bool, kBoxes>& ticked,
+                        std::vector<std::string>* problems = nullptr);
 
 }  // namespace offrel::OptionCost
