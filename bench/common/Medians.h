@@ -5,12 +5,21 @@
 // each is kept for the ratios printed at the end.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace offrel::bench {
+
+// The median of figures a benchmark gathered itself (the upper one of an even count); 0 for none.
+inline double MedianOf(std::vector<double> figures) {
+    if (figures.empty()) return 0;
+    const auto middle = figures.begin() + static_cast<std::ptrdiff_t>(figures.size() / 2);
+    std::nth_element(figures.begin(), middle, figures.end());
+    return *middle;
+}
 
 class MedianReporter : public benchmark::ConsoleReporter {
 public:
