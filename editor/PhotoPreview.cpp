@@ -4,7 +4,6 @@
 #include <QImageReader>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "gui/QtText.h"
 #include "photo/JpegPreview.h"
@@ -13,24 +12,17 @@
 
 namespace {
 
-[[noreturn]] void Fail(const char* pattern, std::initializer_list<QString> args) {
-    std::vector<std::string> texts;
-    for (const QString& arg : args) texts.push_back(ToW1252(arg));
-    std::string message = offrel::W(pattern);
-    for (const std::string& text : texts) {
-        const std::size_t at = message.find("%s");
-        if (at == std::string::npos) break;
-        message.replace(at, 2, text);
-    }
-    throw offrel::Error(message);
+[[noreturn]] void Fail(const char* pattern, std::initializer_list<std::string_view> args) {
+    throw offrel::Error(offrel::FormatMessage(offrel::W(pattern), args));
 }
 
 // Qt's readers give no system reason, so the file is first opened here.
 void CheckReadable(const QString& path) {
     std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
     if (!file) {
+        const int error = errno;
         Fail("Impossible d'ouvrir le fichier \"%s\". %s",
-             {path, QString::fromLocal8Bit(std::strerror(errno))});
+             {ToW1252(path), offrel::SystemReason(error)});
     }
     std::fclose(file);
 }
@@ -58,13 +50,13 @@ QImage LoadPhotoPreview(const QString& path, QSize box) {
         image = reader.read();
         if (image.isNull()) {
             Fail("Le fichier \"%s\" n'est pas une image lisible (%s)",
-                 {path, reader.errorString()});
+                 {ToW1252(path), ToW1252(reader.errorString())});
         }
     } else if (known == "emf" || known == "wmf") {
         CheckReadable(path);
-        Fail("Format d'image non pris en charge (.%s)", {extension});
+        Fail("Format d'image non pris en charge (.%s)", {ToW1252(extension)});
     } else {
-        Fail("Extension de fichier image inconnue (.%s)", {extension});
+        Fail("Extension de fichier image inconnue (.%s)", {ToW1252(extension)});
     }
     const offrel::PictureSize fit =
         offrel::FitInBox({image.width(), image.height()}, {box.width(), box.height()});

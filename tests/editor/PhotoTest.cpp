@@ -136,6 +136,10 @@ private slots:
                     .startsWith("Extension de fichier image inconnue (.)"));
         const QString ico = f.Picture("icone.ico", 16, 16, "ICO");
         QCOMPARE(LoadPhotoPreview(ico, QSize(75, 75)).size(), QSize(16, 16));
+        // A "%s" in the path is the path's own, not a place for the reason.
+        const QString odd = f.folder.filePath("remise 100%s.bmp");
+        QVERIFY(
+            LoadError(odd).startsWith(QString("Impossible d'ouvrir le fichier \"%1\". ").arg(odd)));
     }
 
     // A stored photo that cannot be shown is reported, and the opening goes on.
