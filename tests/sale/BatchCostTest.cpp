@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "tables/ApplicationTables.h"
-#include "tables/Conversions.h"
 #include "tables/Error.h"
 #include "tables/Windows1252.h"
+#include "tests/sale/SaleTables.h"
 
 using offrel::W;
 
@@ -13,35 +13,21 @@ namespace {
 
 class BatchCostTest : public ::testing::Test {
 protected:
-    BatchCostTest() {
-        offrel::SetDecimalSeparator('.');
-        for (offrel::Table* table : {&tables.cdsVente, &tables.cdsOption}) {
-            table->Open();
-            table->EmptyDataSet();
-        }
-    }
-
-    void AddOption(const char* prix) {
-        offrel::Table& t = tables.cdsOption;
-        t.Append();
-        t.FieldByName("Libelle").SetAsString("Option");
-        if (*prix) t.FieldByName("Prix").SetAsCurrency(offrel::StrToCurr(prix));
-        t.Post();
-    }
+    void AddOption(const char* prix) { sale.AddOption("Option", prix); }
 
     void AddSale(std::initializer_list<int> options) {
-        offrel::Table& t = tables.cdsVente;
-        t.Append();
-        t.FieldByName("Libelle").SetAsString("Vente");
-        for (int k : options) t.FieldByName("Option" + std::to_string(k)).SetAsBoolean(true);
-        t.Post();
+        sale.AddSale([&](offrel::Table& t) {
+            t.FieldByName("Libelle").SetAsString("Vente");
+            for (int k : options) t.FieldByName("Option" + std::to_string(k)).SetAsBoolean(true);
+        });
     }
 
     std::string Line() {
         return offrel::BatchLine(offrel::BatchOf(tables.cdsVente, tables.cdsOption));
     }
 
-    offrel::ApplicationTables tables;
+    offrel::testing::SaleTables sale;
+    offrel::ApplicationTables& tables = sale.tables;
 };
 
 }  // namespace

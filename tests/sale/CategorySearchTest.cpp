@@ -7,11 +7,11 @@
 #include <set>
 
 #include "sale/SearchText.h"
-#include "tables/ApplicationTables.h"
 #include "tables/CatalogueGenerator.h"
 #include "tables/CatalogueImport.h"
 #include "tables/Windows1252.h"
 #include "tests/common/TempFolder.h"
+#include "tests/sale/SaleTables.h"
 
 using offrel::W;
 using testing::ElementsAre;
@@ -21,18 +21,7 @@ namespace {
 
 class CategorySearchTest : public ::testing::Test {
 protected:
-    CategorySearchTest() {
-        table.Open();
-        table.EmptyDataSet();
-    }
-
-    void Add(int id, int parentId, const char* libelle) {
-        table.Append();
-        table.FieldByName("ID").SetAsInteger(id);
-        table.FieldByName("ParentID").SetAsInteger(parentId);
-        table.FieldByName("Libelle").SetAsString(W(libelle));
-        table.Post();
-    }
+    void Add(int id, int parentId, const char* libelle) { sale.AddCategory(id, parentId, libelle); }
 
     // The shown texts of what typed finds, in UTF-8.
     std::vector<std::string> Found(const char* typed) {
@@ -42,8 +31,8 @@ protected:
         return texts;
     }
 
-    offrel::ApplicationTables tables;
-    offrel::Table& table = tables.cdsCategorie;
+    offrel::testing::SaleTables sale;
+    offrel::Table& table = sale.tables.cdsCategorie;
 };
 
 }  // namespace
