@@ -1,10 +1,10 @@
 #include "app/EditableTableModel.h"
 
+#include "base/Conversions.h"
+#include "base/Error.h"
+#include "base/Windows1252.h"
 #include "gui/ErrorReport.h"
 #include "gui/QtText.h"
-#include "tables/Conversions.h"
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
 
 namespace {
 

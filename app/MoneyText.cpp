@@ -1,6 +1,6 @@
 #include "app/MoneyText.h"
 
-#include "tables/Conversions.h"
+#include "base/Conversions.h"
 
 QString MoneyText(offrel::Money amount, const QLocale& locale) {
     QString text = locale.toCurrencyString(amount.ToDouble());

@@ -3,7 +3,7 @@
 #include <QLocale>
 #include <QString>
 
-#include "tables/Money.h"
+#include "base/Money.h"
 
 // An amount in the money format of the locale (currency symbol and its place, number of
 // decimals) but with the application's decimal separator.

@@ -5,10 +5,10 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "base/Error.h"
+#include "base/Windows1252.h"
 #include "gui/QtText.h"
 #include "photo/JpegPreview.h"
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
 
 namespace {
 

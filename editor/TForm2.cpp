@@ -9,6 +9,8 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "base/Error.h"
+#include "base/FileNames.h"
 #include "editor/CategorySearchPanel.h"
 #include "editor/CompactTabStyle.h"
 #include "editor/PhotoPreview.h"
@@ -19,8 +21,6 @@
 #include "sale/LoadSale.h"
 #include "sale/OptionCost.h"
 #include "sale/RecentCategories.h"
-#include "tables/Error.h"
-#include "tables/FileNames.h"
 #include "ui_TForm2.h"
 
 namespace {

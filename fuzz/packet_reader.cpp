@@ -3,8 +3,8 @@
 // as a packet that reads and writes again to the same bytes.
 #include <cstdlib>
 
+#include "base/Error.h"
 #include "tables/ApplicationTables.h"
-#include "tables/Error.h"
 #include "tables/PacketReader.h"
 #include "tables/PacketWriter.h"
 #include "tables/RowCodec.h"

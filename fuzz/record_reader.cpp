@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "base/Error.h"
 #include "tables/CsvFile.h"
-#include "tables/Error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // One scratch file for the whole run, removed when the fuzzer exits.

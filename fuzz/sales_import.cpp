@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/Error.h"
 #include "import/SalesImport.h"
 #include "tables/ApplicationTables.h"
-#include "tables/Error.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/Error.h"
 #include "server/SendJournal.h"
-#include "tables/Error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);

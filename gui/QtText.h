@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "tables/Windows1252.h"
+#include "base/Windows1252.h"
 
 // The widgets speak Unicode, the core Windows-1252: every window converts here.
 inline QString FromW1252(std::string_view text) {

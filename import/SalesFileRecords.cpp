@@ -5,8 +5,8 @@
 
 #include <cerrno>
 
+#include "base/Error.h"
 #include "tables/CsvFile.h"
-#include "tables/Error.h"
 
 namespace offrel {
 

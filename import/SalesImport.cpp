@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <array>
 
+#include "base/Conversions.h"
+#include "base/Error.h"
+#include "base/FileNames.h"
+#include "base/Windows1252.h"
 #include "import/SalesFileRecords.h"
-#include "tables/Conversions.h"
-#include "tables/Error.h"
-#include "tables/FileNames.h"
-#include "tables/Windows1252.h"
 
 namespace offrel {
 

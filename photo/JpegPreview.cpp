@@ -10,10 +10,10 @@
 #include <cstring>
 #include <memory>
 
+#include "base/Error.h"
+#include "base/FileNames.h"
+#include "base/Windows1252.h"
 #include "photo/PhotoOrientation.h"
-#include "tables/Error.h"
-#include "tables/FileNames.h"
-#include "tables/Windows1252.h"
 
 namespace offrel {
 

@@ -2,9 +2,9 @@
 
 #include <array>
 
+#include "base/Conversions.h"
+#include "base/Windows1252.h"
 #include "sale/OptionCost.h"
-#include "tables/Conversions.h"
-#include "tables/Windows1252.h"
 
 namespace offrel {
 

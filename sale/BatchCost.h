@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tables/Money.h"
+#include "base/Money.h"
 #include "tables/Table.h"
 
 namespace offrel {

@@ -1,7 +1,7 @@
 #include "sale/LoadSale.h"
 
+#include "base/Conversions.h"
 #include "sale/OptionCost.h"
-#include "tables/Conversions.h"
 
 namespace offrel {
 

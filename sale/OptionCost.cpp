@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "tables/Conversions.h"
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
+#include "base/Conversions.h"
+#include "base/Error.h"
+#include "base/Windows1252.h"
 
 namespace offrel::OptionCost {
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string_view>
 
-#include "tables/Error.h"
-#include "tables/TableFile.h"
+#include "base/Error.h"
+#include "base/Files.h"
 
 namespace offrel {
 

@@ -1,8 +1,8 @@
 #include "sale/SaleEntry.h"
 
-#include "tables/Conversions.h"
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
+#include "base/Conversions.h"
+#include "base/Error.h"
+#include "base/Windows1252.h"
 
 namespace offrel {
 

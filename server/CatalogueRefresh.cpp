@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <memory>
 
+#include "base/Error.h"
+#include "base/FileNames.h"
+#include "base/Windows1252.h"
 #include "server/RequestWait.h"
 #include "tables/CatalogueImport.h"
-#include "tables/Error.h"
-#include "tables/FileNames.h"
-#include "tables/Windows1252.h"
 
 namespace offrel {
 

@@ -12,10 +12,10 @@
 #include <ctime>
 #include <vector>
 
+#include "base/Error.h"
+#include "base/FileNames.h"
+#include "base/Windows1252.h"
 #include "server/HeaderEscape.h"
-#include "tables/Error.h"
-#include "tables/FileNames.h"
-#include "tables/Windows1252.h"
 
 namespace offrel {
 

@@ -6,9 +6,9 @@
 
 #include <cerrno>
 
-#include "tables/Error.h"
-#include "tables/FileNames.h"
-#include "tables/Windows1252.h"
+#include "base/Error.h"
+#include "base/FileNames.h"
+#include "base/Windows1252.h"
 
 namespace offrel {
 

@@ -8,8 +8,8 @@
 #include <memory>
 #include <mutex>
 
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
+#include "base/Error.h"
+#include "base/Windows1252.h"
 
 namespace offrel {
 

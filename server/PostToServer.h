@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "base/Error.h"
 #include "server/MultipartBody.h"
-#include "tables/Error.h"
 
 namespace offrel {
 

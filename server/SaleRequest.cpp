@@ -1,6 +1,6 @@
 #include "server/SaleRequest.h"
 
-#include "tables/Conversions.h"
+#include "base/Conversions.h"
 
 namespace offrel {
 

@@ -5,13 +5,13 @@
 #include <exception>
 #include <vector>
 
+#include "base/Error.h"
+#include "base/Windows1252.h"
 #include "server/PhotoCheck.h"
 #include "server/PostToServer.h"
 #include "server/SaleRequest.h"
 #include "server/SendJournal.h"
 #include "server/TransferAmounts.h"
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
 
 namespace offrel {
 

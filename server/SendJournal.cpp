@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <set>
 
+#include "base/Error.h"
+#include "base/FileNames.h"
+#include "base/Files.h"
+#include "base/Windows1252.h"
 #include "server/SaleRequest.h"
-#include "tables/Error.h"
-#include "tables/FileNames.h"
-#include "tables/TableFile.h"
-#include "tables/Windows1252.h"
 
 namespace offrel {
 

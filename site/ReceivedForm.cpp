@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tables/Windows1252.h"
+#include "base/Windows1252.h"
 
 namespace offrel::site {
 

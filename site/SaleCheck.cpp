@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstdint>
 
-#include "tables/Windows1252.h"
+#include "base/Windows1252.h"
 
 namespace offrel::site {
 

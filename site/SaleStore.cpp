@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
-#include "tables/Windows1252.h"
+#include "base/Windows1252.h"
 
 namespace offrel::site {
 

@@ -8,9 +8,9 @@
 #include <stdexcept>
 #include <thread>
 
+#include "base/Windows1252.h"
 #include "site/ReceivedForm.h"
 #include "site/Throttle.h"
-#include "tables/Windows1252.h"
 
 namespace offrel::site {
 

@@ -1,10 +1,10 @@
 #include "tables/ApplicationTables.h"
 
+#include "base/Error.h"
+#include "base/FileNames.h"
+#include "base/Files.h"
+#include "base/Windows1252.h"
 #include "tables/BuiltinPackets.h"
-#include "tables/Error.h"
-#include "tables/FileNames.h"
-#include "tables/TableFile.h"
-#include "tables/Windows1252.h"
 
 namespace offrel {
 

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
+#include "base/Error.h"
+#include "base/Windows1252.h"
 
 namespace offrel {
 

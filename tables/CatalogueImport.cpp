@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "tables/Conversions.h"
+#include "base/Conversions.h"
 #include "tables/CsvFile.h"
 
 namespace offrel {

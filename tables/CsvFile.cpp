@@ -14,8 +14,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
+#include "base/Error.h"
+#include "base/Windows1252.h"
 
 namespace offrel {
 

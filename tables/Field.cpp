@@ -1,5 +1,5 @@
-#include "tables/Conversions.h"
-#include "tables/Error.h"
+#include "base/Conversions.h"
+#include "base/Error.h"
 #include "tables/TableImpl.h"
 
 namespace offrel {

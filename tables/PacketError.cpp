@@ -1,5 +1,5 @@
 #include "tables/PacketError.h"
-#include "tables/Windows1252.h"
+#include "base/Windows1252.h"
 
 namespace offrel {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tables/Error.h"
+#include "base/Error.h"
 
 namespace offrel {
 

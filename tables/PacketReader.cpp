@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
-#include "tables/Bytes.h"
+#include "base/Bytes.h"
+#include "base/Error.h"
 #include "tables/ColumnEncoding.h"
-#include "tables/Error.h"
 #include "tables/LargeBuffer.h"
 #include "tables/PacketError.h"
 #include "tables/PacketFormat.h"

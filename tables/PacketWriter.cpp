@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "tables/Bytes.h"
+#include "base/Bytes.h"
 #include "tables/ColumnEncoding.h"
 #include "tables/LargeBuffer.h"
 #include "tables/PacketFormat.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "tables/Bytes.h"
+#include "base/Bytes.h"
 #include "tables/ColumnEncoding.h"
 #include "tables/PacketError.h"
 

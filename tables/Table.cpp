@@ -2,13 +2,13 @@
 
 #include <filesystem>
 
-#include "tables/Error.h"
-#include "tables/FileNames.h"
+#include "base/Error.h"
+#include "base/FileNames.h"
+#include "base/Files.h"
+#include "base/Windows1252.h"
 #include "tables/PacketReader.h"
 #include "tables/PacketWriter.h"
-#include "tables/TableFile.h"
 #include "tables/TableImpl.h"
-#include "tables/Windows1252.h"
 
 namespace offrel {
 

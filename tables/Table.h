@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "tables/Money.h"
+#include "base/Money.h"
 
 namespace offrel {
 

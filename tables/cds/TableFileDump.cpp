@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "tables/Conversions.h"
+#include "base/Conversions.h"
+#include "base/Files.h"
+#include "base/Windows1252.h"
 #include "tables/PacketReader.h"
 #include "tables/PacketWriter.h"
 #include "tables/RowCodec.h"
-#include "tables/TableFile.h"
-#include "tables/Windows1252.h"
 
 namespace offrel {
 

@@ -2,9 +2,9 @@
 #include <iostream>
 #include <string_view>
 
-#include "tables/Conversions.h"
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
+#include "base/Conversions.h"
+#include "base/Error.h"
+#include "base/Windows1252.h"
 #include "tables/cds/TableFileDump.h"
 
 int main(int argc, char** argv) {

@@ -4,9 +4,9 @@
 #include <QFile>
 #include <QStringList>
 
+#include "base/Windows1252.h"
 #include "gui/QtText.h"
 #include "tables/ApplicationTables.h"
-#include "tables/Windows1252.h"
 
 const std::string AppFixture::kOptions =
     "1;1.50;1.00;Gras\n2;2.00;1.50;Couleur\n3;3.00;2.00;Vitrine\n";

@@ -7,7 +7,7 @@
 
 #include "ScriptedSite.h"
 #include "app/ProgramBlock.h"
-#include "tables/Money.h"
+#include "base/Money.h"
 #include "tests/common/ScriptedDialogs.h"
 
 namespace offrel {

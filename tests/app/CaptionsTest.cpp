@@ -15,11 +15,11 @@
 #include "app/TForm3.h"
 #include "app/TForm4.h"
 #include "app/TForm5.h"
+#include "base/Windows1252.h"
 #include "editor/TForm2.h"
 #include "gui/Dialogs.h"
 #include "gui/Fonts.h"
 #include "tables/Table.h"
-#include "tables/Windows1252.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include "app/TForm1.h"
 #include "app/TForm4.h"
 #include "app/TForm5.h"
+#include "base/Conversions.h"
 #include "editor/TForm2.h"
-#include "tables/Conversions.h"
 
 class MainWindowTest : public QObject {
     Q_OBJECT

@@ -11,9 +11,9 @@
 #include "app/TForm1.h"
 #include "app/TForm3.h"
 #include "app/TForm4.h"
+#include "base/Error.h"
+#include "base/Windows1252.h"
 #include "gui/ErrorReport.h"
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 #include "app/TForm1.h"
 #include "app/TForm4.h"
 #include "app/TForm5.h"
+#include "base/Windows1252.h"
 #include "gui/QtText.h"
-#include "tables/Windows1252.h"
 
 namespace {
 

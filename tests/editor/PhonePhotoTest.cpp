@@ -5,10 +5,10 @@
 #include <QProcess>
 #include <QtTest>
 
+#include "base/Error.h"
 #include "editor/PhotoPreview.h"
 #include "photo/JpegPreview.h"
 #include "photo/PhotoOrientation.h"
-#include "tables/Error.h"
 #include "tests/editor/EditorFixture.h"
 #include "tests/editor/Suites.h"
 

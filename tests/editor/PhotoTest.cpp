@@ -2,9 +2,9 @@
 #include <QFile>
 #include <QtTest>
 
+#include "base/Error.h"
+#include "base/Windows1252.h"
 #include "editor/PhotoPreview.h"
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
 #include "tests/editor/EditorFixture.h"
 #include "tests/editor/Suites.h"
 

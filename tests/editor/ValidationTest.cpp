@@ -3,7 +3,7 @@
 #include <QRadioButton>
 #include <QtTest>
 
-#include "tables/Error.h"
+#include "base/Error.h"
 #include "tests/editor/EditorFixture.h"
 #include "tests/editor/Suites.h"
 

@@ -2,9 +2,9 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "base/Error.h"
+#include "base/Windows1252.h"
 #include "gui/HandlerConnection.h"
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
 #include "tests/common/ScriptedDialogs.h"
 
 namespace {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "base/Conversions.h"
+#include "base/Error.h"
+#include "base/Windows1252.h"
 #include "import/SalesImport.h"
 #include "tables/ApplicationTables.h"
-#include "tables/Conversions.h"
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
 #include "tests/common/TempFolder.h"
 
 using offrel::Money;

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
+#include "base/Error.h"
+#include "base/Windows1252.h"
 #include "photo/JpegPreview.h"
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
 #include "tests/common/TempFolder.h"
 
 namespace offrel {

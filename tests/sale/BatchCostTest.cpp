@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/Error.h"
+#include "base/Windows1252.h"
 #include "tables/ApplicationTables.h"
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
 #include "tests/sale/SaleTables.h"
 
 using offrel::W;

@@ -6,10 +6,10 @@
 #include <map>
 #include <set>
 
+#include "base/Windows1252.h"
 #include "sale/SearchText.h"
 #include "tables/CatalogueGenerator.h"
 #include "tables/CatalogueImport.h"
-#include "tables/Windows1252.h"
 #include "tests/common/TempFolder.h"
 #include "tests/sale/SaleTables.h"
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "base/Error.h"
+#include "base/Windows1252.h"
 #include "sale/OptionCost.h"
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
 #include "tests/sale/SaleTables.h"
 
 namespace offrel {

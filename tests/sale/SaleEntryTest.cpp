@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "base/Windows1252.h"
 #include "sale/SaleEntry.h"
-#include "tables/Windows1252.h"
 
 namespace offrel {
 namespace {

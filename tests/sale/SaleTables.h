@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/Conversions.h"
+#include "base/Windows1252.h"
 #include "sale/EditorState.h"
 #include "tables/ApplicationTables.h"
-#include "tables/Conversions.h"
-#include "tables/Windows1252.h"
 
 namespace offrel::testing {
 

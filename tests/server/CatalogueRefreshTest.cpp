@@ -3,8 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
+#include "base/Error.h"
+#include "base/Windows1252.h"
 #include "tests/server/RawServer.h"
 #include "tests/server/RecordingViews.h"
 #include "tests/server/TempDir.h"

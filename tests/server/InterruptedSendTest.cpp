@@ -11,8 +11,8 @@
 #include <csignal>
 #include <thread>
 
+#include "base/Windows1252.h"
 #include "server/SendJournal.h"
-#include "tables/Windows1252.h"
 #include "tests/server/ShortTimeouts.h"
 #include "tests/server/UploadFixture.h"
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "tables/Error.h"
+#include "base/Error.h"
 #include "tests/server/TempDir.h"
 #include "tests/server/WireFormat.h"
 

@@ -7,8 +7,8 @@
 
 #include <filesystem>
 
+#include "base/Windows1252.h"
 #include "tables/ApplicationTables.h"
-#include "tables/Windows1252.h"
 #include "tests/server/TempDir.h"
 
 using offrel::W;

@@ -10,8 +10,8 @@
 #include <chrono>
 #include <optional>
 
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
+#include "base/Error.h"
+#include "base/Windows1252.h"
 #include "tests/server/RawServer.h"
 #include "tests/server/ShortTimeouts.h"
 #include "tests/server/TempDir.h"

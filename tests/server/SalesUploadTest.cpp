@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "tables/Windows1252.h"
+#include "base/Windows1252.h"
 #include "tests/server/UploadFixture.h"
 #include "tests/server/WireFormat.h"
 

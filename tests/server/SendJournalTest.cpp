@@ -9,9 +9,9 @@
 #include <ctime>
 #include <filesystem>
 
+#include "base/Error.h"
+#include "base/Windows1252.h"
 #include "tables/ApplicationTables.h"
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
 #include "tests/server/TempDir.h"
 #include "tests/tables/TableTestSupport.h"
 

@@ -16,7 +16,7 @@
 #include <thread>
 
 #include "SiteProcess.h"
-#include "tables/Windows1252.h"
+#include "base/Windows1252.h"
 
 namespace fs = std::filesystem;
 using offrel::W;

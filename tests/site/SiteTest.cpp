@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "SiteProcess.h"
-#include "tables/Windows1252.h"
+#include "base/Windows1252.h"
 
 namespace fs = std::filesystem;
 using offrel::W;

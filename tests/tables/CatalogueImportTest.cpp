@@ -4,11 +4,11 @@
 #include <variant>
 #include <vector>
 
+#include "base/Conversions.h"
+#include "base/Error.h"
+#include "base/Windows1252.h"
 #include "tables/ApplicationTables.h"
 #include "tables/CatalogueImport.h"
-#include "tables/Conversions.h"
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
 #include "tests/common/TempFolder.h"
 
 using offrel::Money;

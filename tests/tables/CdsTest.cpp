@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "tables/Conversions.h"
-#include "tables/Error.h"
+#include "base/Conversions.h"
+#include "base/Error.h"
 #include "tables/cds/TableFileDump.h"
 
 namespace offrel {

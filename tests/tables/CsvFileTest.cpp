@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Error.h"
+#include "base/Windows1252.h"
 #include "tables/CsvFile.h"
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
 #include "tests/common/TempFolder.h"
 
 using offrel::InOutError;

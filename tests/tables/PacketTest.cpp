@@ -7,12 +7,12 @@
 #include <optional>
 #include <sstream>
 
+#include "base/Error.h"
+#include "base/Windows1252.h"
 #include "tables/ApplicationTables.h"
 #include "tables/BuiltinPackets.h"
-#include "tables/Error.h"
 #include "tables/PacketReader.h"
 #include "tables/PacketWriter.h"
-#include "tables/Windows1252.h"
 #include "tests/tables/TableTestSupport.h"
 
 namespace offrel {

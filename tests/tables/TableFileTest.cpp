@@ -10,10 +10,10 @@
 #include <fstream>
 #include <functional>
 
+#include "base/Error.h"
+#include "base/Files.h"
+#include "base/Windows1252.h"
 #include "tables/ApplicationTables.h"
-#include "tables/Error.h"
-#include "tables/TableFile.h"
-#include "tables/Windows1252.h"
 #include "tests/tables/TableTestSupport.h"
 
 namespace offrel {

@@ -1,11 +1,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "base/Conversions.h"
+#include "base/Error.h"
+#include "base/Windows1252.h"
 #include "tables/ApplicationTables.h"
-#include "tables/Conversions.h"
-#include "tables/Error.h"
 #include "tables/RowOrder.h"
-#include "tables/Windows1252.h"
 #include "tests/tables/TableTestSupport.h"
 
 namespace offrel {

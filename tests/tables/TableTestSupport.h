@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tables/Error.h"
+#include "base/Error.h"
 #include "tables/Table.h"
 
 namespace offrel::testing {

@@ -1,4 +1,4 @@
-#include "tables/TableFile.h"
+#include "base/Files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "tables/Error.h"
-#include "tables/FileNames.h"
-#include "tables/Windows1252.h"
+#include "base/Error.h"
+#include "base/FileNames.h"
+#include "base/Windows1252.h"
 
 namespace offrel {
 

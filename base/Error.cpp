@@ -1,10 +1,10 @@
-#include "tables/Error.h"
+#include "base/Error.h"
 
 #include <langinfo.h>
 
 #include <cstring>
 
-#include "tables/Windows1252.h"
+#include "base/Windows1252.h"
 
 namespace offrel {
 

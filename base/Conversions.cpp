@@ -1,4 +1,4 @@
-#include "tables/Conversions.h"
+#include "base/Conversions.h"
 
 #include <langinfo.h>
 #include <locale.h>
@@ -6,8 +6,8 @@
 #include <cstring>
 #include <limits>
 
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
+#include "base/Error.h"
+#include "base/Windows1252.h"
 
 namespace offrel {
 

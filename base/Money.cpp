@@ -1,4 +1,4 @@
-#include "tables/Money.h"
+#include "base/Money.h"
 
 #include <cfenv>
 #include <cmath>

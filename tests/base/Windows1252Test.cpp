@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "tables/FileNames.h"
-#include "tables/Windows1252.h"
+#include "base/FileNames.h"
+#include "base/Windows1252.h"
 
 using offrel::DecodeLaxUtf8;
 using offrel::Utf16ToWindows1252;

@@ -1,6 +1,6 @@
-#include "tables/FileNames.h"
+#include "base/FileNames.h"
 
-#include "tables/Windows1252.h"
+#include "base/Windows1252.h"
 
 namespace offrel {
 

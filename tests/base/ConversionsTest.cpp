@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "tables/Conversions.h"
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
+#include "base/Conversions.h"
+#include "base/Error.h"
+#include "base/Windows1252.h"
 
 using offrel::CurrToStr;
 using offrel::CurrToStrTwoDecimals;

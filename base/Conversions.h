@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "tables/Money.h"
+#include "base/Money.h"
 
 namespace offrel {
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "tables/Error.h"
-#include "tables/Windows1252.h"
+#include "base/Error.h"
+#include "base/Windows1252.h"
 #include "tests/common/TempFolder.h"
 
 using offrel::FormatMessage;
