@@ -4,15 +4,13 @@
 
 #include "app/MoneyText.h"
 #include "gui/QtText.h"
+#include "tables/Rows.h"
 
 namespace {
 enum Column { kLibelle, kPrix, kColumnCount };
 }
 
-SalesModel::SalesModel(offrel::Table& cdsVente, QObject* parent)
-    : TableModel(cdsVente, parent),
-      libelle_(cdsVente.ColumnIndex("Libelle")),
-      prix_(cdsVente.ColumnIndex("Prix")) {
+SalesModel::SalesModel(offrel::Table& cdsVente, QObject* parent) : TableModel(cdsVente, parent) {
     ReadSendJournal();
 }
 
@@ -45,11 +43,11 @@ QVariant SalesModel::data(const QModelIndex& index, int role) const {
         return InterruptedSendData(index.row(), role);
     if (role != Qt::DisplayRole) return {};
     if (index.column() == kLibelle) {
-        const offrel::Value value = CellValue(index.row(), libelle_);
+        const offrel::Value value = CellValue(index.row(), offrel::SaleColumn::kLibelle);
         if (const auto* text = std::get_if<std::string>(&value)) return FromW1252(*text);
         return QString();
     }
-    const offrel::Value value = CellValue(index.row(), prix_);
+    const offrel::Value value = CellValue(index.row(), offrel::SaleColumn::kPrix);
     if (const auto* amount = std::get_if<offrel::Money>(&value)) return MoneyText(*amount);
     return QString();
 }

@@ -23,7 +23,5 @@ private:
     void ReadSendJournal();
     QVariant InterruptedSendData(int row, int role) const;
 
-    int libelle_;
-    int prix_;
     offrel::JournalNotes interrupted_;
 };

@@ -17,23 +17,8 @@
 #include "gui/QtText.h"
 #include "gui/WindowPlacement.h"
 #include "import/SalesImport.h"
+#include "tables/ControlsSuspended.h"
 #include "ui_TForm1.h"
-
-namespace {
-
-// DisableControls for the lifetime of the object; EnableControls however the scope is left.
-class ControlsSuspended {
-public:
-    explicit ControlsSuspended(offrel::Table& table) : table_(table) { table_.DisableControls(); }
-    ~ControlsSuspended() { table_.EnableControls(); }
-    ControlsSuspended(const ControlsSuspended&) = delete;
-    ControlsSuspended& operator=(const ControlsSuspended&) = delete;
-
-private:
-    offrel::Table& table_;
-};
-
-}  // namespace
 
 TForm1::TForm1(offrel::ApplicationTables& tables, offrel::EditorState& editorState,
                std::string dataFolder, QWidget* parent)
@@ -132,7 +117,7 @@ void TForm1::Button3Click() {
     if (rows.isEmpty()) return;
     ChangingSales([&] {
         offrel::Table& sales = tables_.cdsVente;
-        ControlsSuspended suspended(sales);
+        offrel::ControlsSuspended suspended(sales);
         for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
             sales.MoveTo(*row);
             sales.Delete();

@@ -186,8 +186,14 @@ std::string CurrToStr(Money amount) {
     return text;
 }
 
+Money RoundedToCents(Money amount) {
+    // The largest amounts end in .5807: rounding never leaves the range.
+    return Money::FromTicks(RoundTicks(amount.Ticks(), Money::kScale / 100) *
+                            (Money::kScale / 100));
+}
+
 std::string CurrToStrTwoDecimals(Money amount) {
-    const std::int64_t cents = RoundTicks(amount.Ticks(), Money::kScale / 100);
+    const std::int64_t cents = RoundedToCents(amount).Ticks() / (Money::kScale / 100);
     std::string decimals = std::to_string(Magnitude(cents) % 100);
     decimals.insert(0, 2 - decimals.size(), '0');
     std::string text = std::to_string(Magnitude(cents) / 100) + DecimalSeparator() + decimals;

@@ -26,6 +26,9 @@ Money StrToCurr(std::string_view text);
 // The shortest decimal text of an amount with the decimal separator: 12.5, 100, 0.99, -3.
 std::string CurrToStr(Money amount);
 
+// The amount rounded to two decimals, half to even, as CurrToStrTwoDecimals shows it.
+Money RoundedToCents(Money amount);
+
 // An amount with exactly two decimals, rounded half to even, with the decimal separator and no
 // thousands separator; a negative amount that rounds to zero shows as 0.00.
 std::string CurrToStrTwoDecimals(Money amount);

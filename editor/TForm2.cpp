@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "base/Conversions.h"
 #include "base/Error.h"
 #include "base/FileNames.h"
 #include "editor/CategorySearchPanel.h"
@@ -166,7 +167,7 @@ void TForm2::FormShow() {
         const QSignalBlocker blocker(checkBoxes_[box - 1]);
         checkBoxes_[box - 1]->setChecked(entry.options[box - 1]);
     }
-    ui->LabelCout->setText(FromW1252(sale.cout));
+    ShowCout(sale.cout);
     ui->EditReference->setText(FromW1252(entry.reference));
     (entry.typeVente == 0 ? ui->RadioEncheres : ui->RadioPrixNet)->setChecked(true);
     ui->EditQuantite->setText(FromW1252(entry.quantite));
@@ -295,8 +296,12 @@ void TForm2::CheckBoxClick(int box) {
 }
 
 void TForm2::MajCoutTotal(const QString& amount) {
-    ui->LabelCout->setText(FromW1252(
-        offrel::OptionCost::MajCoutTotal(ToW1252(ui->LabelCout->text()), ToW1252(amount))));
+    ShowCout(offrel::OptionCost::MajCoutTotal(cout_, ToW1252(amount)));
+}
+
+void TForm2::ShowCout(offrel::Money total) {
+    cout_ = total;
+    ui->LabelCout->setText(FromW1252(offrel::CurrToStrTwoDecimals(total)));
 }
 
 void TForm2::ShowPhoto(int slot) {

@@ -63,6 +63,8 @@ private:
     void ApplyFonts();
     void ConnectHandlers();
     void ShowPage(int index);
+    // The options' total, kept as an amount and shown in LabelCout.
+    void ShowCout(offrel::Money total);
     // Shows the slot's photo in its preview; a file that cannot be shown is reported and leaves
     // the preview as it was.
     void ShowPhoto(int slot);
@@ -80,6 +82,7 @@ private:
     std::array<QCheckBox*, 7> checkBoxes_;
     std::array<QLabel*, 8> images_;
     std::array<int, offrel::CategoryCascade::kLevels> filledLists_{};  // the fill each list shows
+    offrel::Money cout_;
     QString lastPhoto_;      // the file-open dialog starts on the photo chosen last
     bool pageByTab_ = true;  // false while the buttons or the opening change the page
 };

@@ -10,6 +10,7 @@
 #include "base/FileNames.h"
 #include "base/Windows1252.h"
 #include "import/SalesFileRecords.h"
+#include "tables/Rows.h"
 
 namespace offrel {
 
@@ -44,10 +45,9 @@ constexpr std::array<RequiredColumn, 6> kRequiredColumns = {{
     {kDuree, "la durée est vide"},
 }};
 
-// The option fields fed by columns 11 to 17; the fourth and fifth options are crossed over in
-// the file.
-constexpr std::array<const char*, 7> kOptionOfColumn = {"Option1", "Option2", "Option3", "Option5",
-                                                        "Option4", "Option6", "Option7"};
+// The options (from 0) fed by columns 11 to 17; the fourth and fifth are crossed over in the
+// file.
+constexpr std::array<int, 7> kOptionOfColumn = {0, 1, 2, 4, 3, 5, 6};
 constexpr int kFirstOptionColumn = 11;
 
 constexpr char kMark[] = "Y";
@@ -79,14 +79,15 @@ bool PhotoExists(const std::string& path) {
     return ::stat(FileSystemName(path).c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
-int DureeTypeVente(std::int32_t days) {
+// Any number of days other than 3 and 5 is a sale of 7 days.
+Duration DureeTypeVente(std::int32_t days) {
     switch (days) {
         case 3:
-            return 1;
+            return Duration::ThreeDays;
         case 5:
-            return 2;
+            return Duration::FiveDays;
         default:
-            return 3;
+            return Duration::SevenDays;
     }
 }
 
@@ -96,34 +97,34 @@ bool NoText(const SalesFileRecords& line) {
     return true;
 }
 
-void SetMark(Table& cdsVente, const char* field, std::string_view column) {
-    if (column == kMark) cdsVente.FieldByName(field).SetAsBoolean(true);
+// A mark sets its field; no mark leaves it empty.
+std::optional<bool> Mark(std::string_view column) {
+    return column == kMark ? std::optional(true) : std::nullopt;
 }
 
-// Fills the row begun for an accepted line, from the duration on; a duration that does not
-// convert stops the import there.
-void StoreSale(Table& cdsVente, const SalesFileRecords& line, std::int32_t categorie, Money prix,
-               const std::string& photo1) {
-    cdsVente.FieldByName("Libelle").SetAsString(TextOrBytes(line.Field(kLibelle)));
-    cdsVente.FieldByName("Reference").SetAsString(TextOrNothing(line.Field(kReference)));
-    cdsVente.FieldByName("Description").SetAsString(TextOrBytes(line.Field(kDescription)));
-    cdsVente.FieldByName("Prix").SetAsCurrency(prix);
-    cdsVente.FieldByName("TypeVente").SetAsInteger(line.Field(kPrixNet) == kMark ? 2 : 1);
-    cdsVente.FieldByName("DureeTypeVente")
-        .SetAsInteger(DureeTypeVente(StrToInt(line.Field(kDuree))));
-    SetMark(cdsVente, "Renouvelable", line.Field(kRenouvelable));
-    cdsVente.FieldByName("Categorie1").SetAsInteger(categorie);
-    cdsVente.FieldByName("Photo1").SetAsString(photo1);
+// The sale of an accepted line, from the duration on; a duration that does not convert stops the
+// import there.
+Sale LineSale(const SalesFileRecords& line, std::int32_t categorie, Money prix,
+              const std::string& photo1) {
+    Sale sale;
+    sale.libelle = TextOrBytes(line.Field(kLibelle));
+    sale.reference = TextOrNothing(line.Field(kReference));
+    sale.description = TextOrBytes(line.Field(kDescription));
+    sale.prix = prix;
+    sale.typeVente = line.Field(kPrixNet) == kMark ? SaleType::FixedPrice : SaleType::Auction;
+    sale.dureeTypeVente = DureeTypeVente(StrToInt(line.Field(kDuree)));
+    sale.renouvelable = Mark(line.Field(kRenouvelable));
+    sale.categorie[0] = categorie;
+    sale.photo[0] = photo1;
     for (const int column : {kPhoto2, kPhoto3}) {
         const std::optional<std::string> path = PhotoPath(line.Field(column));
-        if (path && !path->empty() && PhotoExists(*path)) {
-            cdsVente.FieldByName("Photo" + std::to_string(column - kPhoto1 + 1)).SetAsString(*path);
-        }
+        if (path && !path->empty() && PhotoExists(*path)) sale.photo[column - kPhoto1] = *path;
     }
-    for (std::size_t k = 0; k < kOptionOfColumn.size(); ++k) {
-        SetMark(cdsVente, kOptionOfColumn[k], line.Field(kFirstOptionColumn + static_cast<int>(k)));
-    }
-    cdsVente.FieldByName("Quantite").SetAsInteger(1);
+    for (std::size_t k = 0; k < kOptionOfColumn.size(); ++k)
+        sale.option[kOptionOfColumn[k]] =
+            Mark(line.Field(kFirstOptionColumn + static_cast<int>(k)));
+    sale.quantite = 1;
+    return sale;
 }
 
 // Imports one line; the reason when it is passed over, "" when it became a sale. A number that
@@ -146,15 +147,10 @@ std::string ImportLine(Table& cdsVente, const SalesFileRecords& line) {
     const Money prix = StrToCurr(price);
     if (prix <= Money()) return W("le prix n'est pas supérieur à zéro");
 
+    const Sale sale = LineSale(line, categorie, prix, *photo1);
     cdsVente.Insert();
-    try {
-        StoreSale(cdsVente, line, categorie, prix, *photo1);
-        cdsVente.Post();
-    } catch (...) {
-        // A sale that stopped half-way is not kept.
-        cdsVente.Cancel();
-        throw;
-    }
+    WriteSale(cdsVente, sale);
+    cdsVente.Post();
     return {};
 }
 

@@ -5,20 +5,19 @@
 #include "base/Conversions.h"
 #include "base/Windows1252.h"
 #include "sale/OptionCost.h"
+#include "tables/Rows.h"
 
 namespace offrel {
 
 Batch BatchOf(const Table& cdsVente, Table& cdsOption) {
-    std::array<int, OptionCost::kBoxes> columns{};
-    for (int box = 1; box <= OptionCost::kBoxes; ++box)
-        columns[box - 1] = cdsVente.ColumnIndex("Option" + std::to_string(box));
     Batch batch;
     batch.sales = cdsVente.RecordCount();
-    for (int sale = 0; sale < batch.sales; ++sale) {
+    for (int position = 0; position < batch.sales; ++position) {
+        const Sale sale = ReadSale(cdsVente, position);
         std::array<bool, OptionCost::kBoxes> ticked{};
         for (int box = 0; box < OptionCost::kBoxes; ++box)
-            ticked[box] = ValueAs<bool>(cdsVente.ValueAt(sale, columns[box]));
-        batch.options = batch.options + StrToCurr(OptionCost::TickedTotal(cdsOption, ticked));
+            ticked[box] = sale.option[box].value_or(false);
+        batch.options = batch.options + OptionCost::TickedTotal(cdsOption, ticked);
     }
     return batch;
 }

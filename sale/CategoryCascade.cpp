@@ -1,26 +1,24 @@
 #include "sale/CategoryCascade.h"
 
+#include "tables/Rows.h"
+
 namespace offrel {
 
 CategoryCascade::CategoryCascade(Table& cdsCategorie, EditorState& state)
-    : table_(cdsCategorie),
-      state_(state),
-      id_(cdsCategorie.ColumnIndex("ID")),
-      parent_(cdsCategorie.ColumnIndex("ParentID")),
-      libelle_(cdsCategorie.ColumnIndex("Libelle")) {
+    : table_(cdsCategorie), state_(state) {
     levels_[0].visible = true;
 }
 
 std::int32_t CategoryCascade::IdAt(int row) const {
-    return ValueAs<std::int32_t>(table_.ValueAt(row, id_));
+    return ValueAs<std::int32_t>(table_.ValueAt(row, CategoryColumn::kId));
 }
 
 std::int32_t CategoryCascade::ParentAt(int row) const {
-    return ValueAs<std::int32_t>(table_.ValueAt(row, parent_));
+    return ValueAs<std::int32_t>(table_.ValueAt(row, CategoryColumn::kParentId));
 }
 
 std::string CategoryCascade::LibelleAt(int row) const {
-    return ValueAs<std::string>(table_.ValueAt(row, libelle_));
+    return ValueAs<std::string>(table_.ValueAt(row, CategoryColumn::kLibelle));
 }
 
 void CategoryCascade::Fill(int k, std::int32_t parentId, bool takeFirstRow) {

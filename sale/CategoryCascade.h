@@ -64,7 +64,6 @@ private:
 
     Table& table_;
     EditorState& state_;
-    int id_, parent_, libelle_;
     std::array<Level, kLevels> levels_;
     std::vector<Selected> selected_;
 };

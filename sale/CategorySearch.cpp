@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "sale/SearchText.h"
+#include "tables/Rows.h"
 
 namespace offrel {
 
@@ -32,9 +33,6 @@ struct Rows {
     std::unordered_set<std::int32_t> parentIds;  // the ParentID of every row after the first
 
     explicit Rows(const Table& table) {
-        const int idColumn = table.ColumnIndex("ID");
-        const int parentColumn = table.ColumnIndex("ParentID");
-        const int libelleColumn = table.ColumnIndex("Libelle");
         const auto count = static_cast<std::uint32_t>(table.RecordCount());
         ids.resize(count);
         names.resize(count);
@@ -44,9 +42,9 @@ struct Rows {
         std::unordered_map<std::int32_t, std::uint32_t> rowOfId;
         for (std::uint32_t row = 0; row < count; ++row) {
             const int at = static_cast<int>(row);
-            ids[row] = ValueAs<std::int32_t>(table.ValueAt(at, idColumn));
-            parents[row] = ValueAs<std::int32_t>(table.ValueAt(at, parentColumn));
-            names[row] = ValueAs<std::string>(table.ValueAt(at, libelleColumn));
+            ids[row] = ValueAs<std::int32_t>(table.ValueAt(at, CategoryColumn::kId));
+            parents[row] = ValueAs<std::int32_t>(table.ValueAt(at, CategoryColumn::kParentId));
+            names[row] = ValueAs<std::string>(table.ValueAt(at, CategoryColumn::kLibelle));
             rowOfId.emplace(ids[row], row);
         }
         // Each parent chains its children in the order of the rows, as its list shows them.

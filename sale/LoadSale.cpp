@@ -1,50 +1,41 @@
 #include "sale/LoadSale.h"
 
+#include <algorithm>
+
 #include "base/Conversions.h"
 #include "sale/OptionCost.h"
+#include "tables/Rows.h"
 
 namespace offrel {
 
 namespace {
 
-std::string FieldName(const char* stem, int number) {
-    return stem + std::to_string(number);
+// The item of the duration list that shows a stored code; -1 for none.
+int DurationItem(const std::optional<Duration>& code) {
+    const auto item =
+        std::find(kDurations.begin(), kDurations.end(), code.value_or(Duration::None));
+    return item == kDurations.end() ? -1 : static_cast<int>(item - kDurations.begin());
 }
 
-// The sale type and its quantity: an auction sells one article; any other code is a fixed-price
-// sale with the stored quantity, empty when there is none.
-void ReadSaleType(Table& row, SaleEntry& entry) {
-    if (row.FieldByName("TypeVente").AsInteger() == 1) {
-        entry.typeVente = 0;
-        entry.quantite = "1";
-    } else {
-        entry.typeVente = 1;
-        entry.quantite = row.FieldByName("Quantite").AsString();
-    }
+// The fields that a new sale copies from the first row and a change reads from its own. An
+// auction sells one article; any other code is a fixed-price sale with the stored quantity,
+// empty when there is none.
+void ReadTerms(const Sale& sale, SaleEntry& entry) {
+    entry.description = sale.description.value_or(std::string());
+    entry.reference = sale.reference.value_or(std::string());
+    const bool auction = sale.typeVente == SaleType::Auction;
+    entry.typeVente = auction ? 0 : 1;
+    entry.quantite = auction         ? std::string("1")
+                     : sale.quantite ? std::to_string(*sale.quantite)
+                                     : std::string();
+    entry.renouvelable = sale.renouvelable.value_or(false);
+    entry.duree = DurationItem(sale.dureeTypeVente);
 }
 
-// The fields that a new sale copies from the first row and a change reads from its own.
-void ReadTerms(Table& row, SaleEntry& entry) {
-    entry.description = row.FieldByName("Description").AsString();
-    entry.reference = row.FieldByName("Reference").AsString();
-    ReadSaleType(row, entry);
-    entry.renouvelable = row.FieldByName("Renouvelable").AsBoolean();
-    const std::int32_t duree = row.FieldByName("DureeTypeVente").AsInteger();
-    entry.duree = duree >= 1 && duree <= 3 ? duree - 1 : -1;
-}
-
-std::array<std::int32_t, 3> RowCategories(Table& row) {
-    std::array<std::int32_t, 3> fields{};
-    for (int k = 0; k < 3; ++k)
-        fields[k] = row.FieldByName(FieldName("Categorie", k + 1)).AsInteger();
-    return fields;
-}
-
-void ReadOptions(ApplicationTables& tables, LoadedSale& sale) {
-    for (int box = 1; box <= OptionCost::kBoxes; ++box)
-        sale.entry.options[box - 1] =
-            tables.cdsVente.FieldByName(FieldName("Option", box)).AsBoolean();
-    sale.cout = OptionCost::TickedTotal(tables.cdsOption, sale.entry.options, &sale.problems);
+std::array<std::int32_t, 3> Categories(const Sale& sale) {
+    std::array<std::int32_t, 3> ids{};
+    for (int k = 0; k < 3; ++k) ids[k] = sale.categorie[k].value_or(0);
+    return ids;
 }
 
 }  // namespace
@@ -52,26 +43,30 @@ void ReadOptions(ApplicationTables& tables, LoadedSale& sale) {
 LoadedSale LoadSale(ApplicationTables& tables, CategoryCascade& cascade, EditorState& state) {
     state.FichiersPhoto = {};
     state.CatChoisies = {-1, -1, -1};
-    LoadedSale sale;
+    LoadedSale loaded;
     Table& vente = tables.cdsVente;
     if (!state.ModeModification) {
         if (vente.RecordCount() > 0) {
             vente.First();
-            ReadTerms(vente, sale.entry);
-            cascade.RestoreThreePass(RowCategories(vente));
+            const Sale first = ReadSale(vente, vente.RecNo());
+            ReadTerms(first, loaded.entry);
+            cascade.RestoreThreePass(Categories(first));
         }
     } else {
-        sale.entry.libelle = vente.FieldByName("Libelle").AsString();
-        ReadTerms(vente, sale.entry);
-        ReadOptions(tables, sale);
-        for (int slot = 1; slot <= 8; ++slot)
-            state.FichiersPhoto[slot - 1] = vente.FieldByName(FieldName("Photo", slot)).AsString();
-        Field prix = vente.FieldByName("Prix");
-        if (!prix.IsNull()) sale.entry.prix = CurrToStr(prix.AsCurrency());
-        cascade.RestoreSinglePass(RowCategories(vente));
+        const Sale sale = ReadSale(vente, vente.RecNo());
+        loaded.entry.libelle = sale.libelle.value_or(std::string());
+        ReadTerms(sale, loaded.entry);
+        for (int box = 1; box <= OptionCost::kBoxes; ++box)
+            loaded.entry.options[box - 1] = sale.option[box - 1].value_or(false);
+        loaded.cout =
+            OptionCost::TickedTotal(tables.cdsOption, loaded.entry.options, &loaded.problems);
+        for (int slot = 0; slot < 8; ++slot)
+            state.FichiersPhoto[slot] = sale.photo[slot].value_or(std::string());
+        if (sale.prix) loaded.entry.prix = CurrToStr(*sale.prix);
+        cascade.RestoreSinglePass(Categories(sale));
     }
     cascade.Reset();
-    return sale;
+    return loaded;
 }
 
 }  // namespace offrel

@@ -13,7 +13,7 @@ namespace offrel {
 // What an opening of the editor shows on the five pages, in Windows-1252 text.
 struct LoadedSale {
     SaleEntry entry;
-    std::string cout = "0.00";          // LabelCout: the total of the ticked options
+    Money cout;                         // LabelCout: the total of the ticked options
     std::vector<std::string> problems;  // to show the seller, in the order they were met
 };
 

@@ -5,6 +5,7 @@
 #include "base/Conversions.h"
 #include "base/Error.h"
 #include "base/Windows1252.h"
+#include "tables/Rows.h"
 
 namespace offrel::OptionCost {
 
@@ -21,39 +22,34 @@ bool MoveToBox(Table& cdsOption, int box) {
 }  // namespace
 
 std::string Caption(Table& cdsOption, int box) {
-    std::string name;
-    Money price, shopPrice;
-    if (MoveToBox(cdsOption, box)) {
-        name = cdsOption.FieldByName("Libelle").AsString();
-        price = cdsOption.FieldByName("Prix").AsCurrency();
-        shopPrice = cdsOption.FieldByName("PrixBoutique").AsCurrency();
-    }
-    return name + " : " + CurrToStrTwoDecimals(price) + W(" € (") +
-           CurrToStrTwoDecimals(shopPrice) + W(" € **)");
+    OptionRow option;
+    if (MoveToBox(cdsOption, box)) option = ReadOption(cdsOption, cdsOption.RecNo());
+    return option.libelle.value_or("") + " : " +
+           CurrToStrTwoDecimals(option.prix.value_or(Money())) + W(" € (") +
+           CurrToStrTwoDecimals(option.prixBoutique.value_or(Money())) + W(" € **)");
 }
 
 std::string Step(Table& cdsOption, int box, bool checked) {
     std::string text = checked ? "+" : "-";
     if (MoveToBox(cdsOption, box)) {
-        Field price = cdsOption.FieldByName("Prix");
-        if (!price.IsNull()) text += CurrToStr(price.AsCurrency());
+        const std::optional<Money> price = ReadOption(cdsOption, cdsOption.RecNo()).prix;
+        if (price) text += CurrToStr(*price);
     }
     return text;
 }
 
-std::string MajCoutTotal(const std::string& total, const std::string& amount) {
+Money MajCoutTotal(Money total, const std::string& amount) {
     const Money step = StrToCurr(amount);
-    const Money before = StrToCurr(total);
     std::int64_t sum = 0;
-    if (__builtin_add_overflow(before.Ticks(), step.Ticks(), &sum) ||
+    if (__builtin_add_overflow(total.Ticks(), step.Ticks(), &sum) ||
         sum < -Money::Largest().Ticks())
         throw Error(W("Le coût total dépasse le plus grand montant possible"));
-    return CurrToStrTwoDecimals(Money::FromTicks(sum));
+    return RoundedToCents(Money::FromTicks(sum));
 }
 
-std::string TickedTotal(Table& cdsOption, const std::array<bool, kBoxes>& ticked,
-                        std::vector<std::string>* problems) {
-    std::string total = "0.00";
+Money TickedTotal(Table& cdsOption, const std::array<bool, kBoxes>& ticked,
+                  std::vector<std::string>* problems) {
+    Money total;
     for (int box = 1; box <= kBoxes; ++box) {
         if (!ticked[box - 1]) continue;
         try {

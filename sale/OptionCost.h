@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Money.h"
 #include "tables/Table.h"
 
 // The paid options of the third page and their running total, in Windows-1252 text.
@@ -20,15 +21,15 @@ std::string Caption(Table& cdsOption, int box);
 // the option's Prix as its shortest decimal text (the sign alone when Prix is empty).
 std::string Step(Table& cdsOption, int box, bool checked);
 
-// The total after adding the signed amount to the shown one, with two decimals: the total is
-// read back from its caption, so it is rounded at every step. Throws the conversion message when
-// either text is not an amount, and a message when the total leaves the range of amounts.
-std::string MajCoutTotal(const std::string& total, const std::string& amount);
+// The total after adding the signed amount (a step's text) to it, rounded to two decimals as the
+// page shows it: the total is rounded at every step. Throws the conversion message when the
+// amount is not one, and a message when the total leaves the range of amounts.
+Money MajCoutTotal(Money total, const std::string& amount);
 
-// The total the page shows once the ticked boxes are ticked in turn from "0.00". A box whose
-// amount cannot be added is passed over with its message in problems; without problems, its
-// error is thrown.
-std::string TickedTotal(Table& cdsOption, const std::array<bool, kBoxes>& ticked,
-                        std::vector<std::string>* problems = nullptr);
+// The total the page shows once the ticked boxes are ticked in turn from 0. A box whose amount
+// cannot be added is passed over with its message in problems; without problems, its error is
+// thrown.
+Money TickedTotal(Table& cdsOption, const std::array<bool, kBoxes>& ticked,
+                  std::vector<std::string>* problems = nullptr);
 
 }  // namespace offrel::OptionCost

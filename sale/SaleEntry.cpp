@@ -1,5 +1,8 @@
 #include "sale/SaleEntry.h"
 
+#include "sale/OptionCost.h"
+#include "tables/Rows.h"
+
 #include "base/Conversions.h"
 #include "base/Error.h"
 #include "base/Windows1252.h"
@@ -37,35 +40,34 @@ std::string SaleEntryErrors(const SaleEntry& entry, const EditorState& state) {
 }
 
 void SaveSale(Table& cdsVente, const SaleEntry& entry, const EditorState& state) {
-    if (state.ModeModification)
+    // A new row starts empty; a changed row keeps the columns the editor does not show, and
+    // loses the categories and photos the seller removed.
+    Sale sale;
+    if (state.ModeModification) {
         cdsVente.Edit();
-    else
-        cdsVente.Insert();
-    cdsVente.FieldByName("Libelle").SetAsString(entry.libelle);
-    cdsVente.FieldByName("Description").SetAsString(entry.description);
-    cdsVente.FieldByName("Reference").SetAsString(entry.reference);
-    cdsVente.FieldByName("Prix").SetAsCurrency(StrToCurr(entry.prix));
-    for (int k = 0; k < 7; ++k)
-        cdsVente.FieldByName("Option" + std::to_string(k + 1)).SetAsBoolean(entry.options[k]);
-    cdsVente.FieldByName("TypeVente").SetAsInteger(entry.typeVente + 1);
-    cdsVente.FieldByName("DureeTypeVente").SetAsInteger(entry.duree + 1);
-    cdsVente.FieldByName("Renouvelable").SetAsBoolean(entry.renouvelable);
-    cdsVente.FieldByName("Quantite").SetAsInteger(StrToInt(entry.quantite));
-    // A new row starts empty; a changed row must lose what the seller removed.
+        sale = ReadSale(cdsVente, cdsVente.RecNo());
+    }
+    sale.libelle = entry.libelle;
+    sale.description = entry.description;
+    sale.reference = entry.reference;
+    sale.prix = StrToCurr(entry.prix);
+    for (int k = 0; k < OptionCost::kBoxes; ++k) sale.option[k] = entry.options[k];
+    sale.typeVente = entry.typeVente == 0 ? SaleType::Auction : SaleType::FixedPrice;
+    sale.dureeTypeVente = entry.duree >= 0 && entry.duree < static_cast<int>(kDurations.size())
+                              ? kDurations[entry.duree]
+                              : Duration::None;
+    sale.renouvelable = entry.renouvelable;
+    sale.quantite = StrToInt(entry.quantite);
     for (int k = 0; k < 3; ++k) {
-        Field field = cdsVente.FieldByName("Categorie" + std::to_string(k + 1));
-        if (state.CatChoisies[k] >= 1)
-            field.SetAsInteger(state.CatChoisies[k]);
-        else if (state.ModeModification)
-            field.Clear();
+        sale.categorie[k] =
+            state.CatChoisies[k] >= 1 ? std::optional(state.CatChoisies[k]) : std::nullopt;
     }
     for (int k = 0; k < 8; ++k) {
-        Field field = cdsVente.FieldByName("Photo" + std::to_string(k + 1));
-        if (!state.FichiersPhoto[k].empty())
-            field.SetAsString(state.FichiersPhoto[k]);
-        else if (state.ModeModification)
-            field.Clear();
+        sale.photo[k] =
+            state.FichiersPhoto[k].empty() ? std::nullopt : std::optional(state.FichiersPhoto[k]);
     }
+    if (!state.ModeModification) cdsVente.Insert();
+    WriteSale(cdsVente, sale);
     cdsVente.Post();
 }
 

@@ -9,6 +9,7 @@
 #include "base/Error.h"
 #include "base/FileNames.h"
 #include "base/Windows1252.h"
+#include "tables/Rows.h"
 
 namespace offrel {
 
@@ -47,20 +48,16 @@ std::string PhotoFault(const std::string& path) {
 }  // namespace
 
 std::vector<PhotoProblem> CheckSalePhotos(const Table& cdsVente) {
-    const int libelle = cdsVente.ColumnIndex("Libelle");
-    std::vector<int> photos;
-    for (int slot = 1; slot <= 8; ++slot)
-        photos.push_back(cdsVente.ColumnIndex("Photo" + std::to_string(slot)));
     std::vector<PhotoProblem> problems;
     const int count = cdsVente.RecordCount();
-    for (int sale = 0; sale < count; ++sale) {
+    for (int position = 0; position < count; ++position) {
+        const Sale sale = ReadSale(cdsVente, position);
         for (int slot = 1; slot <= 8; ++slot) {
-            std::string path = ValueAs<std::string>(cdsVente.ValueAt(sale, photos[slot - 1]));
+            const std::string path = sale.photo[slot - 1].value_or("");
             if (path.empty()) continue;
             std::string fault = PhotoFault(path);
             if (fault.empty()) continue;
-            problems.push_back({sale, ValueAs<std::string>(cdsVente.ValueAt(sale, libelle)), slot,
-                                std::move(path), std::move(fault)});
+            problems.push_back({position, sale.libelle.value_or(""), slot, path, std::move(fault)});
         }
     }
     return problems;

@@ -6,64 +6,50 @@ namespace offrel {
 
 namespace {
 
-// A row's values as the request writes them: an empty value is 0, false or "".
-class SaleRow {
-public:
-    SaleRow(const Table& cdsVente, int position) : table_(cdsVente), position_(position) {}
+// An empty value is sent as 0, false or "".
+std::string Number(const std::optional<std::int32_t>& value) {
+    return std::to_string(value.value_or(0));
+}
 
-    template <typename T>
-    T Get(const std::string& column) const {
-        return ValueAs<T>(table_.ValueAt(position_, table_.ColumnIndex(column)));
-    }
-    std::string Text(const std::string& column) const { return Get<std::string>(column); }
-    std::string Number(const std::string& column) const {
-        return std::to_string(Get<std::int32_t>(column));
-    }
-
-private:
-    const Table& table_;
-    int position_;
-};
+template <typename Enum>
+std::string Code(const std::optional<Enum>& code) {
+    return code ? std::to_string(static_cast<std::int32_t>(*code)) : "0";
+}
 
 }  // namespace
 
-std::vector<SalePart> SaleParts(const Table& cdsVente, int position) {
-    const SaleRow sale(cdsVente, position);
+std::vector<SalePart> SaleParts(const Sale& sale) {
     std::vector<SalePart> parts;
     auto text = [&](std::string name, std::string value) {
         parts.push_back({std::move(name), std::move(value)});
     };
-    text("libelle", sale.Text("Libelle"));
-    text("description", sale.Text("Description"));
-    text("prix", CurrToStr(sale.Get<Money>("Prix")));
-    text("quantite", sale.Number("Quantite"));
-    text("renouvelable", sale.Get<bool>("Renouvelable") ? "1" : "0");
-    text("dureetypevente", sale.Number("DureeTypeVente"));
-    text("typevente", sale.Number("TypeVente"));
-    for (int k = 1; k <= 8; ++k) {
-        const std::string slot = std::to_string(k);
-        if (sale.Get<bool>("Option" + slot)) text("option" + slot, "true");
-    }
-    text("reference", sale.Text("Reference"));
+    text("libelle", sale.libelle.value_or(""));
+    text("description", sale.description.value_or(""));
+    text("prix", CurrToStr(sale.prix.value_or(Money())));
+    text("quantite", Number(sale.quantite));
+    text("renouvelable", sale.renouvelable.value_or(false) ? "1" : "0");
+    text("dureetypevente", Code(sale.dureeTypeVente));
+    text("typevente", Code(sale.typeVente));
+    for (int k = 1; k <= 8; ++k)
+        if (sale.option[k - 1].value_or(false)) text("option" + std::to_string(k), "true");
+    text("reference", sale.reference.value_or(""));
     for (int k = 1; k <= 3; ++k) {
-        const std::string slot = std::to_string(k);
-        const std::int32_t category = sale.Get<std::int32_t>("Categorie" + slot);
-        if (category != 0) text("categorie" + slot, std::to_string(category));
+        const std::int32_t category = sale.categorie[k - 1].value_or(0);
+        if (category != 0) text("categorie" + std::to_string(k), std::to_string(category));
     }
     for (int k = 1; k <= 8; ++k) {
-        const std::string slot = std::to_string(k);
-        std::string path = sale.Text("Photo" + slot);
-        if (!path.empty()) parts.push_back({"photo" + slot, std::move(path), true});
+        std::string path = sale.photo[k - 1].value_or("");
+        if (!path.empty()) parts.push_back({"photo" + std::to_string(k), std::move(path), true});
     }
     return parts;
 }
 
-void AddSaleFields(TMultipartBody& body, Table& cdsVente, const std::string& login,
+void AddSaleFields(TMultipartBody& body, const Sale& sale, const std::string& login,
                    const std::string& password) {
     body.AddTextField("action", "putVente");
     body.AddTextField("login", login);
     body.AddTextField("password", password);
-    for (const SalePart& part : SaleParts(cdsVente, cdsVente.RecNo())) {
+    for (const SalePart& part : SaleParts(sale)) {
         if (part.photo)
             body.AddFileField(part.name, part.value, "multipart/form-data");
         else

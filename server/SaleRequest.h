@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "server/MultipartBody.h"
-#include "tables/Table.h"
+#include "tables/Sale.h"
 
 namespace offrel {
 
@@ -16,12 +16,12 @@ struct SalePart {
     bool photo = false;
 };
 
-// The sale's parts for the row at position in cdsVente, in the order the site reads them.
-std::vector<SalePart> SaleParts(const Table& cdsVente, int position);
+// The sale's parts, in the order the site reads them.
+std::vector<SalePart> SaleParts(const Sale& sale);
 
-// The parts of a "putVente" request for the current sale of cdsVente, in the order the site
-// reads them. Each photo file is opened as its part is added.
-void AddSaleFields(TMultipartBody& body, Table& cdsVente, const std::string& login,
+// The parts of a "putVente" request for the sale, in the order the site reads them. Each photo
+// file is opened as its part is added.
+void AddSaleFields(TMultipartBody& body, const Sale& sale, const std::string& login,
                    const std::string& password);
 
 }  // namespace offrel

@@ -12,6 +12,8 @@
 #include "server/SaleRequest.h"
 #include "server/SendJournal.h"
 #include "server/TransferAmounts.h"
+#include "tables/ControlsSuspended.h"
+#include "tables/Rows.h"
 
 namespace offrel {
 
@@ -131,6 +133,162 @@ void NoteSend(SendJournal& journal, const std::string& digest, const std::string
     }
 }
 
+// What became of the current sale in one step of the run.
+enum class SaleOutcome {
+    PassedOver,  // left in the table for its photos
+    Skipped,     // an interrupted send that the seller chose not to repeat
+    Accepted,    // stored by the site, deleted from the table, the table saved
+    Ended,       // the run ends at this sale; the run's stop says why
+};
+
+// One run over cdsVente: each step sends the current sale or steps past it.
+class UploadRun {
+public:
+    UploadRun(Table& cdsVente, const std::string& login, const std::string& password,
+              UploadView& view, RunOutcome& run)
+        : cdsVente_(cdsVente),
+          login_(login),
+          password_(password),
+          view_(view),
+          run_(run),
+          journal_(SendJournalPath(cdsVente.FileName())) {
+        if (const auto damage = journal_.TakeDamage()) view_.ShowMessage(*damage);
+    }
+
+    SaleOutcome Step(bool passOver) {
+        const Sale sale = ReadSale(cdsVente_, cdsVente_.RecNo());
+        run_.libelle = sale.libelle.value_or("");
+        if (passOver) {
+            run_.passedOver.push_back(run_.libelle);
+            cdsVente_.Next();
+            return SaleOutcome::PassedOver;
+        }
+        view_.SetStatusText("Envoi de la vente : " + run_.libelle + "...");
+        view_.StepProgress();
+        view_.Repaint();
+
+        const std::string digest = SaleDigest(sale);
+        const std::optional<std::int64_t> interrupted = journal_.SentAt(digest);
+        if (interrupted &&
+            !view_.ConfirmSendAgain(InterruptedSendQuestion(run_.libelle, *interrupted))) {
+            ++run_.skipped;
+            run_.skippedLibelle = run_.libelle;
+            cdsVente_.Next();
+            return SaleOutcome::Skipped;
+        }
+        const std::optional<std::string> answer = Send(sale, digest, interrupted.has_value());
+        if (!answer) return SaleOutcome::Ended;
+        if (*answer != "OK") {
+            if (!interrupted) journal_.Clear(digest);  // answered: not stored
+            run_.stop = Stop::Refused;
+            run_.reason = *answer;
+            cdsVente_.Last();
+            return SaleOutcome::Ended;
+        }
+        return Accept(digest);
+    }
+
+private:
+    // The site's answer, after the second attempt that a refusal gets; nothing when the first
+    // request failed (the run stops there). The failure of the second attempt is thrown.
+    std::optional<std::string> Send(const Sale& sale, const std::string& digest, bool interrupted) {
+        // This run's note goes as soon as the site is known not to have the sale; the note of
+        // an earlier interrupted send stays until the sale is accepted.
+        const auto forgetUnsent = [&](const Error& failure) {
+            if (!interrupted && !MayHaveReachedSite(failure)) journal_.Clear(digest);
+        };
+        TMultipartBody body;
+        AddSaleFields(body, sale, login_, password_);
+        if (!interrupted) NoteSend(journal_, digest, run_.libelle);
+        std::string answer;
+        try {
+            answer = PostSale(body, view_);
+        } catch (const Error& failure) {
+            forgetUnsent(failure);
+            view_.ShowMessage(W("Vous devez être connecté à Internet pour envoyer vos ventes !!!"));
+            run_.stop = Stop::Failed;
+            run_.reason = failure.what();
+            return std::nullopt;
+        }
+        view_.ProcessPendingEvents();
+        if (answer == "OK") return answer;
+        // A second attempt, byte for byte the same; its failure ends the run.
+        try {
+            answer = PostSale(body, view_);
+        } catch (const Error& failure) {
+            forgetUnsent(failure);
+            throw;
+        }
+        view_.ProcessPendingEvents();
+        return answer;
+    }
+
+    // The site stored the current sale: it leaves the table, and the table's file at once.
+    SaleOutcome Accept(const std::string& digest) {
+        cdsVente_.Delete();
+        ++run_.accepted;
+        // A crash later must not send an accepted sale again. While the file still holds the
+        // sale, its note stays, so that the next upload asks first.
+        if (!cdsVente_.FileName().empty()) {
+            try {
+                cdsVente_.Save();
+            } catch (const Error& failure) {
+                run_.stop = Stop::NotSaved;
+                run_.reason = FormatMessage(
+                    W("La vente « %s » a été acceptée par le site, mais la table des ventes n'a "
+                      "pas pu être enregistrée : ne l'envoyez pas une seconde fois. %s"),
+                    {run_.libelle, failure.what()});
+                return SaleOutcome::Ended;
+            }
+        }
+        journal_.Clear(digest);
+        // The file now says what the table says: notes of sales gone from both are done.
+        if (!journalPruned_) journal_.KeepOnlySalesOf(cdsVente_);
+        journalPruned_ = true;
+        return SaleOutcome::Accepted;
+    }
+
+    Table& cdsVente_;
+    const std::string& login_;
+    const std::string& password_;
+    UploadView& view_;
+    RunOutcome& run_;
+    SendJournal journal_;
+    bool journalPruned_ = false;
+};
+
+// Steps through cdsVente from its first sale until the run ends.
+void RunSteps(Table& cdsVente, const std::string& login, const std::string& password,
+              UploadView& view, const std::vector<bool>& passOver, RunOutcome& run) {
+    ControlsSuspended suspended(cdsVente);
+    UploadRun upload(cdsVente, login, password, view, run);
+    run.total = cdsVente.RecordCount();
+    view.SetProgressMax(run.total -
+                        static_cast<int>(std::count(passOver.begin(), passOver.end(), true)));
+    cdsVente.First();
+    // Each step deletes the current sale or steps past it, so the steps count the sales of the
+    // table as it was checked.
+    for (std::size_t position = 0; !cdsVente.Eof(); ++position) {
+        // Deleting the last row makes the row before it current: a sale passed over or skipped
+        // earlier in the table must not come round again.
+        const bool last = cdsVente.RecNo() + 1 == cdsVente.RecordCount();
+        switch (upload.Step(position < passOver.size() && passOver[position])) {
+            case SaleOutcome::PassedOver:
+            case SaleOutcome::Skipped:
+                break;
+            case SaleOutcome::Accepted:
+                if (last) return;
+                if (view.StopRequested()) {
+                    run.stop = Stop::Stopped;
+                    return;
+                }
+                break;
+            case SaleOutcome::Ended:
+                return;
+        }
+    }
+}
+
 }  // namespace
 
 void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
@@ -140,110 +298,12 @@ void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string
     RunOutcome run;
     view.SetStartEnabled(false);
     view.SetStopEnabled(true);
-    cdsVente.DisableControls();
     try {
-        SendJournal journal(SendJournalPath(cdsVente.FileName()));
-        if (const auto damage = journal.TakeDamage()) view.ShowMessage(*damage);
-        bool journalPruned = false;
-        run.total = cdsVente.RecordCount();
-        view.SetProgressMax(run.total -
-                            static_cast<int>(std::count(passOver.begin(), passOver.end(), true)));
-        cdsVente.First();
-        // Each turn deletes the current sale, steps past it or ends the run, so the turns count
-        // the sales of the table as it was checked.
-        for (std::size_t position = 0; !cdsVente.Eof(); ++position) {
-            run.libelle = cdsVente.FieldByName("Libelle").AsString();
-            if (position < passOver.size() && passOver[position]) {
-                run.passedOver.push_back(run.libelle);
-                cdsVente.Next();
-                continue;
-            }
-            view.SetStatusText("Envoi de la vente : " + run.libelle + "...");
-            view.StepProgress();
-            view.Repaint();
-
-            const std::string digest = SaleDigest(cdsVente, cdsVente.RecNo());
-            const std::optional<std::int64_t> interrupted = journal.SentAt(digest);
-            if (interrupted &&
-                !view.ConfirmSendAgain(InterruptedSendQuestion(run.libelle, *interrupted))) {
-                ++run.skipped;
-                run.skippedLibelle = run.libelle;
-                cdsVente.Next();
-                continue;
-            }
-            // This run's note goes as soon as the site is known not to have the sale; the note
-            // of an earlier interrupted send stays until the sale is accepted.
-            const auto forgetUnsent = [&](const Error& failure) {
-                if (!interrupted && !MayHaveReachedSite(failure)) journal.Clear(digest);
-            };
-            std::string answer;
-            {
-                TMultipartBody body;
-                AddSaleFields(body, cdsVente, login, password);
-                if (!interrupted) NoteSend(journal, digest, run.libelle);
-                try {
-                    answer = PostSale(body, view);
-                } catch (const Error& failure) {
-                    forgetUnsent(failure);
-                    view.ShowMessage(
-                        W("Vous devez être connecté à Internet pour envoyer vos ventes !!!"));
-                    run.stop = Stop::Failed;
-                    run.reason = failure.what();
-                    break;
-                }
-                view.ProcessPendingEvents();
-                if (answer != "OK") {
-                    // A second attempt, byte for byte the same; its failure ends the run.
-                    try {
-                        answer = PostSale(body, view);
-                    } catch (const Error& failure) {
-                        forgetUnsent(failure);
-                        throw;
-                    }
-                    view.ProcessPendingEvents();
-                }
-            }
-            if (answer != "OK") {
-                if (!interrupted) journal.Clear(digest);  // answered: not stored
-                run.stop = Stop::Refused;
-                run.reason = answer;
-                cdsVente.Last();
-                break;
-            }
-            // Deleting the last row makes the row before it current: a sale passed over or
-            // skipped earlier in the table must not come round again.
-            const bool last = cdsVente.RecNo() + 1 == cdsVente.RecordCount();
-            cdsVente.Delete();
-            ++run.accepted;
-            // A crash later must not send an accepted sale again. While the file still holds
-            // the sale, its note stays, so that the next upload asks first.
-            if (!cdsVente.FileName().empty()) {
-                try {
-                    cdsVente.Save();
-                } catch (const Error& failure) {
-                    run.stop = Stop::NotSaved;
-                    run.reason = FormatMessage(
-                        W("La vente « %s » a été acceptée par le site, mais la table des ventes "
-                          "n'a pas pu être enregistrée : ne l'envoyez pas une seconde fois. %s"),
-                        {run.libelle, failure.what()});
-                    break;
-                }
-            }
-            journal.Clear(digest);
-            // The file now says what the table says: notes of sales gone from both are done.
-            if (!journalPruned) journal.KeepOnlySalesOf(cdsVente);
-            journalPruned = true;
-            if (last) break;
-            if (view.StopRequested()) {
-                run.stop = Stop::Stopped;
-                break;
-            }
-        }
+        RunSteps(cdsVente, login, password, view, passOver, run);
     } catch (const std::exception& failure) {
         run.stop = Stop::Escaped;
         run.reason = failure.what();
     }
-    cdsVente.EnableControls();
     view.SetStopEnabled(false);
     view.ShowMessage(ClosingMessage(run));
     if (run.stop == Stop::Escaped || run.stop == Stop::NotSaved) view.ShowError(run.reason);

@@ -14,6 +14,7 @@
 #include "base/Files.h"
 #include "base/Windows1252.h"
 #include "server/SaleRequest.h"
+#include "tables/Rows.h"
 
 namespace offrel {
 
@@ -82,13 +83,17 @@ std::string SendJournalPath(const std::string& salesFile) {
     return (std::filesystem::path(salesFile).parent_path() / "Envois.journal").string();
 }
 
-std::string SaleDigest(const Table& cdsVente, int position) {
+std::string SaleDigest(const Sale& sale) {
     Fnv1a digest;
-    for (const SalePart& part : SaleParts(cdsVente, position)) {
+    for (const SalePart& part : SaleParts(sale)) {
         digest.AddValue(part.name);
         digest.AddValue(part.value);
     }
     return digest.Hex();
+}
+
+std::string SaleDigest(const Table& cdsVente, int position) {
+    return SaleDigest(ReadSale(cdsVente, position));
 }
 
 std::string JournalSendLine(const std::string& digest, std::int64_t when) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "tables/Sale.h"
 #include "tables/Table.h"
 
 namespace offrel {
@@ -24,7 +25,9 @@ namespace offrel {
 std::string SendJournalPath(const std::string& salesFile);
 
 // A sale as the journal knows it: a digest (16 hex digits) of the parts that its "putVente"
-// request sends, login and password left out. Rows with the same fields have the same digest.
+// request sends, login and password left out. Sales with the same fields have the same digest.
+std::string SaleDigest(const Sale& sale);
+// The digest of the sale at position in cdsVente.
 std::string SaleDigest(const Table& cdsVente, int position);
 
 std::string JournalSendLine(const std::string& digest, std::int64_t when);

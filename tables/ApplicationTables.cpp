@@ -5,58 +5,9 @@
 #include "base/Files.h"
 #include "base/Windows1252.h"
 #include "tables/BuiltinPackets.h"
+#include "tables/Rows.h"
 
 namespace offrel {
-
-namespace {
-
-ColumnDef Integer(std::string name) {
-    return {std::move(name), FieldType::Integer, 0};
-}
-ColumnDef Currency(std::string name) {
-    return {std::move(name), FieldType::Currency, 0};
-}
-ColumnDef Boolean(std::string name) {
-    return {std::move(name), FieldType::Boolean, 0};
-}
-ColumnDef String(std::string name, int size) {
-    return {std::move(name), FieldType::String, size};
-}
-ColumnDef Graphic(std::string name) {
-    return {std::move(name), FieldType::Graphic, 0};
-}
-
-std::vector<ColumnDef> SaleColumns() {
-    std::vector<ColumnDef> columns = {
-        Integer("ID"),
-        String("Libelle", 255),
-        String("Description", 4096),
-        Integer("DureeTypeVente"),
-        Integer("TypeVente"),
-        Integer("Quantite"),
-        Currency("Prix"),
-        Currency("PrixBoutique"),
-        Boolean("Renouvelable"),
-        String("Reference", 255),
-        Integer("Categorie1"),
-        Integer("Categorie2"),
-        Integer("Categorie3"),
-    };
-    for (int k = 1; k <= 8; ++k) columns.push_back(Boolean("Option" + std::to_string(k)));
-    for (int k = 1; k <= 8; ++k) columns.push_back(Graphic("Photo" + std::to_string(k)));
-    return columns;
-}
-
-std::vector<ColumnDef> OptionColumns() {
-    return {Integer("ID"), String("Libelle", 100), Currency("Prix"), Currency("PrixBoutique")};
-}
-
-std::vector<ColumnDef> CategoryColumns() {
-    return {Integer("ID"),    Integer("ParentID"),      String("Libelle", 100),
-            Currency("Prix"), Currency("PrixBoutique"), Integer("DisplayID")};
-}
-
-}  // namespace
 
 ApplicationTables::ApplicationTables()
     : cdsVente("cdsVente", SaleColumns(), BuiltinPacket(SaleColumns())),

@@ -4,14 +4,15 @@
 
 #include "base/Conversions.h"
 #include "tables/CsvFile.h"
+#include "tables/Rows.h"
 
 namespace offrel {
 
 namespace {
 
 // One catalogue line into one appended row. The fields are converted in the order of the
-// file, each just before it is stored, so a bad field stops the line where it stands; the row
-// begun for that line is then dropped and the rows of earlier lines stay.
+// file, so a bad field stops the line where it stands; the row begun for that line is then
+// dropped and the rows of earlier lines stay.
 void ReadCatalogue(Table& table, const std::string& path,
                    const std::function<void(Table&, const TCSV_File&)>& storeLine) {
     TCSV_File reader;
@@ -35,20 +36,24 @@ void ReadCatalogue(Table& table, const std::string& path,
 
 void ReadOptionsFromCSV(Table& cdsOption, const std::string& path) {
     ReadCatalogue(cdsOption, path, [](Table& table, const TCSV_File& line) {
-        table.FieldByName("ID").SetAsInteger(StrToInt(line.GetField(0)));
-        table.FieldByName("Prix").SetAsCurrency(StrToCurr(line.GetField(1)));
-        table.FieldByName("PrixBoutique").SetAsCurrency(StrToCurr(line.GetField(2)));
-        table.FieldByName("Libelle").SetAsString(line.GetField(3));
+        OptionRow option;
+        option.id = StrToInt(line.GetField(0));
+        option.prix = StrToCurr(line.GetField(1));
+        option.prixBoutique = StrToCurr(line.GetField(2));
+        option.libelle = line.GetField(3);
+        WriteOption(table, option);
     });
 }
 
 void ReadCategoriesFromCSV(Table& cdsCategorie, const std::string& path) {
     ReadCatalogue(cdsCategorie, path, [](Table& table, const TCSV_File& line) {
-        table.FieldByName("ID").SetAsInteger(StrToInt(line.GetField(0)));
-        table.FieldByName("ParentID").SetAsInteger(StrToInt(line.GetField(1)));
-        table.FieldByName("Prix").SetAsCurrency(StrToCurr(line.GetField(2)));
-        table.FieldByName("PrixBoutique").SetAsCurrency(StrToCurr(line.GetField(3)));
-        table.FieldByName("Libelle").SetAsString(line.GetField(4));
+        CategoryRow category;
+        category.id = StrToInt(line.GetField(0));
+        category.parentId = StrToInt(line.GetField(1));
+        category.prix = StrToCurr(line.GetField(2));
+        category.prixBoutique = StrToCurr(line.GetField(3));
+        category.libelle = line.GetField(4);
+        WriteCategory(table, category);
     });
 }
 

@@ -32,6 +32,7 @@
 #include "server/SalesUpload.h"
 #include "server/TransferAmounts.h"
 #include "tables/ApplicationTables.h"
+#include "tables/Rows.h"
 #include "tests/site/SiteProcess.h"
 
 namespace fs = std::filesystem;
@@ -187,7 +188,7 @@ std::string PostEightPhotos(const std::vector<std::string>& photos, const std::s
     tables.cdsVente.Open();
     AppendSale(tables.cdsVente, photos);
     offrel::TMultipartBody body;
-    offrel::AddSaleFields(body, tables.cdsVente, "demo", "demo");
+    offrel::AddSaleFields(body, offrel::ReadSale(tables.cdsVente, 0), "demo", "demo");
     if (!wait) return offrel::PostToServer(body);
     if (turns) turns->Start();
     std::string answer =

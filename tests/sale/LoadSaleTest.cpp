@@ -62,7 +62,7 @@ TEST_F(LoadSaleTest, NewSaleOnAnEmptyTableIsTheInitialState) {
     EXPECT_EQ(sale.entry.duree, 2);
     EXPECT_TRUE(sale.entry.renouvelable);
     EXPECT_EQ(sale.entry.options, initial.options);
-    EXPECT_EQ(sale.cout, "0.00");
+    EXPECT_EQ(CurrToStrTwoDecimals(sale.cout), "0.00");
     EXPECT_TRUE(sale.problems.empty());
     EXPECT_EQ(f.state.FichiersPhoto, (std::array<std::string, 8>{}));
     EXPECT_EQ(f.state.CatChoisies, (std::array<std::int32_t, 3>{-1, -1, -1}));
@@ -85,7 +85,7 @@ TEST_F(LoadSaleTest, NewSaleCopiesTheFirstRowButNotItsTitlePriceOptionsOrPhotos)
     EXPECT_EQ(sale.entry.libelle, "");
     EXPECT_EQ(sale.entry.prix, "");
     EXPECT_EQ(sale.entry.options, SaleEntry().options);
-    EXPECT_EQ(sale.cout, "0.00");
+    EXPECT_EQ(CurrToStrTwoDecimals(sale.cout), "0.00");
     EXPECT_EQ(f.state.FichiersPhoto, (std::array<std::string, 8>{}));
     // Three passes: the field order.
     EXPECT_THAT(SelectedTexts(cascade), ElementsAre("Outils (#50)", "Cuisine (#10)"));
@@ -101,7 +101,7 @@ TEST_F(LoadSaleTest, ChangeReadsTheCurrentRowWhole) {
     EXPECT_EQ(sale.entry.prix, "12.5");
     EXPECT_EQ(sale.entry.quantite, "4");
     EXPECT_EQ(sale.entry.options, (std::array<bool, 7>{false, true, false, false, true}));
-    EXPECT_EQ(sale.cout, "0.75");
+    EXPECT_EQ(CurrToStrTwoDecimals(sale.cout), "0.75");
     EXPECT_TRUE(sale.problems.empty());
     EXPECT_EQ(f.state.FichiersPhoto[2], "/photos/lampe.jpg");
     EXPECT_EQ(f.state.FichiersPhoto[0], "");
@@ -138,7 +138,8 @@ TEST_F(LoadSaleTest, AnOptionPriceThatCannotBeReadIsReportedAndTheLoadGoesOn) {
     EXPECT_THAT(sale.problems,
                 ElementsAre(W("'+' n'est pas une valeur en virgule flottante correcte")));
     EXPECT_TRUE(sale.entry.options[1]);  // the box stays ticked, as after a click
-    EXPECT_EQ(sale.cout, "2.10");        // the options before and after it still count
+    EXPECT_EQ(CurrToStrTwoDecimals(sale.cout),
+              "2.10");  // the options before and after it still count
     EXPECT_EQ(sale.entry.reference, "R1");
     EXPECT_THAT(SelectedTexts(cascade), ElementsAre("Tables (#21)"));
     EXPECT_EQ(cascade.level(0).labels.size(), 3u);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/Conversions.h"
 #include "base/Error.h"
 #include "base/Windows1252.h"
 #include "sale/OptionCost.h"
@@ -7,6 +8,11 @@
 
 namespace offrel {
 namespace {
+
+// The total after the step, as the page shows it.
+std::string Sum(const char* total, const char* amount) {
+    return CurrToStrTwoDecimals(OptionCost::MajCoutTotal(StrToCurr(total), amount));
+}
 
 TEST(OptionCostTest, StepTextsAndTheirSums) {
     testing::SaleTables f;
@@ -18,16 +24,15 @@ TEST(OptionCostTest, StepTextsAndTheirSums) {
     EXPECT_EQ(OptionCost::Step(f.tables.cdsOption, 3, true), "+");
     // Past the last row the last one stands for the box.
     EXPECT_EQ(OptionCost::Step(f.tables.cdsOption, 7, true), "+");
-    EXPECT_EQ(OptionCost::MajCoutTotal("0.00", "-0.004"), "0.00");
-    EXPECT_EQ(OptionCost::MajCoutTotal("0.10", "-0.3"), "-0.20");
-    EXPECT_EQ(OptionCost::MajCoutTotal("0.00", "+0.125"), "0.12");
-    EXPECT_THROW(OptionCost::MajCoutTotal("0.00", "+"), Error);
+    EXPECT_EQ(Sum("0.00", "-0.004"), "0.00");
+    EXPECT_EQ(Sum("0.10", "-0.3"), "-0.20");
+    EXPECT_EQ(Sum("0.00", "+0.125"), "0.12");
+    EXPECT_THROW(Sum("0.00", "+"), Error);
     // Options priced at the top of the money range: the total says it cannot be shown.
-    EXPECT_EQ(OptionCost::MajCoutTotal("500000000000000.00", "+410000000000000"),
-              "910000000000000.00");
+    EXPECT_EQ(Sum("500000000000000.00", "+410000000000000"), "910000000000000.00");
     for (const char* amount : {"+922337203685477", "-922337203685477"}) {
         try {
-            OptionCost::MajCoutTotal(amount[0] == '+' ? "1.00" : "-1.00", amount);
+            Sum(amount[0] == '+' ? "1.00" : "-1.00", amount);
             ADD_FAILURE() << "no error for " << amount;
         } catch (const Error& error) {
             EXPECT_EQ(error.what(), W("Le coût total dépasse le plus grand montant possible"));
