@@ -141,7 +141,7 @@ void TForm1::Button5Click() {
 }
 
 void TForm1::Button2Click() {
-    Form5->exec();
+    CreatedWindow(Form5, "Offrel Brivax - Envoi des ventes").exec();
 }
 
 void TForm1::ButtonQuitterClick() {
@@ -149,9 +149,10 @@ void TForm1::ButtonQuitterClick() {
 }
 
 void TForm1::ButtonDebugClick() {
-    Form4->show();
-    Form4->raise();
-    Form4->activateWindow();
+    TForm4& debug = CreatedWindow(Form4, "Brivax Offrel - Debug Window");
+    debug.show();
+    debug.raise();
+    debug.activateWindow();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

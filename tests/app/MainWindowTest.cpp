@@ -43,6 +43,7 @@ private slots:
     void importOfAMissingFileIsReported();
     void sendButtonOpensTheSendWindowAndQuitClosesTheMainWindow();
     void ctrlShiftDShowsTheDebugWindow();
+    void aWindowThatWasNotCreatedIsSaidMissing();
 
 private:
     SalesGrid* Grid() const { return Form1->findChild<SalesGrid*>(QStringLiteral("DBGridVente")); }
@@ -390,6 +391,26 @@ void MainWindowTest::ctrlShiftDShowsTheDebugWindow() {
     QTest::keyClick(Form1, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
     QVERIFY(Form4->isVisible());
     QVERIFY(!Form4->isModal());
+}
+
+void MainWindowTest::aWindowThatWasNotCreatedIsSaidMissing() {
+    // As after a creation that failed at start-up: the reference stays empty.
+    delete Form5;
+    Form5 = nullptr;
+    delete Form4;
+    Form4 = nullptr;
+    QTest::mouseClick(Button("Button2"), Qt::LeftButton);
+    Form1->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Form1));
+    QTest::keyClick(Form1, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+    const QStringList& errors = fixture_->dialogs.errors;
+    QCOMPARE(errors.size(), 2);
+    QVERIFY2(errors[0].startsWith(QStringLiteral(
+                 "La fenêtre « Offrel Brivax - Envoi des ventes » n'a pas pu être créée")),
+             qPrintable(errors[0]));
+    QVERIFY2(errors[1].contains(QStringLiteral("« Brivax Offrel - Debug Window »")),
+             qPrintable(errors[1]));
+    QVERIFY(Form1->isVisible());
 }
 
 OFFREL_TEST_MAIN(MainWindowTest)
