@@ -42,4 +42,10 @@ private:
     std::filesystem::path path_;
 };
 
+// The whole content of a file; empty when it cannot be read.
+inline std::string FileContents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 }  // namespace offrel::testing

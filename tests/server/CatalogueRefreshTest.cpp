@@ -5,9 +5,9 @@
 
 #include "base/Error.h"
 #include "base/Windows1252.h"
+#include "tests/common/TempFolder.h"
 #include "tests/server/RawServer.h"
 #include "tests/server/RecordingViews.h"
-#include "tests/server/TempDir.h"
 #include "tests/server/WireFormat.h"
 
 using offrel::W;
@@ -39,10 +39,12 @@ protected:
         }
         return "";
     }
-    std::string File(const char* name) const { return ReadWholeFile((dir.Path() / name).string()); }
+    std::string File(const char* name) const {
+        return offrel::testing::FileContents((dir.Path() / name).string());
+    }
     bool Exists(const char* name) const { return std::filesystem::exists(dir.Path() / name); }
 
-    TempDir dir;
+    offrel::testing::TempFolder dir;
     RawServer server;
     ScopedServerUrl url{server.Url()};
     offrel::ApplicationTables tables;

@@ -101,7 +101,7 @@ TEST_F(InterruptedSendTest, ASiteThatKeepsTheSaleAndNeverAnswersLeavesItToTheSel
 // The upload runs in a child forked while this process has no thread but its own: in a child
 // forked beside other threads, a lock that one of them held stays taken for ever.
 TEST(InterruptedSendAcrossAKill, TheSiteHoldingTheSaleOfAKilledApplicationMakesTheNextStartAsk) {
-    TempDir dir;
+    offrel::testing::TempFolder dir;
     offrel::ApplicationTables tables;
     tables.cdsVente.Open();
     tables.cdsVente.SetFileName((dir.Path() / "Ventes.cds").string());

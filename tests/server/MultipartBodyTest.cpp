@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "base/Error.h"
-#include "tests/server/TempDir.h"
+#include "tests/common/TempFolder.h"
 #include "tests/server/WireFormat.h"
 
 using offrel::TMultipartBody;
@@ -71,7 +71,7 @@ TEST(MultipartBody, CatalogueRequestsHaveTheirFixedLengths) {
 }
 
 TEST(MultipartBody, PartsComeInOrderWhateverThePieceSize) {
-    TempDir dir;
+    offrel::testing::TempFolder dir;
     std::string photo;
     for (int i = 0; i < 200000; ++i) photo.push_back(static_cast<char>(i * 7 % 256));
     const std::string photoPath = dir.Write("velo.jpg", photo);
@@ -99,7 +99,7 @@ TEST(MultipartBody, PartsComeInOrderWhateverThePieceSize) {
 }
 
 TEST(MultipartBody, FileThatCannotBeOpenedLeavesTheBodyUnchanged) {
-    TempDir dir;
+    offrel::testing::TempFolder dir;
     TMultipartBody body(kBoundary);
     body.AddTextField("action", "putVente");
     const std::string before = ReadAll(body, 4096);
@@ -115,7 +115,7 @@ TEST(MultipartBody, FileThatCannotBeOpenedLeavesTheBodyUnchanged) {
 }
 
 TEST(MultipartBody, QuotesAndLineBreaksInNamesAndPathsAreEscaped) {
-    TempDir dir;
+    offrel::testing::TempFolder dir;
     const std::string path = dir.Write("a\"b\r\nc.jpg", "xyz");
     const std::string escapedPath = (dir.Path() / "a%22b%0D%0Ac.jpg").string();
     TMultipartBody body(kBoundary);
@@ -130,7 +130,7 @@ TEST(MultipartBody, QuotesAndLineBreaksInNamesAndPathsAreEscaped) {
 }
 
 TEST(MultipartBody, FileShortenedAfterItWasAddedFailsTheReading) {
-    TempDir dir;
+    offrel::testing::TempFolder dir;
     const std::string path = dir.Write("photo.jpg", std::string(1000, 'p'));
     TMultipartBody body(kBoundary);
     body.AddFileField("photo1", path, "multipart/form-data");
@@ -141,7 +141,7 @@ TEST(MultipartBody, FileShortenedAfterItWasAddedFailsTheReading) {
 }
 
 TEST(MultipartBody, FileGrownAfterItWasAddedSendsItsFirstSize) {
-    TempDir dir;
+    offrel::testing::TempFolder dir;
     const std::string path = dir.Write("photo.jpg", "abc");
     TMultipartBody body(kBoundary);
     body.AddFileField("photo1", path, "multipart/form-data");

@@ -9,7 +9,7 @@
 
 #include "base/Windows1252.h"
 #include "tables/ApplicationTables.h"
-#include "tests/server/TempDir.h"
+#include "tests/common/TempFolder.h"
 
 using offrel::W;
 
@@ -40,7 +40,7 @@ protected:
         return found;
     }
 
-    TempDir dir;
+    offrel::testing::TempFolder dir;
     offrel::ApplicationTables tables;
 };
 

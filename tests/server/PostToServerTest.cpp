@@ -12,9 +12,9 @@
 
 #include "base/Error.h"
 #include "base/Windows1252.h"
+#include "tests/common/TempFolder.h"
 #include "tests/server/RawServer.h"
 #include "tests/server/ShortTimeouts.h"
-#include "tests/server/TempDir.h"
 #include "tests/server/WireFormat.h"
 
 using offrel::PostToServer;
@@ -76,7 +76,7 @@ TEST_F(PostToServerTest, CatalogueRequestsAreSentByteForByte) {
 }
 
 TEST_F(PostToServerTest, SaleWithPhotosIsSentByteForByteAndIdenticallyTwice) {
-    TempDir dir;
+    offrel::testing::TempFolder dir;
     std::string jpeg = "\xff\xd8\xff\xe0";
     for (int i = 0; i < 300000; ++i) jpeg.push_back(static_cast<char>(i % 253));
     // The file system names the file in UTF-8; the table and the wire hold Windows-1252.
@@ -203,7 +203,7 @@ TEST_F(PostToServerTest, FailuresTellWhetherTheWholeBodyWasSent) {
     EXPECT_EQ(bodySent(small), true);
 
     // Cut before the site read anything of a body far larger than the sockets hold.
-    TempDir dir;
+    offrel::testing::TempFolder dir;
     TMultipartBody large(kBoundary);
     large.AddFileField("photo1", dir.Write("grande.jpg", std::string(32 << 20, 'p')),
                        "multipart/form-data");

@@ -5,8 +5,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/common/TempFolder.h"
 #include "tests/server/RawServer.h"
-#include "tests/server/TempDir.h"
 
 using offrel::TransferProgress;
 using End = RawServer::Reply::End;
@@ -50,7 +50,7 @@ protected:
 }  // namespace
 
 TEST_F(RequestWaitTest, RequestRunsElsewhereAndItsProgressComesHere) {
-    TempDir dir;
+    offrel::testing::TempFolder dir;
     const std::string photo = dir.Write("photo.jpg", std::string(3 << 20, '\x5a'));
     offrel::TMultipartBody body("--------120926101530123");
     body.AddTextField("action", "putVente");

@@ -12,7 +12,7 @@
 #include "base/Error.h"
 #include "base/Windows1252.h"
 #include "tables/ApplicationTables.h"
-#include "tests/server/TempDir.h"
+#include "tests/common/TempFolder.h"
 #include "tests/tables/TableTestSupport.h"
 
 namespace fs = std::filesystem;
@@ -69,7 +69,7 @@ protected:
     }
     std::string Digest(int row) const { return offrel::SaleDigest(tables.cdsVente, row); }
 
-    TempDir dir;
+    offrel::testing::TempFolder dir;
     offrel::ApplicationTables tables;
 };
 
@@ -128,7 +128,8 @@ TEST_F(SendJournalTest, ALineCutShortByACrashIsDroppedBeforeTheNextNote) {
     EXPECT_EQ(journal.Pending(), (JournalNotes{{kA, 10}}));
     EXPECT_FALSE(journal.TakeDamage());
     journal.Record(kB, 20);
-    EXPECT_EQ(ReadWholeFile(Journal()), "envoi " + kA + " 10\nenvoi " + kB + " 20\n");
+    EXPECT_EQ(offrel::testing::FileContents(Journal()),
+              "envoi " + kA + " 10\nenvoi " + kB + " 20\n");
 }
 
 TEST_F(SendJournalTest, ADamagedJournalIsToldOnceSetAsideAndCountsAsEmpty) {
@@ -140,7 +141,8 @@ TEST_F(SendJournalTest, ADamagedJournalIsToldOnceSetAsideAndCountsAsEmpty) {
                   W("\" est endommagé : la ligne 2 n'est pas une ligne du journal. Il est mis de "
                     "côté et l'envoi continue sans lui."));
     EXPECT_FALSE(journal.TakeDamage());
-    EXPECT_EQ(ReadWholeFile(Journal() + ".illisible"), "envoi " + kA + " 10\n\x01\x02garbage\n");
+    EXPECT_EQ(offrel::testing::FileContents(Journal() + ".illisible"),
+              "envoi " + kA + " 10\n\x01\x02garbage\n");
     journal.Record(kB, 5);
     SendJournal next(Journal());
     EXPECT_FALSE(next.TakeDamage());
@@ -177,7 +179,7 @@ TEST_F(SendJournalTest, ANoteThatCannotBeWrittenThrowsAndLeavesTheFileAsItWas) {
     EXPECT_EQ(failure,
               W("Impossible d'écrire dans le fichier \"") + Journal() + "\". File too large");
     EXPECT_FALSE(journal.SentAt(kB));
-    EXPECT_EQ(ReadWholeFile(Journal()), offrel::JournalSendLine(kA, 10));
+    EXPECT_EQ(offrel::testing::FileContents(Journal()), offrel::JournalSendLine(kA, 10));
     journal.Record(kB, 30);  // once there is room again
     EXPECT_EQ(SendJournal(Journal()).Pending(), (JournalNotes{{kA, 10}, {kB, 30}}));
 }

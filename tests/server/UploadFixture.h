@@ -7,9 +7,9 @@
 
 #include "server/SalesUpload.h"
 #include "tables/ApplicationTables.h"
+#include "tests/common/TempFolder.h"
 #include "tests/server/RawServer.h"
 #include "tests/server/RecordingViews.h"
-#include "tests/server/TempDir.h"
 
 // A sale with its title and a price, and a first photo when one is given.
 inline void AppendSale(offrel::Table& t, const std::string& libelle,
@@ -46,7 +46,7 @@ protected:
         return view.errors.empty() ? "" : view.errors.back();
     }
 
-    TempDir dir;
+    offrel::testing::TempFolder dir;
     RawServer server;
     ScopedServerUrl url{server.Url()};
     offrel::ApplicationTables tables;

@@ -8,6 +8,7 @@
 #include "base/Conversions.h"
 #include "base/Error.h"
 #include "tables/cds/TableFileDump.h"
+#include "tests/common/DecimalSeparator.h"
 
 namespace offrel {
 namespace {
@@ -22,7 +23,7 @@ std::string Contents(const fs::path& path) {
 }
 
 TEST(Cds, PrintsColumnsVersionsAndTheLog) {
-    SetDecimalSeparator('.');
+    const testing::DecimalSeparatorSet point('.');
     std::ostringstream text;
     PrintTable(ReadTableFile(kExample), text);
     EXPECT_EQ(text.str(),

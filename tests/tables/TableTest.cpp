@@ -6,6 +6,7 @@
 #include "base/Windows1252.h"
 #include "tables/ApplicationTables.h"
 #include "tables/RowOrder.h"
+#include "tests/common/DecimalSeparator.h"
 #include "tests/tables/TableTestSupport.h"
 
 namespace offrel {
@@ -149,7 +150,7 @@ TEST_F(TableTest, MisuseFailsWithAFrenchMessage) {
     EXPECT_EQ(ErrorOf([&] { table.FieldByName("ID").SetAsString("12a"); }),
               W("'12a' n'est pas une valeur entière correcte"));
     // Numbers as text go through the conversions of the whole application.
-    SetDecimalSeparator('.');
+    const testing::DecimalSeparatorSet point('.');
     table.FieldByName("ID").SetAsString(" 42");
     table.FieldByName("Prix").SetAsString("2.5");
     EXPECT_EQ(table.FieldByName("ID").AsInteger(), 42);
