@@ -112,10 +112,17 @@ class Desktop:
     def screenshot(self, path, window="root"):
         self.run("import", "-window", window, str(path))
 
+    def wait_focus(self, window, timeout=20.0):
+        """Waits until the window holds the keyboard: keys typed before that are lost, which a
+        busy machine makes likely right after a window appears."""
+        poll(f"window {window} to take the keyboard",
+             lambda: self.run("xdotool", "getwindowfocus").strip() == window, timeout,
+             abort=self.abort)
+
     def choose_file(self, path, answering=lambda: None):
         """Answers the file dialog that is opening with a full path; answering() is called just
         before the answer is given."""
-        self.wait_window(FILE_DIALOG)
+        self.wait_focus(self.wait_window(FILE_DIALOG))
         self.type(path)
         answering()
         self.key("Return")
