@@ -14,13 +14,15 @@
 #include "sale/BatchCost.h"
 #include "ui_TForm5.h"
 
-TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, QWidget* parent)
+TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const offrel::Table& cdsCategorie,
+               QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ui(std::make_unique<Ui::TForm5>()),
       passwordStyle_(std::make_unique<PasswordStyle>()),
       cdsVente_(cdsVente),
-      cdsOption_(cdsOption) {
+      cdsOption_(cdsOption),
+      cdsCategorie_(cdsCategorie) {
     ui->setupUi(this);
     setFont(TahomaFont(11));
     setFixedSize(294, 153);
@@ -53,7 +55,7 @@ void TForm5::EditPasswordChange() {
 }
 
 void TForm5::ButtonEnvoiClick() {
-    offrel::RunSalesUpload(cdsVente_, ToW1252(ui->EditLogin->text()),
+    offrel::RunSalesUpload(cdsVente_, cdsCategorie_, ToW1252(ui->EditLogin->text()),
                            ToW1252(ui->EditPassword->text()), *this);
 }
 

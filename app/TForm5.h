@@ -18,7 +18,8 @@ class TForm5 : public QDialog, public offrel::UploadView {
     Q_OBJECT
 
 public:
-    TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, QWidget* parent = nullptr);
+    TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const offrel::Table& cdsCategorie,
+           QWidget* parent = nullptr);
     ~TForm5() override;
 
     void EditLoginChange();
@@ -58,6 +59,7 @@ private:
     std::unique_ptr<EventLoopWait> wait_;
     offrel::Table& cdsVente_;
     offrel::Table& cdsOption_;
+    const offrel::Table& cdsCategorie_;
     int progressMax_ = 1;       // the bar's range, 0 to this, as the run set it
     int progressPosition_ = 0;  // kept from one run to the next
     bool running_ = false;

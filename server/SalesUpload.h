@@ -32,23 +32,24 @@ public:
     // "Non" by default. True for "Oui".
     virtual bool ConfirmSendAgain(const std::string& question) = 0;
     virtual void Close() = 0;
-    // Photos that cannot be sent were found before the run: the text, the list of the sales and
-    // their photos; true to send the other sales ("Envoyer les autres ventes"), false to send
-    // nothing ("Annuler").
+    // Sales that cannot be sent were found before the run: the text, the list of the sales with
+    // their photos and categories; true to send the other sales ("Envoyer les autres ventes"),
+    // false to send nothing ("Annuler").
     virtual bool AskToSendOthers(const std::string& text, const std::string& list) = 0;
 };
 
 // The upload run of "Démarrer": one "putVente" request per sale of cdsVente, each accepted sale
 // deleted (and the table saved), until the end of the table, a sale that does not go, or the
-// seller's "Arrêter" after the current sale's answer. The photo files are checked first: when
-// some cannot be sent, the view is asked whether to send the other sales, passing over those
-// (which stay in the table), or nothing at all (then nothing changes and the window stays open).
+// seller's "Arrêter" after the current sale's answer. The photo files and the categories (against
+// cdsCategorie, the site's catalogue) are checked first: when some cannot be sent, the view is
+// asked whether to send the other sales, passing over those (which stay in the table), or
+// nothing at all (then nothing changes and the window stays open).
 // Each request is noted first in the send journal beside the table's file; a sale still noted
 // from an interrupted send is sent again only if the seller says so. A failure that ends the run
 // otherwise (a failed second attempt, a photo that went away since the check, a journal or a
 // table that cannot be written) is shown in the error box after the closing message, before the
 // window closes.
-void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
-                    UploadView& view);
+void RunSalesUpload(Table& cdsVente, const Table& cdsCategorie, const std::string& login,
+                    const std::string& password, UploadView& view);
 
 }  // namespace offrel

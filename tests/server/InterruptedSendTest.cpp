@@ -118,7 +118,7 @@ TEST(InterruptedSendAcrossAKill, TheSiteHoldingTheSaleOfAKilledApplicationMakesT
         if (::read(urlPipe[0], url, sizeof url - 1) <= 0) ::_exit(1);
         ScopedServerUrl there(url);
         RecordingUploadView view;
-        offrel::RunSalesUpload(tables.cdsVente, "vendeur", "secret", view);
+        offrel::RunSalesUpload(tables.cdsVente, tables.cdsCategorie, "vendeur", "secret", view);
         ::_exit(0);
     }
     ::close(urlPipe[0]);
@@ -144,7 +144,7 @@ TEST(InterruptedSendAcrossAKill, TheSiteHoldingTheSaleOfAKilledApplicationMakesT
     restarted.cdsVente.Open();
     RecordingUploadView view;
     view.answers = {false};
-    offrel::RunSalesUpload(restarted.cdsVente, "vendeur", "secret", view);
+    offrel::RunSalesUpload(restarted.cdsVente, restarted.cdsCategorie, "vendeur", "secret", view);
     EXPECT_THAT(view.questions, ElementsAre(HasSubstr(W("« A » était en cours d'envoi"))));
     EXPECT_TRUE(server.Requests().empty());
     EXPECT_EQ(restarted.cdsVente.RecordCount(), 1);
@@ -231,7 +231,7 @@ TEST_F(InterruptedSendTest, AnAcceptedSaleThatCannotBeSavedStaysNotedForTheNextS
     restarted.cdsVente.Open();
     ASSERT_EQ(restarted.cdsVente.RecordCount(), 2);  // the file still holds A
     Answer({false});
-    offrel::RunSalesUpload(restarted.cdsVente, "vendeur", "secret", view);
+    offrel::RunSalesUpload(restarted.cdsVente, restarted.cdsCategorie, "vendeur", "secret", view);
     EXPECT_THAT(view.questions, ElementsAre(HasSubstr(W("« A »"))));
     EXPECT_EQ(server.Requests().size(), 2u);  // B only
 }
