@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/DataFolder.h"
+#include "app/DataFolderLock.h"
 #include "app/Forms.h"
 #include "app/TForm1.h"
 #include "app/TForm3.h"
@@ -15,6 +16,7 @@
 #include "app/TForm6.h"
 #include "editor/TForm2.h"
 #include "gui/ApplicationTitle.h"
+#include "gui/Dialogs.h"
 #include "gui/ErrorReport.h"
 #include "gui/HandlerConnection.h"
 
@@ -84,9 +86,15 @@ void ProgramBlock::Run() {
 int RunProgram() {
     SetApplicationTitle();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/offrel.png")));
+    const QString folder = DataFolder();
+    const DataFolderLock lock(folder);
+    if (lock.OpenElsewhere()) {
+        Dialogs::Get().Message(nullptr, AlreadyOpenMessage(folder));
+        return 1;
+    }
     std::unique_ptr<ProgramBlock> program;
     try {
-        program = std::make_unique<ProgramBlock>(DataFolder());
+        program = std::make_unique<ProgramBlock>(folder);
     } catch (const std::exception& error) {
         ReportError(error);
         return 1;

@@ -38,6 +38,7 @@ private:
     offrel::EditorState editorState_;
 };
 
-// The program: the title, the program block, the event loop, the end. Returns 1 when the tables
-// could not be opened (the message was shown), 0 otherwise.
+// The program: the title, the lock on the data folder, the program block, the event loop, the
+// end. Returns 1 when another copy of the program holds the data folder or the tables could not
+// be opened (the message was shown), 0 otherwise.
 int RunProgram();
