@@ -77,7 +77,7 @@ void ProgramBlock::CloseTables() {
 }
 
 void ProgramBlock::Run() {
-    // A failed connection test closed the main window already: the run ends at once.
+    // A refresh that failed with no catalogue to fall back on closed the main window already.
     if (Form1->CloseRequested()) return;
     Form1->show();
     QApplication::exec();

@@ -26,7 +26,7 @@ public:
     offrel::EditorState& Editor() { return editorState_; }
 
     // Shows the main window and runs the event loop until it is closed; returns at once when the
-    // main window was closed during start-up (no connection to the site).
+    // main window was closed during start-up (no catalogue to work with).
     void Run();
 
 private:

@@ -239,8 +239,9 @@ private:
             if (failure.Which() == PostFailure::Kind::NoConnection)
                 view_.ShowMessage(
                     W("Vous devez être connecté à Internet pour envoyer vos ventes !!!"));
-            // An error status is an answer the upload does not understand; a transfer that
-            // failed leaves the sale as unknown to the site as before, unless its body went.
+            // An error status or a redirection is an answer, but not one that says what became
+            // of the sale; a failed transfer is told as such. Either way the note stays when the
+            // whole body went.
             End(failure.Which() == PostFailure::Kind::Status ? Stop::NotUnderstood : Stop::Failed,
                 failure.what());
             return std::nullopt;
