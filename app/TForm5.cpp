@@ -12,6 +12,7 @@
 #include "gui/HandlerConnection.h"
 #include "gui/QtText.h"
 #include "sale/BatchCost.h"
+#include "server/PostToServer.h"
 #include "ui_TForm5.h"
 
 TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const offrel::Table& cdsCategorie,
@@ -40,10 +41,22 @@ TForm5::~TForm5() = default;
 void TForm5::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;
+    ShowClearTextWarning();
     ui->LabelLot->clear();
     RunReportingErrors([this] {
         ui->LabelLot->setText(FromW1252(offrel::BatchLine(offrel::BatchOf(cdsVente_, cdsOption_))));
     });
+}
+
+void TForm5::ShowClearTextWarning() {
+    bool inClear = false;
+    try {
+        inClear = offrel::PasswordTravelsInClear(offrel::ServerUrl());
+    } catch (const offrel::Error&) {
+        // An address that cannot be read is told when the upload starts, in the error box.
+    }
+    ui->LabelEnClair->setVisible(inClear);
+    setFixedSize(294, inClear ? 170 : 153);
 }
 
 void TForm5::EditLoginChange() {

@@ -51,6 +51,8 @@ protected:
     void reject() override;
 
 private:
+    // One line under the buttons when the password would cross the network unencrypted.
+    void ShowClearTextWarning();
     void ShowLabelEnvoi();
     void ShowProgress();
 
