@@ -105,7 +105,7 @@ void SalesListTest::searchFindsEveryWordIgnoringCaseAndAccentsAndCountsTheSales(
 void SalesListTest::escapeAndCtrlFWorkTheSearchField() {
     AddFourSales();
     PressKeys(QKeySequence(QStringLiteral("Ctrl+F")));
-    QTRY_COMPARE(QApplication::focusWidget(), SearchField());
+    QTRY_COMPARE(Form1->focusWidget(), SearchField());
     QTest::keyClicks(SearchField(), QStringLiteral("jouet"));
     QCOMPARE(TitlesShown(), QStringList{"Zootrope"});
     QTest::keyClick(SearchField(), Qt::Key_Escape);
@@ -115,7 +115,7 @@ void SalesListTest::escapeAndCtrlFWorkTheSearchField() {
     // The command from the menu button goes to the field too.
     Grid()->setFocus();
     ChooseCommand(QStringLiteral("Rechercher dans les ventes"));
-    QTRY_COMPARE(QApplication::focusWidget(), SearchField());
+    QTRY_COMPARE(Form1->focusWidget(), SearchField());
 }
 
 void SalesListTest::deletionWithASearchActiveTouchesOnlyTheShownSelection() {
