@@ -38,13 +38,20 @@ TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const offrel::
 
 TForm5::~TForm5() = default;
 
+void TForm5::SetSelection(std::optional<std::vector<int>> positions) {
+    selection_ = std::move(positions);
+}
+
 void TForm5::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;
     ShowClearTextWarning();
     ui->LabelLot->clear();
     RunReportingErrors([this] {
-        ui->LabelLot->setText(FromW1252(offrel::BatchLine(offrel::BatchOf(cdsVente_, cdsOption_))));
+        const offrel::Batch batch =
+            selection_ ? offrel::BatchOfSelection(cdsVente_, cdsOption_, *selection_)
+                       : offrel::BatchOf(cdsVente_, cdsOption_);
+        ui->LabelLot->setText(FromW1252(offrel::BatchLine(batch)));
     });
 }
 
@@ -69,7 +76,7 @@ void TForm5::EditPasswordChange() {
 
 void TForm5::ButtonEnvoiClick() {
     offrel::RunSalesUpload(cdsVente_, cdsCategorie_, ToW1252(ui->EditLogin->text()),
-                           ToW1252(ui->EditPassword->text()), *this);
+                           ToW1252(ui->EditPassword->text()), *this, selection_);
 }
 
 void TForm5::ButtonArreterClick() {

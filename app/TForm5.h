@@ -2,6 +2,8 @@
 
 #include <QDialog>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "server/SalesUpload.h"
 
@@ -11,9 +13,9 @@ class TForm5;
 class EventLoopWait;
 class PasswordStyle;
 
-// The send window: login, password and "Démarrer", which uploads every sale. Created once and
-// reused: each opening shows it as the previous one left it, with the line of the batch (its
-// sales and the cost of their options) brought up to date.
+// The send window: login, password and "Démarrer", which uploads every sale, or the sales
+// selected in the list. Created once and reused: each opening shows it as the previous one left
+// it, with the line of the batch (its sales and the cost of their options) brought up to date.
 class TForm5 : public QDialog, public offrel::UploadView {
     Q_OBJECT
 
@@ -21,6 +23,9 @@ public:
     TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const offrel::Table& cdsCategorie,
            QWidget* parent = nullptr);
     ~TForm5() override;
+
+    // The sales the next opening sends, by position in cdsVente; every sale when none is given.
+    void SetSelection(std::optional<std::vector<int>> positions);
 
     void EditLoginChange();
     void EditPasswordChange();
@@ -62,6 +67,7 @@ private:
     offrel::Table& cdsVente_;
     offrel::Table& cdsOption_;
     const offrel::Table& cdsCategorie_;
+    std::optional<std::vector<int>> selection_;
     int progressMax_ = 1;       // the bar's range, 0 to this, as the run set it
     int progressPosition_ = 0;  // kept from one run to the next
     bool running_ = false;

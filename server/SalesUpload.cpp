@@ -107,11 +107,22 @@ std::string ClosingMessage(const RunOutcome& run) {
     return SentCount(run) + passed + " " + why;
 }
 
-// The sales to pass over for their photos or their categories, by position; none when every
-// sale can be sent. False when the seller would rather send nothing.
+// The sales of the run by position: every one, or those of the selection.
+std::vector<bool> SalesOfRun(const Table& cdsVente,
+                             const std::optional<std::vector<int>>& selection) {
+    std::vector<bool> inRun(static_cast<std::size_t>(cdsVente.RecordCount()), !selection);
+    if (selection)
+        for (int position : *selection)
+            if (position >= 0 && position < cdsVente.RecordCount()) inRun[position] = true;
+    return inRun;
+}
+
+// The sales of the run to pass over for their photos or their categories, by position; none when
+// every sale can be sent. False when the seller would rather send nothing.
 bool ChooseSalesToSend(const Table& cdsVente, const Table& cdsCategorie, UploadView& view,
-                       std::vector<bool>& passOver) {
-    const PreflightProblems problems = CheckBeforeSending(cdsVente, cdsCategorie);
+                       const std::vector<bool>& inRun, std::vector<bool>& passOver) {
+    PreflightProblems problems = CheckBeforeSending(cdsVente, cdsCategorie);
+    problems.KeepSalesOf(inRun);
     passOver = problems.SalesConcerned(cdsVente.RecordCount());
     if (problems.Empty()) return true;
     return view.AskToSendOthers(
@@ -306,17 +317,21 @@ private:
 
 // Steps through cdsVente from its first sale until the run ends.
 void RunSteps(Table& cdsVente, const std::string& login, const std::string& password,
-              UploadView& view, SendJournal& journal, const std::vector<bool>& passOver,
-              RunOutcome& run) {
+              UploadView& view, SendJournal& journal, const std::vector<bool>& inRun,
+              const std::vector<bool>& passOver, RunOutcome& run) {
     ControlsSuspended suspended(cdsVente);
     UploadRun upload(cdsVente, login, password, view, journal, run);
-    run.total = cdsVente.RecordCount();
+    run.total = static_cast<int>(std::count(inRun.begin(), inRun.end(), true));
     view.SetProgressMax(run.total -
                         static_cast<int>(std::count(passOver.begin(), passOver.end(), true)));
     cdsVente.First();
     // Each step deletes the current sale or steps past it, so the steps count the sales of the
     // table as it was checked.
     for (std::size_t position = 0; !cdsVente.Eof(); ++position) {
+        if (position < inRun.size() && !inRun[position]) {
+            cdsVente.Next();
+            continue;
+        }
         // Deleting the last row makes the row before it current: a sale passed over or skipped
         // earlier in the table must not come round again.
         const bool last = cdsVente.RecNo() + 1 == cdsVente.RecordCount();
@@ -340,7 +355,8 @@ void RunSteps(Table& cdsVente, const std::string& login, const std::string& pass
 }  // namespace
 
 void RunSalesUpload(Table& cdsVente, const Table& cdsCategorie, const std::string& login,
-                    const std::string& password, UploadView& view) {
+                    const std::string& password, UploadView& view,
+                    const std::optional<std::vector<int>>& selection) {
     SendJournal journal(SendJournalPath(cdsVente.FileName()));
     try {
         journal.RequireReadable();
@@ -349,13 +365,14 @@ void RunSalesUpload(Table& cdsVente, const Table& cdsCategorie, const std::strin
         view.ShowError(failure.what());
         return;
     }
+    const std::vector<bool> inRun = SalesOfRun(cdsVente, selection);
     std::vector<bool> passOver;
-    if (!ChooseSalesToSend(cdsVente, cdsCategorie, view, passOver)) return;
+    if (!ChooseSalesToSend(cdsVente, cdsCategorie, view, inRun, passOver)) return;
     RunOutcome run;
     view.SetStartEnabled(false);
     view.SetStopEnabled(true);
     try {
-        RunSteps(cdsVente, login, password, view, journal, passOver, run);
+        RunSteps(cdsVente, login, password, view, journal, inRun, passOver, run);
     } catch (const std::exception& failure) {
         run.stop = Stop::Escaped;
         run.reason = failure.what();
