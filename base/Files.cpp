@@ -103,7 +103,8 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     return content;
 }
 
-void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                         const BeforeReplace& beforeReplace) {
     const std::filesystem::path target = LinkTarget(FullPath(path));
     std::string temporary =
         (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
@@ -122,6 +123,14 @@ void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t
         const int error = errno;
         ::unlink(temporary.c_str());
         ThrowCannotCreate(path, error);
+    }
+    if (beforeReplace && ::access(target.c_str(), F_OK) == 0) {
+        try {
+            beforeReplace(target.string());
+        } catch (...) {
+            ::unlink(temporary.c_str());
+            throw;
+        }
     }
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         const int error = errno;

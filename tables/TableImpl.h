@@ -46,6 +46,7 @@ struct Table::Impl {
     RowStore store;
     std::vector<std::uint8_t> builtinPacket;
     std::string fileName;
+    BeforeReplace beforeReplace;
     bool active = false;
 
     int current = -1;
