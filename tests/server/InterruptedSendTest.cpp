@@ -13,10 +13,12 @@
 
 #include "base/Windows1252.h"
 #include "server/SendJournal.h"
+#include "tests/common/DiskFullAbove.h"
 #include "tests/server/ShortTimeouts.h"
 #include "tests/server/UploadFixture.h"
 
 using offrel::SendJournal;
+using offrel::testing::DiskFullAbove;
 using offrel::W;
 using End = RawServer::Reply::End;
 using testing::ElementsAre;
@@ -35,24 +37,6 @@ protected:
         view = RecordingUploadView();
         view.answers = std::move(answers);
     }
-};
-
-// The file size limit stands for a full disk for the lifetime of the object.
-class DiskFullAbove {
-public:
-    explicit DiskFullAbove(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
-        ::getrlimit(RLIMIT_FSIZE, &previous_);
-        const struct rlimit limit = {bytes, previous_.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~DiskFullAbove() {
-        ::setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    struct rlimit previous_ {};
-    void (*oldHandler_)(int);
 };
 
 TEST_F(InterruptedSendTest, ASiteThatKeepsTheSaleAndNeverAnswersLeavesItToTheSeller) {
