@@ -140,6 +140,23 @@ void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t
     FlushFolder(target.parent_path());
 }
 
+void ReplaceFileWithLink(const std::string& path, const std::string& source) {
+    const std::filesystem::path target = LinkTarget(FullPath(path));
+    const std::string link =
+        (target.parent_path() / ("." + target.filename().string() + ".lien")).string();
+    ::unlink(link.c_str());  // left by a crash between the link and the rename
+    if (::link(source.c_str(), link.c_str()) != 0) {
+        WriteFileAtomically(path, ReadWholeFile(source));
+        return;
+    }
+    if (::rename(link.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(link.c_str());
+        ThrowCannotCreate(path, error);
+    }
+    FlushFolder(target.parent_path());
+}
+
 void WriteFileTail(const std::string& path, std::uint64_t offset, std::string_view bytes,
                    bool durable) {
     const auto fail = [&](int error) {

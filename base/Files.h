@@ -26,6 +26,13 @@ using BeforeReplace = std::function<void(const std::string& replaced)>;
 void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
                          const BeforeReplace& beforeReplace = {});
 
+// Replaces the file at path, as WriteFileAtomically does, by the file at source without copying
+// it: a hard link to source is renamed over it, and both names then share the same bytes, which
+// stay as they are as long as every writer replaces the file instead of writing in it. Where the
+// link cannot be made (another file system), the bytes of source are written. Fails with
+// "Impossible de créer le fichier "%s". %s".
+void ReplaceFileWithLink(const std::string& path, const std::string& source);
+
 // Writes the bytes at offset in the file (created when missing) and cuts off whatever followed.
 // When durable, they are flushed to the disk, with the folder for a new file, before it returns.
 // A failure cuts the file back to offset and throws "Impossible d'écrire dans le fichier "%s". %s".

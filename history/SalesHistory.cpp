@@ -14,6 +14,7 @@
 #include "base/Windows1252.h"
 #include "history/SaleRecord.h"
 #include "history/Sqlite.h"
+#include "sale/SearchText.h"
 
 namespace offrel {
 
@@ -32,6 +33,8 @@ constexpr char kRemoveFailed[] =
 
 // What the history keeps of a sending beside the sale's own columns.
 constexpr char kSendingColumns[] = "Envoi, DateReponse, Identifiant";
+// The row of Reglages that names the folding that made the texts of Recherche.
+constexpr char kFoldingSetting[] = "'pliage'";
 
 std::string Shown(const std::string& path) {
     return ShownFileSystemName(FullPath(path));
@@ -42,22 +45,60 @@ std::string Shown(const std::string& path) {
     throw Error(FormatMessage(W(pattern), {Shown(path), reason}));
 }
 
+// Beside each sale, Recherche holds its texts folded for the search (FoldedSearchText), so that
+// opening the list does not fold a hundred thousand descriptions again; Reglages names the
+// folding that made them.
 std::string CreateSchema() {
     return "BEGIN IMMEDIATE;"
            "CREATE TABLE VentesEnvoyees (Envoi INTEGER PRIMARY KEY, DateReponse INTEGER NOT NULL, "
-           "Identifiant BLOB NOT NULL, " +
+           "Identifiant BLOB NOT NULL, Recherche BLOB NOT NULL, " +
            SaleRecordDefinitions() +
            ");"
-           "CREATE INDEX VentesEnvoyeesParDate ON VentesEnvoyees (DateReponse);"
+           "CREATE TABLE Reglages (Nom TEXT PRIMARY KEY, Valeur BLOB NOT NULL);"
            "PRAGMA user_version = " +
            std::to_string(kSchemaVersion) + ";COMMIT;";
 }
 
 std::string InsertStatement() {
-    std::string values = "?, ?";
+    std::string values = "?, ?, ?";
     for (int k = 0; k < SaleRecordColumnCount(); ++k) values += ", ?";
-    return "INSERT INTO VentesEnvoyees (DateReponse, Identifiant, " + SaleRecordColumns() +
-           ") VALUES (" + values + ")";
+    return "INSERT INTO VentesEnvoyees (DateReponse, Identifiant, Recherche, " +
+           SaleRecordColumns() + ") VALUES (" + values + ")";
+}
+
+// What the search's folding makes of every byte.
+std::string FoldingFingerprint() {
+    std::string fingerprint;
+    for (int byte = 1; byte < 256; ++byte)
+        fingerprint += FoldForSearch(std::string(1, static_cast<char>(byte))) + '\0';
+    return fingerprint;
+}
+
+// Folds the texts of every sale again when the search's folding is not the one that folded them.
+void KeepSearchTextsFolded(SqliteDatabase& db) {
+    const std::string fingerprint = FoldingFingerprint();
+    SqliteStatement setting(
+        db, std::string("SELECT Valeur FROM Reglages WHERE Nom = ") + kFoldingSetting);
+    if (setting.Step() && setting.Bytes(0) == fingerprint) return;
+    setting.Reset();
+    SqliteTransaction transaction(db);
+    std::vector<std::pair<std::int64_t, std::string>> folded;
+    SqliteStatement texts(db, "SELECT Envoi, Libelle, Reference, Description FROM VentesEnvoyees");
+    while (texts.Step())
+        folded.emplace_back(texts.Number(0),
+                            FoldedSearchText(texts.Bytes(1), texts.Bytes(2), texts.Bytes(3)));
+    SqliteStatement update(db, "UPDATE VentesEnvoyees SET Recherche = ? WHERE Envoi = ?");
+    for (const auto& [id, text] : folded) {
+        update.Reset();
+        update.BindBytes(0, text);
+        update.BindNumber(1, id);
+        update.Step();
+    }
+    SqliteStatement keep(db, std::string("INSERT OR REPLACE INTO Reglages (Nom, Valeur) VALUES (") +
+                                 kFoldingSetting + ", ?)");
+    keep.BindBytes(0, fingerprint);
+    keep.Step();
+    transaction.Commit();
 }
 
 // A name beside path for a damaged file, "Historique-abime-20250131-142205.sqlite", not yet
@@ -111,6 +152,10 @@ std::optional<std::string> SalesHistory::TakeDamage() {
 
 void SalesHistory::Open() {
     auto db = std::make_unique<SqliteDatabase>(path_);
+    // Pages that hold a whole sale with its description, read in place through a mapping of the
+    // file: the list reads every sale at each opening. (The page size only applies to a new file.)
+    db->Execute("PRAGMA page_size = 16384");
+    db->Execute("PRAGMA mmap_size = 1073741824");
     // The write-ahead log makes each sale one append to the log and one flush: a crash never
     // leaves the database itself half written.
     db->QueryText("PRAGMA journal_mode = WAL");
@@ -121,6 +166,7 @@ void SalesHistory::Open() {
     } else if (version != kSchemaVersion) {
         ThrowFailure(kOpenFailed, path_, W("Il a été écrit par une autre version du programme"));
     }
+    KeepSearchTextsFolded(*db);
     insert_ = std::make_unique<SqliteStatement>(*db, InsertStatement());
     db_ = std::move(db);
 }
@@ -154,18 +200,26 @@ void SalesHistory::Add(const Sale& sale, std::int64_t answeredAt, std::string_vi
         insert_->Reset();
         insert_->BindNumber(0, answeredAt);
         insert_->BindBytes(1, login);
-        BindSaleRecord(*insert_, 2, sale);
+        insert_->BindBytes(2,
+                           FoldedSearchText(sale.libelle.value_or(""), sale.reference.value_or(""),
+                                            sale.description.value_or("")));
+        BindSaleRecord(*insert_, 3, sale);
         insert_->Step();
     });
 }
 
 SentSalesList SalesHistory::List() {
     return Run(kReadFailed, [&] {
-        SqliteStatement query(*db_,
-                              "SELECT Envoi, DateReponse, Identifiant, Libelle, Reference, "
-                              "Description, Prix, Categorie1, Categorie2, Categorie3 FROM "
-                              "VentesEnvoyees ORDER BY DateReponse DESC, Envoi DESC");
         SentSalesList list;
+        // The largest number and the file's size bound what the list will hold.
+        list.Reserve(
+            static_cast<std::size_t>(db_->QueryNumber("SELECT max(Envoi) FROM VentesEnvoyees")),
+            static_cast<std::size_t>(db_->QueryNumber("PRAGMA page_count") *
+                                     db_->QueryNumber("PRAGMA page_size")));
+        SqliteStatement query(*db_,
+                              "SELECT Envoi, DateReponse, Identifiant, Libelle, Reference, Prix, "
+                              "Categorie1, Categorie2, Categorie3, Recherche FROM VentesEnvoyees "
+                              "ORDER BY Envoi DESC");
         while (query.Step()) {
             SentSaleLine line;
             line.id = query.Number(0);
@@ -173,13 +227,13 @@ SentSalesList SalesHistory::List() {
             line.login = query.Bytes(2);
             line.libelle = query.Bytes(3);
             line.reference = query.Bytes(4);
-            line.description = query.Bytes(5);
-            if (!query.IsNull(6)) line.prix = Money::FromTicks(query.Number(6));
+            if (!query.IsNull(5)) line.prix = Money::FromTicks(query.Number(5));
             for (int k = 0; k < 3; ++k)
-                if (!query.IsNull(7 + k))
-                    line.categorie[k] = static_cast<std::int32_t>(query.Number(7 + k));
-            list.Append(line);
+                if (!query.IsNull(6 + k))
+                    line.categorie[k] = static_cast<std::int32_t>(query.Number(6 + k));
+            list.Append(line, query.Bytes(9));
         }
+        list.SortLatestFirst();
         return list;
     });
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "sale/SearchText.h"
+#include "tables/LargeBuffer.h"
 #include "tables/Rows.h"
 
 namespace offrel {
@@ -20,7 +21,18 @@ bool Holds(std::string_view text, const std::string& word) {
 
 }  // namespace
 
-void SentSalesList::Append(const SentSaleLine& line) {
+std::string FoldedSearchText(std::string_view libelle, std::string_view reference,
+                             std::string_view description) {
+    return FoldForSearch(libelle) + kFieldBreak + FoldForSearch(reference) + kFieldBreak +
+           FoldForSearch(description);
+}
+
+void SentSalesList::Reserve(std::size_t sales, std::size_t foldedBytes) {
+    entries_.reserve(sales);
+    ReserveLarge(folded_, foldedBytes);
+}
+
+void SentSalesList::Append(const SentSaleLine& line, std::string_view folded) {
     Entry entry{};
     entry.id = line.id;
     entry.answeredAt = line.answeredAt;
@@ -30,14 +42,23 @@ void SentSalesList::Append(const SentSaleLine& line) {
     entry.libelleLength = static_cast<std::uint32_t>(line.libelle.size());
     entry.referenceLength = static_cast<std::uint32_t>(line.reference.size());
     texts_.append(line.login).append(line.libelle).append(line.reference);
-    entry.folded = folded_.size();
-    folded_.append(FoldForSearch(line.libelle)).push_back(kFieldBreak);
-    folded_.append(FoldForSearch(line.reference)).push_back(kFieldBreak);
-    folded_.append(FoldForSearch(line.description));
-    entry.foldedLength = folded_.size() - entry.folded;
     for (std::size_t k = 0; k < entry.categorie.size(); ++k)
         entry.categorie[k] = line.categorie[k].value_or(0);
+    entry.folded = folded_.size();
+    entry.foldedLength = folded.size();
+    if (folded_.capacity() - folded_.size() < folded.size())
+        ReserveLarge(folded_, std::max(folded_.size() + folded.size(), 2 * folded_.capacity()));
+    folded_.insert(folded_.end(), folded.begin(), folded.end());
     entries_.push_back(entry);
+}
+
+void SentSalesList::SortLatestFirst() {
+    const auto later = [](const Entry& a, const Entry& b) {
+        return a.answeredAt != b.answeredAt ? a.answeredAt > b.answeredAt : a.id > b.id;
+    };
+    // Sales are added as their answers come, so the order is nearly always right already.
+    if (!std::is_sorted(entries_.begin(), entries_.end(), later))
+        std::sort(entries_.begin(), entries_.end(), later);
 }
 
 SentSaleLine SentSalesList::operator[](std::size_t position) const {
@@ -84,7 +105,8 @@ std::vector<std::size_t> SentSalesList::Find(std::string_view typed) const {
     std::vector<std::size_t> found;
     for (std::size_t position = 0; position < entries_.size(); ++position) {
         const Entry& entry = entries_[position];
-        const std::string_view text(folded_.data() + entry.folded, entry.foldedLength);
+        const std::string_view text(reinterpret_cast<const char*>(folded_.data()) + entry.folded,
+                                    entry.foldedLength);
         bool holdsAll = true;
         for (std::size_t w = 0; w < words.size() && holdsAll; ++w)
             holdsAll = Holds(text, words[w]) || InCategoryNamed(entry, named[w]);

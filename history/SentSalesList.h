@@ -14,8 +14,13 @@
 
 namespace offrel {
 
-// What the list of sent sales shows of a sale and what its search looks at. Texts are
-// Windows-1252, empty when the sale has none.
+// The texts of a sale that the search compares, folded as the category search folds them: the
+// title, the reference and the description, kept apart so that a word never spans two.
+std::string FoldedSearchText(std::string_view libelle, std::string_view reference,
+                             std::string_view description);
+
+// What the list of sent sales shows of a sale. Texts are Windows-1252, empty when the sale has
+// none.
 struct SentSaleLine {
     std::int64_t id = 0;          // the sale's number in the history
     std::int64_t answeredAt = 0;  // when the site accepted it: seconds since 1970
@@ -23,19 +28,23 @@ struct SentSaleLine {
     std::string_view libelle;
     std::string_view reference;
     std::optional<Money> prix;
-    std::string_view description;                          // searched, not shown
-    std::array<std::optional<std::int32_t>, 3> categorie;  // searched by their names
+    std::array<std::optional<std::int32_t>, 3> categorie;  // also searched, by their names
 };
 
-// The sales of the history in the order the history gives them (latest first), held in memory so
-// that the list fills and searches without reading the file again.
+// The sales of the history, latest first, held in memory with their folded texts so that the
+// list fills and searches without reading the file again.
 class SentSalesList {
 public:
-    void Append(const SentSaleLine& line);
+    // Makes room for about that many sales and bytes of folded text: filling a large list in
+    // fresh memory otherwise costs more than reading it.
+    void Reserve(std::size_t sales, std::size_t foldedBytes);
+    // folded: the sale's FoldedSearchText.
+    void Append(const SentSaleLine& line, std::string_view folded);
+    // Puts the sales in order, latest answer first, the last added first among equal times.
+    void SortLatestFirst();
 
     std::size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
-    // The line at position; its description is left empty (the list holds it folded only).
     SentSaleLine operator[](std::size_t position) const;
 
     // The category names that Find looks at: those of cdsCategorie, by ID.
@@ -53,16 +62,16 @@ private:
         std::optional<Money> prix;
         std::size_t text;  // in texts_: the login, the title and the reference one after another
         std::uint32_t loginLength, libelleLength, referenceLength;
-        std::size_t folded;  // in folded_: title, reference and description, folded
-        std::size_t foldedLength;
         std::array<std::int32_t, 3> categorie;  // 0 for none
+        std::size_t folded;                     // in folded_
+        std::size_t foldedLength;
     };
 
     bool InCategoryNamed(const Entry& entry, const std::vector<std::int32_t>& named) const;
 
     std::vector<Entry> entries_;
     std::string texts_;
-    std::string folded_;
+    std::vector<std::uint8_t> folded_;
     std::unordered_map<std::int32_t, std::string> foldedCategoryNames_;
 };
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "import/SalesSheetColumns.h"
@@ -22,17 +24,22 @@ public:
     SalesSheet();  // the byte-order mark and the header line
 
     void Add(const Sale& sale);
-    const std::string& Text() const { return text_; }
+    std::string_view Text() const;
 
     // Writes the sheet to path (file-system name), atomically; throws the file's French message.
     void Save(const std::string& path) const;
 
 private:
-    // Writes the cells as one line, each quoted when it must be.
+    // Writes the cells as one line in UTF-8, each quoted when it must be.
     void WriteLine();
+    void AppendUtf8(std::string_view windows1252);
+    void Append(std::string_view bytes);
 
-    std::string text_;
-    std::array<std::string, SalesSheetColumn::kCount> cells_;  // UTF-8; kept for their storage
+    std::vector<std::uint8_t> text_;  // a large sheet's bytes are backed by huge pages
+    // The cells of the line being written, Windows-1252: the sale's own texts, or numbers and
+    // amounts written in formatted_.
+    std::array<std::string_view, SalesSheetColumn::kCount> cells_;
+    std::array<std::string, SalesSheetColumn::kCount> formatted_;
 };
 
 // Writes the sales of cdsVente at these positions (every sale when there is none) as a sales

@@ -87,27 +87,53 @@ std::vector<BackupName> BackupNames(const std::string& folder, const std::string
     return names;
 }
 
-// The number of sales of a table file, read from its header and change log alone: the file is
-// mapped, and only the pages holding them are read.
-std::optional<std::uint32_t> SaleCount(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    struct stat info {};
-    std::optional<std::uint32_t> count;
-    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
-        const auto size = static_cast<std::size_t>(info.st_size);
-        void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-        if (data != MAP_FAILED) {
-            try {
-                count = CountLiveRows(static_cast<const std::uint8_t*>(data), size);
-            } catch (const Error&) {
-                // Not a table packet: the list shows no count for it.
-            }
-            ::munmap(data, size);
+// A file mapped into memory for reading: its pages are read when touched, straight from the
+// system's cache, without a copy.
+class MappedFile {
+public:
+    // Throws "Impossible d'ouvrir le fichier "%s". %s".
+    explicit MappedFile(const std::string& path) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat info {};
+        if (fd < 0 || ::fstat(fd, &info) != 0) Fail(path, fd);
+        size_ = static_cast<std::size_t>(info.st_size);
+        if (size_ > 0) {
+            void* data = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
+            if (data == MAP_FAILED) Fail(path, fd);
+            data_ = static_cast<const std::uint8_t*>(data);
         }
+        ::close(fd);
     }
-    ::close(fd);
-    return count;
+    ~MappedFile() {
+        if (data_) ::munmap(const_cast<std::uint8_t*>(data_), size_);
+    }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    const std::uint8_t* Data() const { return data_; }
+    std::size_t Size() const { return size_; }
+
+private:
+    [[noreturn]] static void Fail(const std::string& path, int fd) {
+        const int error = errno;
+        if (fd >= 0) ::close(fd);
+        throw Error(FormatMessage("Impossible d'ouvrir le fichier \"%s\". %s",
+                                  {Shown(path), SystemReason(error)}));
+    }
+
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+// The number of sales of a table file, read from its header and change log alone: only the pages
+// holding them are read.
+std::optional<std::uint32_t> SaleCount(const std::string& path) {
+    try {
+        const MappedFile file(path);
+        return CountLiveRows(file.Data(), file.Size());
+    } catch (const Error&) {
+        return std::nullopt;  // not a table packet: the list shows no count for it
+    }
 }
 
 [[noreturn]] void ThrowCannotCreateFolder(const std::string& folder, int error) {
@@ -132,13 +158,18 @@ void SalesBackups::KeepReplaced(const std::string& replaced) {
     if (lastBackup_ && now >= *lastBackup_ && now - *lastBackup_ < kInterval) return;
     try {
         Keep(replaced, now);
+        RemoveOldest();
     } catch (const std::exception& failure) {
-        if (failureTold_) return;
-        failureTold_ = true;
-        failure_ = FormatMessage(W("Vos ventes sont enregistrées, mais la copie de sauvegarde du "
-                                   "fichier des ventes n'a pas pu être faite : %s"),
-                                 {failure.what()});
+        NoteFailure(failure);
     }
+}
+
+void SalesBackups::NoteFailure(const std::exception& failure) {
+    if (failureTold_) return;
+    failureTold_ = true;
+    failure_ = FormatMessage(W("Vos ventes sont enregistrées, mais la copie de sauvegarde du "
+                               "fichier des ventes n'a pas pu être faite : %s"),
+                             {failure.what()});
 }
 
 std::optional<std::string> SalesBackups::TakeFailure() {
@@ -164,9 +195,10 @@ std::string SalesBackups::NewBackupName(std::int64_t now) const {
 void SalesBackups::Keep(const std::string& file, std::int64_t now) {
     struct stat info {};
     if (::stat(file.c_str(), &info) != 0) {
-        if (errno == ENOENT) return;  // nothing saved yet
+        const int error = errno;
+        if (error == ENOENT) return;  // nothing saved yet
         throw Error(FormatMessage("Impossible d'ouvrir le fichier \"%s\". %s",
-                                  {Shown(file), SystemReason(errno)}));
+                                  {Shown(file), SystemReason(error)}));
     }
     if (info.st_size == 0) return;  // an empty sales file stands for none
     if (::mkdir(folder_.c_str(), 0777) != 0 && errno != EEXIST)
@@ -180,7 +212,6 @@ void SalesBackups::Keep(const std::string& file, std::int64_t now) {
         ::utimensat(AT_FDCWD, name.c_str(), times, 0);
     }
     lastBackup_ = now;
-    RemoveOldest();
 }
 
 void SalesBackups::RemoveOldest() const {
@@ -188,9 +219,11 @@ void SalesBackups::RemoveOldest() const {
     std::vector<BackupName> names =
         BackupNames(folder_, sales.stem().string(), sales.extension().string());
     for (std::size_t k = 0; k + kKept < names.size(); ++k) {
-        if (::unlink(names[k].path.c_str()) != 0)
+        if (::unlink(names[k].path.c_str()) != 0) {
+            const int error = errno;
             throw Error(FormatMessage(W("Impossible de supprimer l'ancienne sauvegarde \"%s\". %s"),
-                                      {Shown(names[k].path.string()), SystemReason(errno)}));
+                                      {Shown(names[k].path.string()), SystemReason(error)}));
+        }
     }
 }
 
@@ -208,8 +241,6 @@ std::vector<SalesBackup> SalesBackups::List() const {
 }
 
 void SalesBackups::Restore(Table& cdsVente, const SalesBackup& backup) {
-    // Read first: keeping the current file may remove the oldest backup.
-    const std::vector<std::uint8_t> bytes = ReadWholeFile(backup.path);
     std::error_code error;
     const fs::path current = fs::weakly_canonical(FullPath(cdsVente.FileName()), error);
     try {
@@ -219,18 +250,25 @@ void SalesBackups::Restore(Table& cdsVente, const SalesBackup& backup) {
                                     "actuel n'a pas pu être sauvegardé d'abord. %s"),
                                   {failure.what()}));
     }
+    const MappedFile bytes(backup.path);
     try {
-        cdsVente.LoadFromPacket(bytes.data(), bytes.size());
+        cdsVente.LoadFromPacket(bytes.Data(), bytes.Size());
     } catch (const Error& failure) {
         throw Error(FormatMessage(W("La sauvegarde \"%s\" ne peut pas être lue : %s"),
                                   {Shown(backup.path), failure.what()}));
     }
     try {
-        WriteFileAtomically(cdsVente.FileName(), bytes);
+        ReplaceFileWithLink(cdsVente.FileName(), backup.path);
     } catch (const Error& failure) {
         throw Error(FormatMessage(W("Les ventes de la sauvegarde sont affichées, mais elles n'ont "
                                     "pas pu être enregistrées : %s"),
                                   {failure.what()}));
+    }
+    // Only now: the oldest backup may be the one restored.
+    try {
+        RemoveOldest();
+    } catch (const Error& failure) {
+        NoteFailure(failure);
     }
 }
 

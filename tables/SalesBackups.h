@@ -47,18 +47,22 @@ public:
     // The backups, latest first.
     std::vector<SalesBackup> List() const;
 
-    // Puts the backup in the place of the sales file and loads it into cdsVente, after keeping
-    // the current file as a backup itself. Throws a French message; nothing has changed when
-    // the current file cannot be kept or the backup cannot be read. When the backup is loaded
-    // but the sales file cannot be replaced, the table shows the backup's sales and the message
-    // says they are not saved; the file stays as it was, kept among the backups.
+    // Puts the backup in the place of the sales file, linked rather than copied, and loads it
+    // into cdsVente, after keeping the current file as a backup itself. Throws a French message;
+    // the table and its file have not changed when the current file cannot be kept or the backup
+    // cannot be read. When the backup is loaded but the sales file cannot be replaced, the table
+    // shows the backup's sales and the message says they are not saved; the file stays as it
+    // was, kept among the backups.
     void Restore(Table& cdsVente, const SalesBackup& backup);
 
 private:
-    // Keeps the file as a new backup and removes the oldest beyond kKept; throws.
+    // Keeps the file as a new backup; throws.
     void Keep(const std::string& file, std::int64_t now);
     std::string NewBackupName(std::int64_t now) const;
+    // Removes the oldest backups beyond kKept; throws.
     void RemoveOldest() const;
+    // Notes the failure of a backup, for TakeFailure, when none was noted in this run.
+    void NoteFailure(const std::exception& failure);
 
     std::string salesFile_;
     std::string folder_;

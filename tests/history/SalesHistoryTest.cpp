@@ -130,6 +130,21 @@ TEST_F(SalesHistoryTest, TheFileHoldsTheSalesTablesColumnsByName) {
     sqlite3_close(db);
 }
 
+// The texts folded for the search follow a change of the folding, made by an older program.
+TEST_F(SalesHistoryTest, TheSearchTextsAreFoldedAgainWhenTheFoldingChanged) {
+    SalesHistory(path).Add(sales[0], 1, "vendeur");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "UPDATE VentesEnvoyees SET Recherche = x'';"
+                           "UPDATE Reglages SET Valeur = x'00' WHERE Nom = 'pliage'",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    SalesHistory history(path);
+    EXPECT_THAT(history.List().Find(*sales[0].reference), ElementsAre(0));
+}
+
 TEST_F(SalesHistoryTest, ADamagedFileIsSetAsideAndANewHistoryStarts) {
     // Not a database at all: found at the opening.
     folder.Write("Historique.sqlite", "pas une base de données");

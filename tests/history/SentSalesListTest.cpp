@@ -27,16 +27,15 @@ protected:
             line.login = "vendeur";
             line.libelle = texts[n][0];
             line.reference = texts[n][1];
-            line.description = texts[n][2];
             line.prix = Money::FromTicks(10000 * n);
             line.categorie = {100 + n, std::nullopt, 200};
-            list.Append(line);
+            list.Append(line, FoldedSearchText(texts[n][0], texts[n][1], texts[n][2]));
         }
     }
     SentSalesList list;
 };
 
-TEST_F(SentSalesListTest, ALineShowsWhatWasAddedWithoutItsDescription) {
+TEST_F(SentSalesListTest, ALineShowsWhatWasAddedLatestFirst) {
     ASSERT_EQ(list.size(), 3u);
     const SentSaleLine line = list[1];
     EXPECT_EQ(line.id, 11);
@@ -45,7 +44,6 @@ TEST_F(SentSalesListTest, ALineShowsWhatWasAddedWithoutItsDescription) {
     EXPECT_EQ(line.libelle, W("Lampe ŒIL"));
     EXPECT_EQ(line.reference, W("réf-13"));
     EXPECT_EQ(line.prix, Money::FromTicks(10000));
-    EXPECT_EQ(line.description, "");
     EXPECT_EQ(line.categorie, (std::array<std::optional<std::int32_t>, 3>{101, std::nullopt, 200}));
 }
 

@@ -31,7 +31,7 @@ constexpr char kHeader[] =
 std::string SheetOf(const std::vector<Sale>& sales) {
     SalesSheet sheet;
     for (const Sale& sale : sales) sheet.Add(sale);
-    return sheet.Text();
+    return std::string(sheet.Text());
 }
 
 // What the import of the first 18 columns makes of a sale: the further fields empty, one item,

@@ -97,12 +97,15 @@ TEST_F(SalesBackupsTest, TheLastTwentyAreKeptAndTheOldestCanStillBeRestored) {
                                       10, 9, 8, 7, 6));
     EXPECT_EQ(std::distance(fs::directory_iterator(backups.Folder()), {}), 20);
 
-    // Keeping the current file first removes the oldest, the one being restored.
+    // Keeping the current file makes one backup too many: the oldest, the one being restored,
+    // goes, and lives on as the sales file, which shares its bytes.
     const SalesBackup oldest = backups.List().back();
     const std::string bytes = FileContents(oldest.path);
+    const ino_t inode = StatOf(oldest.path).st_ino;
     backups.Restore(sales, oldest);
     EXPECT_EQ(sales.RecordCount(), 6);
     EXPECT_EQ(FileContents(file), bytes);
+    EXPECT_EQ(StatOf(file).st_ino, inode);
     EXPECT_THAT(Counts(), ElementsAre(26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14, 13, 12,
                                       11, 10, 9, 8, 7));
     SaveOneMore(60);  // the restored file is a backup already
@@ -157,6 +160,10 @@ TEST_F(SalesBackupsTest, WhereLinksFailTheFileIsCopiedWithItsTime) {
     EXPECT_NE(StatOf(kept).st_ino, firstInfo.st_ino);
     EXPECT_EQ(StatOf(kept).st_mtim.tv_sec, firstInfo.st_mtim.tv_sec);
     EXPECT_EQ(StatOf(kept).st_mtim.tv_nsec, firstInfo.st_mtim.tv_nsec);
+    // Restored by a copy too.
+    backups.Restore(sales, backups.List()[0]);
+    EXPECT_EQ(FileContents(file), first);
+    EXPECT_EQ(sales.RecordCount(), 1);
     fs::remove_all(other);
 }
 
