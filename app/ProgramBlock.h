@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
 #include "sale/EditorState.h"
 #include "tables/ApplicationTables.h"
+
+class SalesKeeping;
 
 // The program block, the one owner of the run: it opens the tables first, then creates the six
 // windows in their order TForm1, TForm3, TForm2, TForm4, TForm5, TForm6 into the process-wide
@@ -34,6 +37,8 @@ private:
     void DestroyForms();
     void CloseTables();
 
+    // Made once the tables are open; declared first so that it outlives their last save.
+    std::unique_ptr<SalesKeeping> keeping_;
     offrel::ApplicationTables tables_;
     offrel::EditorState editorState_;
 };

@@ -5,6 +5,7 @@
 #include <QShowEvent>
 
 #include "app/PasswordStyle.h"
+#include "app/SalesKeeping.h"
 #include "gui/Dialogs.h"
 #include "gui/ErrorReport.h"
 #include "gui/EventLoopWait.h"
@@ -14,13 +15,15 @@
 #include "sale/BatchCost.h"
 #include "ui_TForm5.h"
 
-TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, QWidget* parent)
+TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, QWidget* parent,
+               SalesKeeping* keeping)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ui(std::make_unique<Ui::TForm5>()),
       passwordStyle_(std::make_unique<PasswordStyle>()),
       cdsVente_(cdsVente),
-      cdsOption_(cdsOption) {
+      cdsOption_(cdsOption),
+      keeping_(keeping) {
     ui->setupUi(this);
     setFont(TahomaFont(11));
     setFixedSize(294, 153);
@@ -53,8 +56,16 @@ void TForm5::EditPasswordChange() {
 }
 
 void TForm5::ButtonEnvoiClick() {
+    offrel::KeepAcceptedSale keep;
+    if (keeping_)
+        keep = [this](const offrel::Sale& sale, std::int64_t answeredAt, const std::string& login) {
+            keeping_->KeepSent(sale, answeredAt, login);
+        };
     offrel::RunSalesUpload(cdsVente_, ToW1252(ui->EditLogin->text()),
-                           ToW1252(ui->EditPassword->text()), *this);
+                           ToW1252(ui->EditPassword->text()), *this, keep);
+    if (keeping_)
+        for (const std::string& notice : keeping_->TakeNotices())
+            Dialogs::Get().Message(parentWidget(), FromW1252(notice));
 }
 
 void TForm5::ButtonArreterClick() {

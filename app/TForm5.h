@@ -10,6 +10,7 @@ class TForm5;
 }
 class EventLoopWait;
 class PasswordStyle;
+class SalesKeeping;
 
 // The send window: login, password and "Démarrer", which uploads every sale. Created once and
 // reused: each opening shows it as the previous one left it, with the line of the batch (its
@@ -18,7 +19,9 @@ class TForm5 : public QDialog, public offrel::UploadView {
     Q_OBJECT
 
 public:
-    TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, QWidget* parent = nullptr);
+    // keeping: where each accepted sale is kept before it leaves cdsVente; none keeps nothing.
+    TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, QWidget* parent = nullptr,
+           SalesKeeping* keeping = nullptr);
     ~TForm5() override;
 
     void EditLoginChange();
@@ -58,6 +61,7 @@ private:
     std::unique_ptr<EventLoopWait> wait_;
     offrel::Table& cdsVente_;
     offrel::Table& cdsOption_;
+    SalesKeeping* keeping_;
     int progressMax_ = 1;       // the bar's range, 0 to this, as the run set it
     int progressPosition_ = 0;  // kept from one run to the next
     bool running_ = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <exception>
+#include <optional>
 #include <vector>
 
 #include "base/Error.h"
@@ -32,7 +33,8 @@ struct RunOutcome {
     std::string libelle;        // of the sale where the run stopped
     std::string reason;         // the site's text as shown, or the failure's text
     bool asksNextTime = false;  // that sale may be at the site: the next upload asks about it
-    std::vector<std::string> passedOver;  // the titles of the sales not sent for their photos
+    std::vector<std::string> passedOver;     // the titles of the sales not sent for their photos
+    std::optional<std::string> keepFailure;  // the first accepted sale that could not be kept
 };
 
 std::string SentCount(const RunOutcome& run) {
@@ -160,11 +162,13 @@ enum class SaleOutcome {
 class UploadRun {
 public:
     UploadRun(Table& cdsVente, const std::string& login, const std::string& password,
-              UploadView& view, SendJournal& journal, RunOutcome& run)
+              UploadView& view, const KeepAcceptedSale& keepAccepted, SendJournal& journal,
+              RunOutcome& run)
         : cdsVente_(cdsVente),
           login_(login),
           password_(password),
           view_(view),
+          keepAccepted_(keepAccepted),
           run_(run),
           journal_(journal),
           notes_(NotesOfRows(journal.Pending(), cdsVente)) {}
@@ -208,7 +212,7 @@ public:
         }
         switch (meaning) {
             case SaleAnswer::Accepted:
-                return Accept(key);
+                return Accept(key, sale);
             case SaleAnswer::Refused:
                 ForgetOwnNote(key);
                 return End(Stop::Refused, ShownSiteText(*answer));
@@ -248,6 +252,15 @@ private:
         }
     }
 
+    void Keep(const Sale& sale) {
+        if (!keepAccepted_) return;
+        try {
+            keepAccepted_(sale, std::time(nullptr), login_);
+        } catch (const std::exception& failure) {
+            if (!run_.keepFailure) run_.keepFailure = failure.what();
+        }
+    }
+
     void ForgetOwnNote(const NoteKey& key) {
         if (!ownNote_) return;
         journal_.Clear(key);
@@ -264,8 +277,10 @@ private:
         return SaleOutcome::Ended;
     }
 
-    // The site stored the current sale: it leaves the table, and the table's file at once.
-    SaleOutcome Accept(const NoteKey& key) {
+    // The site stored the current sale: it is kept, then leaves the table, and the table's file
+    // at once. A crash in between leaves it in both, and its note makes the next upload ask.
+    SaleOutcome Accept(const NoteKey& key, const Sale& sale) {
+        Keep(sale);
         cdsVente_.Delete();
         ++run_.accepted;
         // A crash later must not send an accepted sale again. While the file still holds the
@@ -297,6 +312,7 @@ private:
     const std::string& login_;
     const std::string& password_;
     UploadView& view_;
+    const KeepAcceptedSale& keepAccepted_;
     RunOutcome& run_;
     SendJournal& journal_;
     std::map<std::uint32_t, SaleNotes> notes_;  // of the sales when the run began
@@ -307,10 +323,10 @@ private:
 
 // Steps through cdsVente from its first sale until the run ends.
 void RunSteps(Table& cdsVente, const std::string& login, const std::string& password,
-              UploadView& view, SendJournal& journal, const std::vector<bool>& passOver,
-              RunOutcome& run) {
+              UploadView& view, const KeepAcceptedSale& keepAccepted, SendJournal& journal,
+              const std::vector<bool>& passOver, RunOutcome& run) {
     ControlsSuspended suspended(cdsVente);
-    UploadRun upload(cdsVente, login, password, view, journal, run);
+    UploadRun upload(cdsVente, login, password, view, keepAccepted, journal, run);
     run.total = cdsVente.RecordCount();
     view.SetProgressMax(run.total -
                         static_cast<int>(std::count(passOver.begin(), passOver.end(), true)));
@@ -341,7 +357,7 @@ void RunSteps(Table& cdsVente, const std::string& login, const std::string& pass
 }  // namespace
 
 void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
-                    UploadView& view) {
+                    UploadView& view, const KeepAcceptedSale& keepAccepted) {
     SendJournal journal(SendJournalPath(cdsVente.FileName()));
     try {
         journal.RequireReadable();
@@ -356,13 +372,18 @@ void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string
     view.SetStartEnabled(false);
     view.SetStopEnabled(true);
     try {
-        RunSteps(cdsVente, login, password, view, journal, passOver, run);
+        RunSteps(cdsVente, login, password, view, keepAccepted, journal, passOver, run);
     } catch (const std::exception& failure) {
         run.stop = Stop::Escaped;
         run.reason = failure.what();
     }
     view.SetStopEnabled(false);
     view.ShowMessage(ClosingMessage(run));
+    if (run.keepFailure)
+        view.ShowMessage(FormatMessage(W("Les ventes acceptées par le site ont quitté la liste, "
+                                         "mais elles ne sont pas toutes dans les ventes "
+                                         "envoyées : %s"),
+                                       {*run.keepFailure}));
     if (run.stop == Stop::Escaped || run.stop == Stop::NotSaved) view.ShowError(run.reason);
     view.SetStartEnabled(true);
     view.Close();

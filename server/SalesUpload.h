@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "server/RequestWait.h"
+#include "tables/Sale.h"
 #include "tables/Table.h"
 
 namespace offrel {
@@ -38,6 +41,12 @@ public:
     virtual bool AskToSendOthers(const std::string& text, const std::string& list) = 0;
 };
 
+// Keeps a sale that the site accepted, before it leaves the table: the sale as it was sent, when
+// the site's answer came (seconds since 1970) and the login it went with. It may throw: the sale
+// leaves the table all the same and the run goes on.
+using KeepAcceptedSale =
+    std::function<void(const Sale& sale, std::int64_t answeredAt, const std::string& login)>;
+
 // The upload run of "Démarrer": one "putVente" request per sale of cdsVente, each accepted sale
 // deleted (and the table saved), until the end of the table, a sale that does not go, or the
 // seller's "Arrêter" after the current sale's answer. The photo files are checked first: when
@@ -49,8 +58,10 @@ public:
 // not understood ends the run with the sale still noted. A journal that cannot be read sends
 // nothing: the error box tells it and the window stays open. A failure that ends the run
 // otherwise (a photo that went away since the check, a journal or a table that cannot be
-// written) is shown in the error box after the closing message, before the window closes.
+// written) is shown in the error box after the closing message, before the window closes. Each
+// accepted sale is given to keepAccepted first, when there is one; the first failure to keep one
+// is told in one message after the closing message.
 void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
-                    UploadView& view);
+                    UploadView& view, const KeepAcceptedSale& keepAccepted = {});
 
 }  // namespace offrel
