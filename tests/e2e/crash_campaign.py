@@ -89,9 +89,15 @@ class Campaign:
         path = os.path.join(self.app_dir, "Historique.sqlite")
         if not os.path.exists(path):
             return collections.Counter()
-        db = sqlite3.connect(f"file:{path}?mode=ro", uri=True, timeout=10)
+        # Opened as the application opens it, so that the sales in its log are read; a kill
+        # while the application was setting up a new history leaves it without its table.
+        db = sqlite3.connect(path, timeout=10)
         try:
             rows = db.execute("SELECT Libelle FROM VentesEnvoyees").fetchall()
+        except sqlite3.OperationalError as failure:
+            if "no such table" not in str(failure):
+                raise
+            rows = []
         finally:
             db.close()
         return collections.Counter(bytes(row[0]).decode("cp1252") for row in rows)
