@@ -19,8 +19,8 @@
 #include "tests/server/UploadFixture.h"
 
 using offrel::SendJournal;
-using offrel::testing::DiskFullAbove;
 using offrel::W;
+using offrel::testing::DiskFullAbove;
 using End = RawServer::Reply::End;
 using testing::ElementsAre;
 using testing::HasSubstr;
