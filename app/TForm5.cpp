@@ -13,16 +13,18 @@
 #include "gui/HandlerConnection.h"
 #include "gui/QtText.h"
 #include "sale/BatchCost.h"
+#include "server/PostToServer.h"
 #include "ui_TForm5.h"
 
-TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, QWidget* parent,
-               SalesKeeping* keeping)
+TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const offrel::Table& cdsCategorie,
+               QWidget* parent, SalesKeeping* keeping)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ui(std::make_unique<Ui::TForm5>()),
       passwordStyle_(std::make_unique<PasswordStyle>()),
       cdsVente_(cdsVente),
       cdsOption_(cdsOption),
+      cdsCategorie_(cdsCategorie),
       keeping_(keeping) {
     ui->setupUi(this);
     setFont(TahomaFont(11));
@@ -41,10 +43,22 @@ TForm5::~TForm5() = default;
 void TForm5::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;
+    ShowClearTextWarning();
     ui->LabelLot->clear();
     RunReportingErrors([this] {
         ui->LabelLot->setText(FromW1252(offrel::BatchLine(offrel::BatchOf(cdsVente_, cdsOption_))));
     });
+}
+
+void TForm5::ShowClearTextWarning() {
+    bool inClear = false;
+    try {
+        inClear = offrel::PasswordTravelsInClear(offrel::ServerUrl());
+    } catch (const offrel::Error&) {
+        // An address that cannot be read is told when the upload starts, in the error box.
+    }
+    ui->LabelEnClair->setVisible(inClear);
+    setFixedSize(294, inClear ? 170 : 153);
 }
 
 void TForm5::EditLoginChange() {
@@ -61,7 +75,7 @@ void TForm5::ButtonEnvoiClick() {
         keep = [this](const offrel::Sale& sale, std::int64_t answeredAt, const std::string& login) {
             keeping_->KeepSent(sale, answeredAt, login);
         };
-    offrel::RunSalesUpload(cdsVente_, ToW1252(ui->EditLogin->text()),
+    offrel::RunSalesUpload(cdsVente_, cdsCategorie_, ToW1252(ui->EditLogin->text()),
                            ToW1252(ui->EditPassword->text()), *this, keep);
     if (keeping_)
         for (const std::string& notice : keeping_->TakeNotices())

@@ -20,8 +20,8 @@ class TForm5 : public QDialog, public offrel::UploadView {
 
 public:
     // keeping: where each accepted sale is kept before it leaves cdsVente; none keeps nothing.
-    TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, QWidget* parent = nullptr,
-           SalesKeeping* keeping = nullptr);
+    TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const offrel::Table& cdsCategorie,
+           QWidget* parent = nullptr, SalesKeeping* keeping = nullptr);
     ~TForm5() override;
 
     void EditLoginChange();
@@ -53,6 +53,8 @@ protected:
     void reject() override;
 
 private:
+    // One line under the buttons when the password would cross the network unencrypted.
+    void ShowClearTextWarning();
     void ShowLabelEnvoi();
     void ShowProgress();
 
@@ -61,6 +63,7 @@ private:
     std::unique_ptr<EventLoopWait> wait_;
     offrel::Table& cdsVente_;
     offrel::Table& cdsOption_;
+    const offrel::Table& cdsCategorie_;
     SalesKeeping* keeping_;
     int progressMax_ = 1;       // the bar's range, 0 to this, as the run set it
     int progressPosition_ = 0;  // kept from one run to the next

@@ -11,6 +11,7 @@
 
 class CategorySearchPanel;
 class CompactTabStyle;
+class DescriptionLimit;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -65,9 +66,9 @@ private:
     void ShowPage(int index);
     // The options' total, kept as an amount and shown in LabelCout.
     void ShowCout(offrel::Money total);
-    // Shows the slot's photo in its preview; a file that cannot be shown is reported and leaves
-    // the preview as it was.
-    void ShowPhoto(int slot);
+    // Shows the photo at that path in the slot's preview; a file that cannot be shown is
+    // reported and leaves the preview as it was (false).
+    bool ShowPhoto(int slot, const std::string& path);
     void SyncCascade();
     void SyncSelected();
 
@@ -77,7 +78,8 @@ private:
     offrel::EditorState& state_;
     std::string dataFolder_;
     offrel::CategoryCascade cascade_;
-    CategorySearchPanel* search_;  // owned by its field
+    CategorySearchPanel* search_;         // owned by its field
+    DescriptionLimit* descriptionLimit_;  // owned by its field
     std::array<QComboBox*, offrel::CategoryCascade::kLevels> catCbx_;
     std::array<QCheckBox*, 7> checkBoxes_;
     std::array<QLabel*, 8> images_;

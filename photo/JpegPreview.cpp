@@ -1,6 +1,8 @@
 #include "photo/JpegPreview.h"
 
 #include <jpeglib.h>
+// after jpeglib.h, which it needs
+#include <jerror.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -22,11 +24,21 @@ namespace {
 struct ErrorManager {
     jpeg_error_mgr base;
     std::jmp_buf jump;
+    bool cutShort = false;
 };
 
 [[noreturn]] void ExitByJump(j_common_ptr info) {
     std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
 }
+
+// The decoder goes on past the end of a file cut short, giving the rest of the picture grey;
+// that warning is the only sign of it.
+void NoteCutShort(j_common_ptr info, int level) {
+    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
+        reinterpret_cast<ErrorManager*>(info->err)->cutShort = true;
+}
+
+enum class Decoding { Done, Damaged, CutShort };
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -75,17 +87,18 @@ void CmykToBgrx(std::vector<std::uint8_t>& pixels, bool inverted) {
     }
 }
 
-// Runs the decode; false when the data is not a readable JPEG picture. Kept apart from C++
-// objects with destructors, which longjmp would skip. orientation: the Exif orientation, which
-// the box is fitted to.
-bool Decode(const FileBytes& data, int boxWidth, int boxHeight, RgbImage& image, int& orientation) {
+// Runs the decode. Kept apart from C++ objects with destructors, which longjmp would skip.
+// orientation: the Exif orientation, which the box is fitted to.
+Decoding Decode(const FileBytes& data, int boxWidth, int boxHeight, RgbImage& image,
+                int& orientation) {
     jpeg_decompress_struct info;
     ErrorManager errors;
     info.err = jpeg_std_error(&errors.base);
     errors.base.error_exit = ExitByJump;
+    errors.base.emit_message = NoteCutShort;
     if (setjmp(errors.jump)) {
         jpeg_destroy_decompress(&info);
-        return false;
+        return Decoding::Damaged;
     }
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, data.bytes.get(), data.size);
@@ -130,8 +143,9 @@ bool Decode(const FileBytes& data, int boxWidth, int boxHeight, RgbImage& image,
     const bool inverted = info.saw_Adobe_marker;
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
+    if (errors.cutShort) return Decoding::CutShort;
     if (inks) CmykToBgrx(image.pixels, inverted);
-    return true;
+    return Decoding::Done;
 }
 
 }  // namespace
@@ -163,8 +177,15 @@ RgbImage DecodeJpegPreview(const std::string& path, int boxWidth, int boxHeight)
     if (!IsJpeg(data)) throw failure("Le fichier \"%s\" n'est pas une image JPEG.");
     RgbImage image;
     int orientation = 1;
-    if (!Decode(data, boxWidth, boxHeight, image, orientation))
-        throw failure("Le fichier \"%s\" est une image JPEG abîmée, qui ne peut pas être lue.");
+    switch (Decode(data, boxWidth, boxHeight, image, orientation)) {
+        case Decoding::Done:
+            break;
+        case Decoding::Damaged:
+            throw failure("Le fichier \"%s\" est une image JPEG abîmée, qui ne peut pas être lue.");
+        case Decoding::CutShort:
+            throw failure(
+                "Le fichier \"%s\" ne peut pas être montré : la photo est incomplète ou abîmée.");
+    }
     return Oriented(std::move(image), orientation);
 }
 

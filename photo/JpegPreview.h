@@ -28,8 +28,8 @@ PictureSize FitInBox(PictureSize picture, PictureSize box);
 // result still covers the picture's fitted size in the box. A box larger than the picture gives
 // the full decode. The picture comes upright as its Exif orientation says; colour, grey and CMYK
 // pictures, baseline or progressive, all come as light. path: Windows-1252, as stored. Throws
-// Error with the French message when the file cannot be opened, is no JPEG picture, or
-// is a damaged one.
+// Error with the French message when the file cannot be opened, is no JPEG picture, is a
+// damaged one, or was cut short (the decoder would show its missing part grey).
 RgbImage DecodeJpegPreview(const std::string& path, int boxWidth, int boxHeight);
 
 }  // namespace offrel

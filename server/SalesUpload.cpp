@@ -8,8 +8,8 @@
 
 #include "base/Error.h"
 #include "base/Windows1252.h"
-#include "server/PhotoCheck.h"
 #include "server/PostToServer.h"
+#include "server/Preflight.h"
 #include "server/SaleAnswer.h"
 #include "server/SaleRequest.h"
 #include "server/SendJournal.h"
@@ -33,7 +33,7 @@ struct RunOutcome {
     std::string libelle;        // of the sale where the run stopped
     std::string reason;         // the site's text as shown, or the failure's text
     bool asksNextTime = false;  // that sale may be at the site: the next upload asks about it
-    std::vector<std::string> passedOver;     // the titles of the sales not sent for their photos
+    std::vector<std::string> passedOver;  // the titles of the sales the check before it kept back
     std::optional<std::string> keepFailure;  // the first accepted sale that could not be kept
 };
 
@@ -49,8 +49,8 @@ std::string PassedOver(const std::vector<std::string>& titles) {
     for (const std::string& title : titles)
         names += (names.empty() ? "" : ", ") + W("« ") + title + W(" »");
     if (titles.size() == 1)
-        return FormatMessage(W("Vente laissée dans la liste pour ses photos : %s."), {names});
-    return FormatMessage(W("Ventes laissées dans la liste pour leurs photos : %s."), {names});
+        return FormatMessage(W("Vente laissée dans la liste pour être corrigée : %s."), {names});
+    return FormatMessage(W("Ventes laissées dans la liste pour être corrigées : %s."), {names});
 }
 
 // One message that says how many sales went, which sales the run passed over and why it stopped
@@ -109,18 +109,17 @@ std::string ClosingMessage(const RunOutcome& run) {
     return SentCount(run) + passed + " " + why;
 }
 
-// The sales to pass over for their photos, by position; none when every photo can be sent.
-// False when the seller would rather send nothing.
-bool ChooseSalesToSend(const Table& cdsVente, UploadView& view, std::vector<bool>& passOver) {
-    const std::vector<PhotoProblem> problems = CheckSalePhotos(cdsVente);
-    passOver.assign(static_cast<std::size_t>(cdsVente.RecordCount()), false);
-    if (problems.empty()) return true;
-    if (!view.AskToSendOthers(W("Ces ventes ont une photo qui ne peut pas être envoyée ; si vous "
-                                "envoyez les autres ventes, elles resteront dans la liste :"),
-                              PhotoProblemsList(problems)))
-        return false;
-    for (const PhotoProblem& problem : problems) passOver[problem.sale] = true;
-    return true;
+// The sales to pass over for their photos or their categories, by position; none when every
+// sale can be sent. False when the seller would rather send nothing.
+bool ChooseSalesToSend(const Table& cdsVente, const Table& cdsCategorie, UploadView& view,
+                       std::vector<bool>& passOver) {
+    const PreflightProblems problems = CheckBeforeSending(cdsVente, cdsCategorie);
+    passOver = problems.SalesConcerned(cdsVente.RecordCount());
+    if (problems.Empty()) return true;
+    return view.AskToSendOthers(
+        W("Ces ventes ne peuvent pas être envoyées telles quelles ; si "
+          "vous envoyez les autres ventes, elles resteront dans la liste :"),
+        PreflightList(problems));
 }
 
 // Posts the sale's body while the window waits, its amounts following the transfer.
@@ -356,8 +355,9 @@ void RunSteps(Table& cdsVente, const std::string& login, const std::string& pass
 
 }  // namespace
 
-void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
-                    UploadView& view, const KeepAcceptedSale& keepAccepted) {
+void RunSalesUpload(Table& cdsVente, const Table& cdsCategorie, const std::string& login,
+                    const std::string& password, UploadView& view,
+                    const KeepAcceptedSale& keepAccepted) {
     SendJournal journal(SendJournalPath(cdsVente.FileName()));
     try {
         journal.RequireReadable();
@@ -367,7 +367,7 @@ void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string
         return;
     }
     std::vector<bool> passOver;
-    if (!ChooseSalesToSend(cdsVente, view, passOver)) return;
+    if (!ChooseSalesToSend(cdsVente, cdsCategorie, view, passOver)) return;
     RunOutcome run;
     view.SetStartEnabled(false);
     view.SetStopEnabled(true);

@@ -21,6 +21,12 @@ namespace SaleColumn {
 constexpr int kLibelle = 1;
 constexpr int kPrix = 6;
 }  // namespace SaleColumn
+// The widths of the sales' text columns, in characters: a longer text is cut when stored.
+namespace SaleWidth {
+constexpr int kLibelle = 255;
+constexpr int kDescription = 4096;
+constexpr int kReference = 255;
+}  // namespace SaleWidth
 namespace CategoryColumn {
 constexpr int kId = 0;
 constexpr int kParentId = 1;

@@ -343,7 +343,7 @@ void BM_ThousandSmallSales(benchmark::State& state) {
         for (int i = 0; i < kSales; ++i) AppendSale(tables.cdsVente, {bench.smallPhoto});
         SilentView view;
         state.ResumeTiming();
-        offrel::RunSalesUpload(tables.cdsVente, "demo", "demo", view);
+        offrel::RunSalesUpload(tables.cdsVente, tables.cdsCategorie, "demo", "demo", view);
         state.PauseTiming();
         const bool allSent = tables.cdsVente.RecordCount() == 0;
         medianSale = MedianSaleMilliseconds(view.starts);

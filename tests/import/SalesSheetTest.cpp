@@ -128,11 +128,11 @@ TEST(SalesSheet, ASaleTheImportPassesOverIsExportedAndTheReportSaysWhy) {
     tables.cdsVente.Open();
     const SalesImportReport report = ReadVentesFromCSV(tables.cdsVente, path);
     EXPECT_EQ(report.imported, 0);
-    EXPECT_THAT(report.passedOver,
-                ElementsAre(Field(&PassedOverLine::reason, W("le prix n'est pas supérieur à zéro")),
-                            Field(&PassedOverLine::reason,
-                                  W("la photo « /nulle/part.jpg » est introuvable")),
-                            Field(&PassedOverLine::reason, W("la durée est vide"))));
+    EXPECT_THAT(
+        report.passedOver,
+        ElementsAre(Field(&PassedOverLine::reason, "le prix « 0,00 » n'est pas supérieur à zéro"),
+                    Field(&PassedOverLine::reason, "la photo « /nulle/part.jpg » est introuvable"),
+                    Field(&PassedOverLine::reason, "la durée est vide")));
 }
 
 TEST(SalesSheet, TheChosenSalesOfTheTableOrAllAreExported) {

@@ -11,11 +11,13 @@
 #include "photo/JpegPreview.h"
 #include "tests/common/TempFolder.h"
 
+using offrel::testing::FileContents;
+
 namespace offrel {
 namespace {
 
 // Writes a blue JPEG picture of that size; path in file-system bytes.
-void WriteBlueJpeg(const std::string& path, int width, int height) {
+void WriteBlueJpeg(const std::string& path, int width, int height, bool progressive = false) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr);
     jpeg_compress_struct info;
@@ -28,6 +30,7 @@ void WriteBlueJpeg(const std::string& path, int width, int height) {
     info.input_components = 3;
     info.in_color_space = JCS_RGB;
     jpeg_set_defaults(&info);
+    if (progressive) jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
     std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * 3);
     for (std::size_t x = 0; x < row.size(); x += 3) row[x + 2] = 255;
@@ -95,6 +98,25 @@ TEST(JpegPreviewTest, FilesThatCannotBeShownGiveTheSellersMessage) {
     EXPECT_EQ(LoadError(broken), W("Le fichier \"") + broken + W("\" n'est pas une image JPEG."));
     const std::string empty = folder.Write("vide.jpg", "");
     EXPECT_NE(LoadError(empty), "");
+}
+
+// A photo whose second half a copy lost: the decoder would show it grey below the cut.
+TEST(JpegPreviewTest, APictureCutShortIsToldNotShownHalfGrey) {
+    testing::TempFolder folder;
+    for (const bool progressive : {false, true}) {
+        const std::string whole = folder / "entiere.jpg";
+        WriteBlueJpeg(whole, 640, 480, progressive);
+        const std::string bytes = FileContents(whole);
+        EXPECT_EQ(LoadError(whole), "");
+        // Cut in its middle, or only its end marker lost: the check before sending finds both.
+        for (const std::size_t kept : {bytes.size() / 2, bytes.size() - 2}) {
+            const std::string cut = folder.Write("coupee.jpg", bytes.substr(0, kept));
+            EXPECT_EQ(LoadError(cut), W("Le fichier \"") + cut +
+                                          W("\" ne peut pas être montré : la photo est "
+                                            "incomplète ou abîmée."))
+                << progressive << " " << kept;
+        }
+    }
 }
 
 }  // namespace

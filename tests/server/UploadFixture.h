@@ -42,7 +42,8 @@ protected:
 
     // The upload; the text of its error box, if it showed one.
     std::string Run(const offrel::KeepAcceptedSale& keepAccepted = {}) {
-        offrel::RunSalesUpload(tables.cdsVente, "vendeur", "secret", view, keepAccepted);
+        offrel::RunSalesUpload(tables.cdsVente, tables.cdsCategorie, "vendeur", "secret", view,
+                               keepAccepted);
         return view.errors.empty() ? "" : view.errors.back();
     }
 
