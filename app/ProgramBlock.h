@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
 #include "app/Settings.h"
 #include "sale/EditorState.h"
 #include "tables/ApplicationTables.h"
+
+class SalesKeeping;
 
 // The program block, the one owner of the run: it opens the tables and the remembered choices
 // first, then creates the six
@@ -36,6 +39,8 @@ private:
     void DestroyForms();
     void CloseTables();
 
+    // Made once the tables are open; declared first so that it outlives their last save.
+    std::unique_ptr<SalesKeeping> keeping_;
     offrel::ApplicationTables tables_;
     offrel::EditorState editorState_;
     Settings settings_;

@@ -5,6 +5,7 @@
 #include <QShowEvent>
 
 #include "app/PasswordStyle.h"
+#include "app/SalesKeeping.h"
 #include "gui/Dialogs.h"
 #include "gui/ErrorReport.h"
 #include "gui/EventLoopWait.h"
@@ -16,14 +17,15 @@
 #include "ui_TForm5.h"
 
 TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const offrel::Table& cdsCategorie,
-               QWidget* parent)
+               QWidget* parent, SalesKeeping* keeping)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ui(std::make_unique<Ui::TForm5>()),
       passwordStyle_(std::make_unique<PasswordStyle>()),
       cdsVente_(cdsVente),
       cdsOption_(cdsOption),
-      cdsCategorie_(cdsCategorie) {
+      cdsCategorie_(cdsCategorie),
+      keeping_(keeping) {
     ui->setupUi(this);
     setFont(TahomaFont(11));
     setFixedSize(294, 153);
@@ -75,8 +77,16 @@ void TForm5::EditPasswordChange() {
 }
 
 void TForm5::ButtonEnvoiClick() {
+    offrel::KeepAcceptedSale keep;
+    if (keeping_)
+        keep = [this](const offrel::Sale& sale, std::int64_t answeredAt, const std::string& login) {
+            keeping_->KeepSent(sale, answeredAt, login);
+        };
     offrel::RunSalesUpload(cdsVente_, cdsCategorie_, ToW1252(ui->EditLogin->text()),
-                           ToW1252(ui->EditPassword->text()), *this, selection_);
+                           ToW1252(ui->EditPassword->text()), *this, selection_, keep);
+    if (keeping_)
+        for (const std::string& notice : keeping_->TakeNotices())
+            Dialogs::Get().Message(parentWidget(), FromW1252(notice));
 }
 
 void TForm5::ButtonArreterClick() {

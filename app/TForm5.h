@@ -12,6 +12,7 @@ class TForm5;
 }
 class EventLoopWait;
 class PasswordStyle;
+class SalesKeeping;
 
 // The send window: login, password and "Démarrer", which uploads every sale, or the sales
 // selected in the list. Created once and reused: each opening shows it as the previous one left
@@ -20,8 +21,9 @@ class TForm5 : public QDialog, public offrel::UploadView {
     Q_OBJECT
 
 public:
+    // keeping: where each accepted sale is kept before it leaves cdsVente; none keeps nothing.
     TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const offrel::Table& cdsCategorie,
-           QWidget* parent = nullptr);
+           QWidget* parent = nullptr, SalesKeeping* keeping = nullptr);
     ~TForm5() override;
 
     // The sales the next opening sends, by position in cdsVente; every sale when none is given.
@@ -68,6 +70,7 @@ private:
     offrel::Table& cdsOption_;
     const offrel::Table& cdsCategorie_;
     std::optional<std::vector<int>> selection_;
+    SalesKeeping* keeping_;
     int progressMax_ = 1;       // the bar's range, 0 to this, as the run set it
     int progressPosition_ = 0;  // kept from one run to the next
     bool running_ = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <exception>
+#include <optional>
 #include <vector>
 
 #include "base/Error.h"
@@ -33,6 +34,7 @@ struct RunOutcome {
     std::string reason;         // the site's text as shown, or the failure's text
     bool asksNextTime = false;  // that sale may be at the site: the next upload asks about it
     std::vector<std::string> passedOver;  // the titles of the sales the check before it kept back
+    std::optional<std::string> keepFailure;  // the first accepted sale that could not be kept
 };
 
 std::string SentCount(const RunOutcome& run) {
@@ -170,11 +172,13 @@ enum class SaleOutcome {
 class UploadRun {
 public:
     UploadRun(Table& cdsVente, const std::string& login, const std::string& password,
-              UploadView& view, SendJournal& journal, RunOutcome& run)
+              UploadView& view, const KeepAcceptedSale& keepAccepted, SendJournal& journal,
+              RunOutcome& run)
         : cdsVente_(cdsVente),
           login_(login),
           password_(password),
           view_(view),
+          keepAccepted_(keepAccepted),
           run_(run),
           journal_(journal),
           notes_(NotesOfRows(journal.Pending(), cdsVente)) {}
@@ -218,7 +222,7 @@ public:
         }
         switch (meaning) {
             case SaleAnswer::Accepted:
-                return Accept(key);
+                return Accept(key, sale);
             case SaleAnswer::Refused:
                 ForgetOwnNote(key);
                 return End(Stop::Refused, ShownSiteText(*answer));
@@ -258,6 +262,15 @@ private:
         }
     }
 
+    void Keep(const Sale& sale) {
+        if (!keepAccepted_) return;
+        try {
+            keepAccepted_(sale, std::time(nullptr), login_);
+        } catch (const std::exception& failure) {
+            if (!run_.keepFailure) run_.keepFailure = failure.what();
+        }
+    }
+
     void ForgetOwnNote(const NoteKey& key) {
         if (!ownNote_) return;
         journal_.Clear(key);
@@ -274,8 +287,10 @@ private:
         return SaleOutcome::Ended;
     }
 
-    // The site stored the current sale: it leaves the table, and the table's file at once.
-    SaleOutcome Accept(const NoteKey& key) {
+    // The site stored the current sale: it is kept, then leaves the table, and the table's file
+    // at once. A crash in between leaves it in both, and its note makes the next upload ask.
+    SaleOutcome Accept(const NoteKey& key, const Sale& sale) {
+        Keep(sale);
         cdsVente_.Delete();
         ++run_.accepted;
         // A crash later must not send an accepted sale again. While the file still holds the
@@ -307,6 +322,7 @@ private:
     const std::string& login_;
     const std::string& password_;
     UploadView& view_;
+    const KeepAcceptedSale& keepAccepted_;
     RunOutcome& run_;
     SendJournal& journal_;
     std::map<std::uint32_t, SaleNotes> notes_;  // of the sales when the run began
@@ -317,10 +333,10 @@ private:
 
 // Steps through cdsVente from its first sale until the run ends.
 void RunSteps(Table& cdsVente, const std::string& login, const std::string& password,
-              UploadView& view, SendJournal& journal, const std::vector<bool>& inRun,
-              const std::vector<bool>& passOver, RunOutcome& run) {
+              UploadView& view, const KeepAcceptedSale& keepAccepted, SendJournal& journal,
+              const std::vector<bool>& inRun, const std::vector<bool>& passOver, RunOutcome& run) {
     ControlsSuspended suspended(cdsVente);
-    UploadRun upload(cdsVente, login, password, view, journal, run);
+    UploadRun upload(cdsVente, login, password, view, keepAccepted, journal, run);
     run.total = static_cast<int>(std::count(inRun.begin(), inRun.end(), true));
     view.SetProgressMax(run.total -
                         static_cast<int>(std::count(passOver.begin(), passOver.end(), true)));
@@ -356,7 +372,8 @@ void RunSteps(Table& cdsVente, const std::string& login, const std::string& pass
 
 void RunSalesUpload(Table& cdsVente, const Table& cdsCategorie, const std::string& login,
                     const std::string& password, UploadView& view,
-                    const std::optional<std::vector<int>>& selection) {
+                    const std::optional<std::vector<int>>& selection,
+                    const KeepAcceptedSale& keepAccepted) {
     SendJournal journal(SendJournalPath(cdsVente.FileName()));
     try {
         journal.RequireReadable();
@@ -372,13 +389,18 @@ void RunSalesUpload(Table& cdsVente, const Table& cdsCategorie, const std::strin
     view.SetStartEnabled(false);
     view.SetStopEnabled(true);
     try {
-        RunSteps(cdsVente, login, password, view, journal, inRun, passOver, run);
+        RunSteps(cdsVente, login, password, view, keepAccepted, journal, inRun, passOver, run);
     } catch (const std::exception& failure) {
         run.stop = Stop::Escaped;
         run.reason = failure.what();
     }
     view.SetStopEnabled(false);
     view.ShowMessage(ClosingMessage(run));
+    if (run.keepFailure)
+        view.ShowMessage(FormatMessage(W("Les ventes acceptées par le site ont quitté la liste, "
+                                         "mais elles ne sont pas toutes dans les ventes "
+                                         "envoyées : %s"),
+                                       {*run.keepFailure}));
     if (run.stop == Stop::Escaped || run.stop == Stop::NotSaved) view.ShowError(run.reason);
     view.SetStartEnabled(true);
     view.Close();
