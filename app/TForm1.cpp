@@ -5,8 +5,12 @@
 #include <QHeaderView>
 #include <QShortcut>
 
+#include "app/BackupsWindow.h"
 #include "app/Forms.h"
+#include "app/SalesKeeping.h"
 #include "app/SalesModel.h"
+#include "app/SalesSheetExport.h"
+#include "app/SentSalesWindow.h"
 #include "app/TForm4.h"
 #include "app/TForm5.h"
 #include "editor/TForm2.h"
@@ -21,13 +25,14 @@
 #include "ui_TForm1.h"
 
 TForm1::TForm1(offrel::ApplicationTables& tables, offrel::EditorState& editorState,
-               std::string dataFolder, QWidget* parent)
+               SalesKeeping& keeping, std::string dataFolder, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ui(std::make_unique<Ui::TForm1>()),
       tables_(tables),
       editorState_(editorState),
+      keeping_(keeping),
       dataFolder_(std::move(dataFolder)) {
     ui->setupUi(this);
     // Minimised, the program shows under its own title, as its taskbar entry does.
@@ -52,6 +57,17 @@ TForm1::TForm1(offrel::ApplicationTables& tables, offrel::EditorState& editorSta
     // The debug button is never shown; this is the way to the debug window.
     auto* debugShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), this);
     ConnectHandler(debugShortcut, &QShortcut::activated, this, &TForm1::ButtonDebugClick);
+    const struct {
+        QKeySequence keys;
+        void (TForm1::*handler)();
+    } keepingCommands[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_H), &TForm1::ActionVentesEnvoyeesExecute},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B), &TForm1::ActionRestaurerSauvegardeExecute},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), &TForm1::ActionExporterExecute},
+    };
+    for (const auto& command : keepingCommands)
+        ConnectHandler(new QShortcut(command.keys, this), &QShortcut::activated, this,
+                       command.handler);
 
     CenterOnScreen(this);
 }
@@ -153,6 +169,33 @@ void TForm1::ButtonDebugClick() {
     debug.show();
     debug.raise();
     debug.activateWindow();
+}
+
+void TForm1::TellKeepingNotices() {
+    for (const std::string& notice : keeping_.TakeNotices())
+        Dialogs::Get().Message(this, FromW1252(notice));
+}
+
+void TForm1::ActionVentesEnvoyeesExecute() {
+    SentSalesWindow window(
+        keeping_.History(), tables_.cdsVente, tables_.cdsCategorie,
+        [this](const std::function<void()>& change) { ChangingSales(change); }, this);
+    // A damaged history set aside as it opened is said before its empty list shows.
+    TellKeepingNotices();
+    window.exec();
+}
+
+void TForm1::ActionRestaurerSauvegardeExecute() {
+    BackupsWindow window(
+        keeping_.Backups(), tables_.cdsVente,
+        [this](const std::function<void()>& change) { ChangingSales(change); }, this);
+    window.exec();
+    TellKeepingNotices();
+}
+
+void TForm1::ActionExporterExecute() {
+    const QList<int> rows = ui->DBGridVente->SelectedRows();
+    ExportSalesAsked(this, tables_.cdsVente, std::vector<int>(rows.begin(), rows.end()));
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -11,16 +11,17 @@ namespace Ui {
 class TForm1;
 }
 class SalesModel;
+class SalesKeeping;
 
 // The main window: the list of sales and the commands that lead to every other function.
 class TForm1 : public QWidget {
     Q_OBJECT
 
 public:
-    // The tables and the editor state outlive the window (the program block owns them);
-    // dataFolder: the folder of the table files, in file-system bytes.
+    // The tables, the editor state and what keeps the sales outlive the window (the program
+    // block owns them); dataFolder: the folder of the table files, in file-system bytes.
     TForm1(offrel::ApplicationTables& tables, offrel::EditorState& editorState,
-           std::string dataFolder, QWidget* parent = nullptr);
+           SalesKeeping& keeping, std::string dataFolder, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // True once the window was closed, even before the event loop started.
@@ -36,6 +37,10 @@ public:
     void Button2Click();
     void ButtonQuitterClick();
     void ButtonDebugClick();
+    // "Ventes envoyées", "Restaurer une sauvegarde…", "Exporter…".
+    void ActionVentesEnvoyeesExecute();
+    void ActionRestaurerSauvegardeExecute();
+    void ActionExporterExecute();
 
 signals:
     void closed();
@@ -50,10 +55,13 @@ private:
     // command stopped on an error, so that a crash or a kill afterwards loses nothing.
     template <typename Command>
     void ChangingSales(Command&& command);
+    // What the history or the backups have to say that the seller was not told yet.
+    void TellKeepingNotices();
 
     std::unique_ptr<Ui::TForm1> ui;
     offrel::ApplicationTables& tables_;
     offrel::EditorState& editorState_;
+    SalesKeeping& keeping_;
     std::string dataFolder_;  // of the table files, in file-system bytes
     SalesModel* dsVente;
     bool closeRequested_ = false;
