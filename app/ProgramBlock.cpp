@@ -53,7 +53,7 @@ ProgramBlock::~ProgramBlock() {
 void ProgramBlock::CreateForms(const QString& dataDir) {
     // Without its main window the program cannot run: that error ends the start.
     const std::string folder = QFile::encodeName(dataDir + QDir::separator()).toStdString();
-    Form1 = new TForm1(tables_, editorState_, settings_, folder);
+    Form1 = new TForm1(tables_, editorState_, settings_, *keeping_, folder);
     ConnectHandler(Form1, &TForm1::closed, qApp, &QCoreApplication::quit);
     RunReportingErrors([&] {
         Form3 = new TForm3(tables_, folder, Form1);

@@ -6,12 +6,16 @@
 #include <QMenu>
 #include <QShortcut>
 
+#include "app/BackupsWindow.h"
 #include "app/BulkChangeWindow.h"
 #include "app/ChangeNames.h"
 #include "app/Forms.h"
+#include "app/SalesKeeping.h"
 #include "app/SalesListColumns.h"
 #include "app/SalesListProxy.h"
 #include "app/SalesModel.h"
+#include "app/SalesSheetExport.h"
+#include "app/SentSalesWindow.h"
 #include "app/TForm4.h"
 #include "app/TForm5.h"
 #include "editor/TForm2.h"
@@ -28,7 +32,7 @@
 #include "ui_TForm1.h"
 
 TForm1::TForm1(offrel::ApplicationTables& tables, offrel::EditorState& editorState,
-               Settings& settings, std::string dataFolder, QWidget* parent)
+               Settings& settings, SalesKeeping& keeping, std::string dataFolder, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
@@ -36,6 +40,7 @@ TForm1::TForm1(offrel::ApplicationTables& tables, offrel::EditorState& editorSta
       tables_(tables),
       editorState_(editorState),
       settings_(settings),
+      keeping_(keeping),
       dataFolder_(std::move(dataFolder)),
       history_(tables.cdsVente),
       cells_(tables.cdsCategorie, tables.cdsOption),
@@ -117,6 +122,11 @@ const MainCommand kCommands[] = {
     {"ActionSupprimer", "Supprimer la sélection", "Del", Needs::Selection, &TForm1::Button3Click},
     {"ActionAnnuler", "Annuler", "Ctrl+Z", Needs::UndoStep, &TForm1::ActionAnnulerExecute},
     {"ActionRetablir", "Rétablir", "Ctrl+Y", Needs::RedoStep, &TForm1::ActionRetablirExecute},
+    {"ActionVentesEnvoyees", "Ventes envoyées…", "Ctrl+H", Needs::Nothing,
+     &TForm1::ActionVentesEnvoyeesExecute},
+    {"ActionRestaurerSauvegarde", "Restaurer une sauvegarde…", "Ctrl+Shift+B", Needs::Nothing,
+     &TForm1::ActionRestaurerSauvegardeExecute},
+    {"ActionExporter", "Exporter…", "Ctrl+Shift+E", Needs::Nothing, &TForm1::ActionExporterExecute},
 };
 
 }  // namespace
@@ -363,6 +373,39 @@ void TForm1::UpdateCommands() {
         }
         commands_[k]->setEnabled(offered);
     }
+}
+
+void TForm1::TellKeepingNotices() {
+    for (const std::string& notice : keeping_.TakeNotices())
+        Dialogs::Get().Message(this, FromW1252(notice));
+}
+
+void TForm1::ActionVentesEnvoyeesExecute() {
+    // Sales put back in the list are one step of the history.
+    const auto relist = [this](const std::function<void()>& change) {
+        const int before = tables_.cdsVente.RecordCount();
+        RecordedChange(change, [&] {
+            return ChangeName(QStringLiteral("Remise en vente"),
+                              tables_.cdsVente.RecordCount() - before);
+        });
+    };
+    SentSalesWindow window(keeping_.History(), tables_.cdsVente, tables_.cdsCategorie, relist,
+                           this);
+    // A damaged history set aside as it opened is said before its empty list shows.
+    TellKeepingNotices();
+    window.exec();
+}
+
+void TForm1::ActionRestaurerSauvegardeExecute() {
+    BackupsWindow window(
+        keeping_.Backups(), tables_.cdsVente,
+        [this](const std::function<void()>& change) { ChangingSales(change); }, this);
+    window.exec();
+    TellKeepingNotices();
+}
+
+void TForm1::ActionExporterExecute() {
+    ExportSalesAsked(this, tables_.cdsVente, ui->DBGridVente->SelectedSales());
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

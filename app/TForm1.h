@@ -18,6 +18,7 @@ class QAction;
 class SalesListColumns;
 class SalesListProxy;
 class SalesModel;
+class SalesKeeping;
 class Settings;
 
 // The main window: the list of sales and the commands that lead to every other function.
@@ -25,10 +26,11 @@ class TForm1 : public QWidget {
     Q_OBJECT
 
 public:
-    // The tables, the editor state and the settings outlive the window (the program block owns
-    // them); dataFolder: the folder of the table files, in file-system bytes.
+    // The tables, the editor state, the settings and what keeps the sales outlive the window
+    // (the program block owns them); dataFolder: the folder of the table files, in file-system
+    // bytes.
     TForm1(offrel::ApplicationTables& tables, offrel::EditorState& editorState, Settings& settings,
-           std::string dataFolder, QWidget* parent = nullptr);
+           SalesKeeping& keeping, std::string dataFolder, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // True once the window was closed, even before the event loop started.
@@ -44,6 +46,10 @@ public:
     void Button2Click();
     void ButtonQuitterClick();
     void ButtonDebugClick();
+    // "Ventes envoyées", "Restaurer une sauvegarde…", "Exporter…".
+    void ActionVentesEnvoyeesExecute();
+    void ActionRestaurerSauvegardeExecute();
+    void ActionExporterExecute();
 
     // The commands of the menu button, of the list's context menu and of their shortcuts.
     void EditRechercheChange();
@@ -75,11 +81,14 @@ private:
     void ShowCount();
     // The commands that need a selection or a history are offered only when there is one.
     void UpdateCommands();
+    // What the history or the backups have to say that the seller was not told yet.
+    void TellKeepingNotices();
 
     std::unique_ptr<Ui::TForm1> ui;
     offrel::ApplicationTables& tables_;
     offrel::EditorState& editorState_;
     Settings& settings_;
+    SalesKeeping& keeping_;
     std::string dataFolder_;  // of the table files, in file-system bytes
     offrel::TableHistory history_;
     offrel::SaleListCells cells_;
