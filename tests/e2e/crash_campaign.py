@@ -137,6 +137,13 @@ class Campaign:
             self.quit()
         except Exception:
             self.desk.screenshot(os.path.join(self.args.out, "crash-campaign-failure.png"))
+            # What the application itself said: a start that shows no window says why here.
+            if self.app:
+                if self.app.poll() is None:
+                    self.app.kill()
+                _, said = self.app.communicate()
+                print(f"application (exit {self.app.returncode}) said:\n"
+                      f"{said.decode(errors='replace')[-4000:]}", file=sys.stderr)
             raise
         finally:
             for process in (self.app, self.site):
@@ -151,8 +158,9 @@ class Campaign:
             self.counts["restarts"] += 1
         self.killed.clear()
         self.app = x.start_app(self.display, self.executable, self.url)
-        self.main = self.desk.wait_window(x.MAIN, timeout=60)
-        self.desk.wait_gone(x.UPDATE, timeout=60)
+        # Generous: under the sanitizers, beside another build's compile, a start is slow.
+        self.main = self.desk.wait_window(x.MAIN, timeout=180)
+        self.desk.wait_gone(x.UPDATE, timeout=180)
         self.logged_in = False
 
     def life(self):
