@@ -327,7 +327,7 @@ class Campaign:
         self.serial += 1
         return f"{kind} {self.serial:05d}"
 
-    def wait_file(self, what, probe, timeout=20.0):
+    def wait_file(self, what, probe, timeout=x.PATIENCE):
         x.poll(what, lambda: probe(self.titles_in_file()), timeout, abort=self.killed.is_set)
 
     def do_idle(self):
@@ -397,7 +397,7 @@ class Campaign:
 
     def quit(self):
         self.desk.click(self.main, x.QUIT)
-        x.poll("the application to end", lambda: self.app.poll() is not None, timeout=20)
+        x.poll("the application to end", lambda: self.app.poll() is not None)
 
     def report(self):
         c = self.counts

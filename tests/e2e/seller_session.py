@@ -67,7 +67,7 @@ class Session:
             self.display.close()
 
     def start_up(self):
-        self.main = self.desk.wait_window(x.MAIN, timeout=30)
+        self.main = self.desk.wait_window(x.MAIN)
         for name in ("Options.csv", "Categories.csv"):
             x.poll(f"{name} from the start-up refresh",
                    lambda name=name: self.same_bytes(os.path.join(self.app_dir, name),
@@ -122,13 +122,13 @@ class Session:
                 self.desk.key("Return")
             return len(self.store_sales()) == 3 and not self.desk.windows(x.MESSAGE)
 
-        x.poll("three sales in the site's store", answered, timeout=60, interval=0.3)
+        x.poll("three sales in the site's store", answered, timeout=2 * x.PATIENCE, interval=0.3)
         self.shot("sent")
         self.desk.wait_gone(x.SEND)  # the run closes it
 
     def quit(self):
         self.desk.click(self.main, x.QUIT)
-        x.poll("the application to end", lambda: self.app.poll() is not None, timeout=20)
+        x.poll("the application to end", lambda: self.app.poll() is not None)
         if self.app.returncode != 0:
             raise x.StepFailed(f"offrel ended with {self.app.returncode}: {self.app.stderr.read()}")
 

@@ -12,7 +12,12 @@ class StepFailed(Exception):
     pass
 
 
-def poll(what, probe, timeout=20.0, interval=0.1, abort=lambda: False):
+# How long a step may take before the run fails. A window shows within a second on a quiet
+# machine; a test run beside two compilers has been seen to take over 20 s for a file dialog.
+PATIENCE = 90.0
+
+
+def poll(what, probe, timeout=PATIENCE, interval=0.1, abort=lambda: False):
     """Returns probe()'s first true value, or fails once timeout seconds have passed or abort()
     says that nothing will come."""
     end = time.monotonic() + timeout
@@ -59,6 +64,7 @@ class Desktop:
         self.scale = scale
         # A driver that kills the application sets this, so that no wait outlives it.
         self.abort = lambda: False
+        self.keyed = set()  # characters given a key of their own by give_keys
 
     def run(self, *args):
         result = subprocess.run(args, env=self.env, capture_output=True, text=True)
@@ -75,7 +81,7 @@ class Desktop:
         match = re.search(r'= "(.*)"$', shown.strip())
         return re.sub(r"\\(.)", r"\1", match.group(1)) if match else None
 
-    def wait_window(self, title_pattern, timeout=20.0):
+    def wait_window(self, title_pattern, timeout=PATIENCE):
         """The window whose name matches, once on screen; its desktop title must match too."""
         window = poll(f'window "{title_pattern}"',
                       lambda: (self.windows(title_pattern) or [None])[-1], timeout, abort=self.abort)
@@ -84,7 +90,7 @@ class Desktop:
             raise StepFailed(f'the desktop shows the window "{title_pattern}" as {title!r}')
         return window
 
-    def wait_gone(self, title_pattern, timeout=20.0):
+    def wait_gone(self, title_pattern, timeout=PATIENCE):
         poll(f'window "{title_pattern}" to close', lambda: not self.windows(title_pattern), timeout,
              abort=self.abort)
 
@@ -104,7 +110,25 @@ class Desktop:
         time.sleep(0.15)
 
     def type(self, text):
+        self.give_keys(text)
         self.run("xdotool", "type", "--delay", "20", text)
+
+    def give_keys(self, text):
+        """Gives each character of text that the keyboard lacks ("é") a spare key of its own for
+        the rest of the run. Left to xdotool, such a character is bound to a spare key for one
+        press and unbound at once: an application too busy to read the press before the unbinding
+        gets nothing, and the text loses that letter."""
+        missing = sorted({c for c in text if ord(c) > 0x7E} - self.keyed)
+        if not missing:
+            return
+        spare = re.findall(r"^keycode\s+(\d+) =\s*$", self.run("xmodmap", "-pke"), re.M)
+        if len(spare) < len(missing):
+            raise StepFailed(f"no spare key left for {''.join(missing)!r}")
+        bindings = [arg for key, c in zip(spare, missing)
+                    for arg in ("-e", f"keycode {key} = U{ord(c):04X}")]
+        if subprocess.run(["xmodmap", *bindings], env=self.env).returncode != 0:
+            raise StepFailed(f"xmodmap could not bind {''.join(missing)!r}")
+        self.keyed.update(missing)
 
     def key(self, *keys):
         self.run("xdotool", "key", "--delay", "40", *keys)
@@ -112,7 +136,7 @@ class Desktop:
     def screenshot(self, path, window="root"):
         self.run("import", "-window", window, str(path))
 
-    def wait_focus(self, window, timeout=20.0):
+    def wait_focus(self, window, timeout=PATIENCE):
         """Waits until the window holds the keyboard: keys typed before that are lost, which a
         busy machine makes likely right after a window appears."""
         poll(f"window {window} to take the keyboard",
@@ -136,10 +160,10 @@ class Desktop:
 
         before = shown()
         self.click(window, box)
-        poll("the list to open", lambda: shown() > before, timeout=10, abort=self.abort)
+        poll("the list to open", lambda: shown() > before, abort=self.abort)
         self.type(text)
         self.key("Return")
-        poll("the list to close", lambda: shown() == before, timeout=10, abort=self.abort)
+        poll("the list to close", lambda: shown() == before, abort=self.abort)
 
 
 def start_site(bin_dir, store, catalogue=None, delay_ms=0, throttle_kbps=0, accepted_answer=None):
