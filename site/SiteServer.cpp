@@ -144,7 +144,19 @@ int SiteServer::Bind(int port) {
 }
 
 void SiteServer::Run() {
-    http_->listen_after_bind();
+    running_ = true;
+    if (!stopping_) http_->listen_after_bind();
+    running_ = false;
+}
+
+// The server's own stop does nothing until its loop has begun, so a signal that came just after
+// the port was announced was lost and the site never ended: the stop waits for the loop, and a
+// loop that has not begun sees stopping_ and never begins.
+void SiteServer::Stop() {
+    stopping_ = true;
+    while (running_ && !http_->is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (running_) http_->stop();
 }
 
 void SiteServer::Post(const httplib::Request& request, httplib::Response& response,

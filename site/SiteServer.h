@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -23,8 +24,8 @@ public:
     explicit SiteServer(const SiteOptions& options);
 
     int Bind(int port);  // the port bound on 127.0.0.1; throws when it cannot
-    void Run();          // serves until Stop
-    void Stop() { http_->stop(); }
+    void Run();          // serves until Stop; at once ends when Stop came first
+    void Stop();         // from another thread, before Run or while it serves
     bool Secure() const { return secure_; }
 
 private:
@@ -40,6 +41,8 @@ private:
     std::string acceptedAnswer_;
     bool secure_;
     std::unique_ptr<httplib::Server> http_;
+    std::atomic<bool> running_ = false;
+    std::atomic<bool> stopping_ = false;
 };
 
 // One line on stdout, flushed at once; lines of concurrent requests never mix, and control
