@@ -83,12 +83,22 @@ class Desktop:
 
     def wait_window(self, title_pattern, timeout=PATIENCE):
         """The window whose name matches, once on screen; its desktop title must match too."""
-        window = poll(f'window "{title_pattern}"',
-                      lambda: (self.windows(title_pattern) or [None])[-1], timeout, abort=self.abort)
+        try:
+            window = poll(f'window "{title_pattern}"',
+                          lambda: (self.windows(title_pattern) or [None])[-1], timeout,
+                          abort=self.abort)
+        except StepFailed as failure:
+            raise StepFailed(f"{failure}; on screen: {self.shown_titles()}") from None
         title = self.title(window)
         if title is None or not re.search(title_pattern, title):
             raise StepFailed(f'the desktop shows the window "{title_pattern}" as {title!r}')
         return window
+
+    def shown_titles(self):
+        """The titles of the windows on screen, popups and menus included, for a failure's
+        message."""
+        return [self.title(window) for window in
+                self.run("xdotool", "search", "--onlyvisible", "--classname", ".").split()]
 
     def wait_gone(self, title_pattern, timeout=PATIENCE):
         poll(f'window "{title_pattern}" to close', lambda: not self.windows(title_pattern), timeout,
