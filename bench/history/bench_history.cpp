@@ -4,8 +4,10 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 
@@ -14,6 +16,7 @@
 #include "bench/common/Medians.h"
 #include "history/SaleRecord.h"
 #include "history/SalesHistory.h"
+#include "history/SentSalesSearch.h"
 #include "history/Sqlite.h"
 #include "tables/ApplicationTables.h"
 #include "tables/CatalogueGenerator.h"
@@ -133,6 +136,38 @@ BENCHMARK_CAPTURE(BM_SearchAHistoryOf100000, velo_n, "vélo n")->Unit(benchmark:
 BENCHMARK_CAPTURE(BM_SearchAHistoryOf100000, velo_noel, "vélo noël")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SearchAHistoryOf100000, nothing_found, "introuvable")
     ->Unit(benchmark::kMillisecond);
+
+// The seller types "vélo noël" a key at a time in the window's search, then rubs it out: the
+// median and the slowest keystroke, the first one (a search of every sale) included.
+void BM_TypeInAHistoryOf100000(benchmark::State& state) {
+    static const SentSalesList list = SalesHistory(FullHistory()).List();
+    const std::string sentence = W("vélo noël");
+    std::vector<std::string> typed;
+    for (std::size_t k = 1; k <= sentence.size(); ++k) typed.push_back(sentence.substr(0, k));
+    for (std::size_t k = sentence.size(); k-- > 0;) typed.push_back(sentence.substr(0, k));
+    // The processor's time too: on a loaded machine the wall time is mostly waiting for it.
+    const auto cpuNow = [] {
+        timespec now{};
+        ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+    };
+    std::vector<double> times, cpuTimes;
+    for (auto _ : state) {
+        SentSalesSearch search(list);
+        for (const std::string& text : typed) {
+            const auto start = Clock::now();
+            const double cpuStart = cpuNow();
+            benchmark::DoNotOptimize(search.Find(text).size());
+            cpuTimes.push_back(cpuNow() - cpuStart);
+            times.push_back(
+                std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        }
+    }
+    state.counters["median_key_ms"] = bench::MedianOf(times);
+    state.counters["slowest_key_ms"] = *std::max_element(times.begin(), times.end());
+    state.counters["slowest_key_cpu_ms"] = *std::max_element(cpuTimes.begin(), cpuTimes.end());
+}
+BENCHMARK(BM_TypeInAHistoryOf100000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 }  // namespace offrel
