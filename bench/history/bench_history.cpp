@@ -3,7 +3,6 @@
 // a keystroke at a time with the catalogue's names (target under 50 ms).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <stdlib.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@
 #include "base/Windows1252.h"
 #include "bench/common/BenchSales.h"
 #include "bench/common/Medians.h"
+#include "bench/common/RunFolder.h"
 #include "history/SaleRecord.h"
 #include "history/SalesHistory.h"
 #include "history/SentSalesSearch.h"
@@ -28,20 +28,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kHistorySales = 100000;
 
-// A folder of the run's own, removed at its end.
-const std::filesystem::path& Folder() {
-    static const std::filesystem::path folder = [] {
-        char pattern[] = "/tmp/offrel-bench-XXXXXX";
-        if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("no temporary folder");
-        return std::filesystem::path(pattern);
-    }();
-    return folder;
-}
-
 // A history of 100,000 sales, filled in one transaction (an upload adds them one at a time).
 const std::string& FullHistory() {
     static const std::string path = [] {
-        const std::string file = SalesHistoryPath((Folder() / "Ventes.cds").string());
+        const std::string file = SalesHistoryPath((bench::RunFolder() / "Ventes.cds").string());
         SalesHistory{file};  // the file and its table
         SqliteDatabase db(file);
         std::string values = "?, ?, ?";
@@ -85,7 +75,7 @@ BENCHMARK(BM_AddToAHistoryOf100000)->Iterations(1000)->Unit(benchmark::kMillisec
 // What the disk alone takes to flush one page written at the end of a file, as the add does with
 // its log: the floor under the add's figure on this machine.
 void BM_FlushOfOnePage(benchmark::State& state) {
-    const std::string path = (Folder() / "flush").string();
+    const std::string path = (bench::RunFolder() / "flush").string();
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     const std::string page(16384, 'p');
     std::vector<double> times;
@@ -115,11 +105,12 @@ BENCHMARK(BM_ListAHistoryOf100000)->Unit(benchmark::kMillisecond)->Repetitions(5
 void BM_SearchAHistoryOf100000(benchmark::State& state, const char* typed) {
     static const SentSalesList list = [] {
         SentSalesList sent = SalesHistory(FullHistory()).List();
-        WriteCatalogueFiles(Folder().string());
+        WriteCatalogueFiles(bench::RunFolder().string());
         ApplicationTables tables;
         tables.cdsCategorie.Open();
         tables.cdsCategorie.EmptyDataSet();
-        ReadCategoriesFromCSV(tables.cdsCategorie, (Folder() / "Categories.csv").string());
+        ReadCategoriesFromCSV(tables.cdsCategorie,
+                              (bench::RunFolder() / "Categories.csv").string());
         sent.SetCategoryNames(tables.cdsCategorie);
         return sent;
     }();
@@ -171,11 +162,3 @@ BENCHMARK(BM_TypeInAHistoryOf100000)->Unit(benchmark::kMillisecond)->Iterations(
 
 }  // namespace
 }  // namespace offrel
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(offrel::Folder(), ignored);
-}
