@@ -53,11 +53,12 @@ SentSalesWindow::~SentSalesWindow() = default;
 void SentSalesWindow::Reload() {
     list_ = history_.List();
     list_.SetCategoryNames(cdsCategorie_);
+    search_.Forget();
     EditRechercheChange();
 }
 
 void SentSalesWindow::EditRechercheChange() {
-    model_->Show(list_.Find(ToW1252(ui->EditRecherche->text())));
+    model_->Show(search_.Find(ToW1252(ui->EditRecherche->text())));
     ui->LabelNombre->setText(QStringLiteral("%1 / %2").arg(model_->rowCount()).arg(list_.size()));
     UpdateButtons();
 }

@@ -8,6 +8,7 @@
 #include "app/SalesChange.h"
 #include "history/SalesHistory.h"
 #include "history/SentSalesList.h"
+#include "history/SentSalesSearch.h"
 #include "tables/Table.h"
 
 namespace Ui {
@@ -45,5 +46,6 @@ private:
     const offrel::Table& cdsCategorie_;
     SalesChange changeSales_;
     offrel::SentSalesList list_;
+    offrel::SentSalesSearch search_{list_};
     SentSalesModel* model_;
 };

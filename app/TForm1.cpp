@@ -397,9 +397,11 @@ void TForm1::ActionVentesEnvoyeesExecute() {
 }
 
 void TForm1::ActionRestaurerSauvegardeExecute() {
-    BackupsWindow window(
-        keeping_.Backups(), tables_.cdsVente,
-        [this](const std::function<void()>& change) { ChangingSales(change); }, this);
+    // The sales of a backup replace those of the list as one step of the history.
+    const auto restore = [this](const std::function<void()>& change) {
+        RecordedChange(change, [] { return QStringLiteral("Restauration d'une sauvegarde"); });
+    };
+    BackupsWindow window(keeping_.Backups(), tables_.cdsVente, restore, this);
     window.exec();
     TellKeepingNotices();
 }

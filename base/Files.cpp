@@ -103,41 +103,69 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     return content;
 }
 
-void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                         const BeforeReplace& beforeReplace) {
-    const std::filesystem::path target = LinkTarget(FullPath(path));
-    std::string temporary =
-        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    const mode_t mode = ModeFor(target.string());
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) ThrowCannotCreate(path, errno);
-    const auto giveUp = [&](int error) {
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        ThrowCannotCreate(path, error);
-    };
-    if (::fchmod(fd, mode) != 0) giveUp(errno);
-    if (!WriteAll(fd, bytes.data(), bytes.size())) giveUp(errno);
-    if (::fsync(fd) != 0) giveUp(errno);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        ThrowCannotCreate(path, error);
+FileReplacement::FileReplacement(const std::string& path)
+    : path_(path), target_(LinkTarget(FullPath(path))) {
+    temporary_ = (target_.parent_path() / ("." + target_.filename().string() + ".XXXXXX")).string();
+    const mode_t mode = ModeFor(target_.string());
+    fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
+    if (fd_ < 0) ThrowCannotCreate(path_, errno);
+    if (::fchmod(fd_, mode) != 0) GiveUp(errno);
+}
+
+FileReplacement::~FileReplacement() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(temporary_.c_str());
     }
-    if (beforeReplace && ::access(target.c_str(), F_OK) == 0) {
+}
+
+void FileReplacement::GiveUp(int error) {
+    ::close(fd_);
+    fd_ = -1;
+    ::unlink(temporary_.c_str());
+    ThrowCannotCreate(path_, error);
+}
+
+void FileReplacement::Write(std::string_view bytes) {
+    if (!WriteAll(fd_, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()))
+        GiveUp(errno);
+    // The disk starts on these bytes while the caller makes the next ones, so that the flush at
+    // the end has little left to wait for. A failure here shows again at that flush.
+    ::sync_file_range(fd_, static_cast<off_t>(written_), static_cast<off_t>(bytes.size()),
+                      SYNC_FILE_RANGE_WRITE);
+    written_ += bytes.size();
+}
+
+void FileReplacement::Commit(const BeforeReplace& beforeReplace) {
+    if (::fsync(fd_) != 0) GiveUp(errno);
+    const int closed = ::close(fd_);
+    fd_ = -1;
+    if (closed != 0) {
+        const int error = errno;
+        ::unlink(temporary_.c_str());
+        ThrowCannotCreate(path_, error);
+    }
+    if (beforeReplace && ::access(target_.c_str(), F_OK) == 0) {
         try {
-            beforeReplace(target.string());
+            beforeReplace(target_.string());
         } catch (...) {
-            ::unlink(temporary.c_str());
+            ::unlink(temporary_.c_str());
             throw;
         }
     }
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
         const int error = errno;
-        ::unlink(temporary.c_str());
-        ThrowCannotCreate(path, error);
+        ::unlink(temporary_.c_str());
+        ThrowCannotCreate(path_, error);
     }
-    FlushFolder(target.parent_path());
+    FlushFolder(target_.parent_path());
+}
+
+void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                         const BeforeReplace& beforeReplace) {
+    FileReplacement file(path);
+    file.Write({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+    file.Commit(beforeReplace);
 }
 
 void ReplaceFileWithLink(const std::string& path, const std::string& source) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,31 @@ using BeforeReplace = std::function<void(const std::string& replaced)>;
 // write and leaves the old file as it was.
 void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
                          const BeforeReplace& beforeReplace = {});
+
+// The replacement of a file written piece by piece, as WriteFileAtomically writes it whole: the
+// pieces go to a new file in the same folder, which Commit flushes and renames over the old one.
+// A replacement left without Commit (an exception on the way) removes its new file and leaves the
+// old one as it was. Fails with "Impossible de créer le fichier "%s". %s".
+class FileReplacement {
+public:
+    explicit FileReplacement(const std::string& path);
+    ~FileReplacement();
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    void Write(std::string_view bytes);
+    // beforeReplace as for WriteFileAtomically. The replacement is over, whatever the outcome.
+    void Commit(const BeforeReplace& beforeReplace = {});
+
+private:
+    [[noreturn]] void GiveUp(int error);
+
+    std::string path_;
+    std::filesystem::path target_;
+    std::string temporary_;
+    int fd_ = -1;
+    std::uint64_t written_ = 0;
+};
 
 // Replaces the file at path, as WriteFileAtomically does, by the file at source without copying
 // it: a hard link to source is renamed over it, and both names then share the same bytes, which

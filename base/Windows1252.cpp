@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace offrel {
 
@@ -96,6 +97,49 @@ char32_t NextUtf8(std::string_view text, std::size_t& i) {
     return code < smallest ? kNoCharacter : code;
 }
 
+// How many bytes at the start of text are ASCII, looked at eight at a time.
+std::size_t AsciiPrefix(std::string_view text) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080;
+    std::size_t at = 0;
+    for (std::uint64_t eight; at + sizeof eight <= text.size(); at += sizeof eight) {
+        std::memcpy(&eight, text.data() + at, sizeof eight);
+        if ((eight & kHighBits) != 0) break;
+    }
+    while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80) ++at;
+    return at;
+}
+
+// The 16-bit units of the sales import's lax UTF-8 decoding, handed to unit one by one; false as
+// soon as a sequence is cut short or broken (the units handed until then mean nothing).
+template <typename UnitSink>
+bool DecodeLaxUnits(std::string_view bytes, UnitSink&& unit) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i++]);
+        if (lead < 0x80) {
+            unit(static_cast<char16_t>(lead));
+            continue;
+        }
+        const bool four = lead >= 0xF0 && lead <= 0xF7;
+        const bool three = !four && (lead & 0x20) != 0;
+        std::uint32_t code = four ? (lead & 0x07) : three ? (lead & 0x0F) : (lead & 0x1F);
+        for (int k = four ? 3 : three ? 2 : 1; k > 0; --k) {
+            if (i >= bytes.size() || !IsContinuation(static_cast<unsigned char>(bytes[i]))) {
+                return false;
+            }
+            code = (code << 6) | (static_cast<unsigned char>(bytes[i++]) & 0x3F);
+        }
+        if (code > 0x10FFFF) code = kNoCharacter;
+        if (code > 0xFFFF) {
+            code -= 0x10000;
+            unit(static_cast<char16_t>(0xD800 + (code >> 10)));
+            unit(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+        } else {
+            unit(static_cast<char16_t>(code));
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string Utf8ToWindows1252(std::string_view utf8) {
@@ -106,9 +150,11 @@ std::string Utf8ToWindows1252(std::string_view utf8) {
 }
 
 std::optional<std::string> Utf8ToWindows1252Exactly(std::string_view utf8) {
-    std::string out;
+    const std::size_t ascii = AsciiPrefix(utf8);
+    std::string out(utf8.substr(0, ascii));
+    if (ascii == utf8.size()) return out;
     out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
+    for (std::size_t i = ascii; i < utf8.size();) {
         const std::optional<char> byte = ExactByte(NextUtf8(utf8, i));
         if (!byte) return std::nullopt;
         out.push_back(*byte);
@@ -123,8 +169,15 @@ std::string Windows1252ToUtf8(std::string_view text) {
 }
 
 char* Windows1252ToUtf8(std::string_view text, char* out) {
-    for (const char c : text) {
-        const char16_t code = ByteToUnicode(static_cast<unsigned char>(c));
+    for (std::size_t i = 0; i < text.size();) {
+        // Most text is ASCII, which stays as it is.
+        if (const std::size_t ascii = AsciiPrefix(text.substr(i)); ascii > 0) {
+            std::memcpy(out, text.data() + i, ascii);
+            out += ascii;
+            i += ascii;
+            continue;
+        }
+        const char16_t code = ByteToUnicode(static_cast<unsigned char>(text[i++]));
         if (code < 0x80) {
             *out++ = static_cast<char>(code);
         } else if (code < 0x800) {
@@ -166,30 +219,42 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
 std::optional<std::u16string> DecodeLaxUtf8(std::string_view bytes) {
     std::u16string out;
     out.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size();) {
-        const auto lead = static_cast<unsigned char>(bytes[i++]);
-        if (lead < 0x80) {
-            out.push_back(lead);
-            continue;
-        }
-        const bool four = lead >= 0xF0 && lead <= 0xF7;
-        const bool three = !four && (lead & 0x20) != 0;
-        std::uint32_t code = four ? (lead & 0x07) : three ? (lead & 0x0F) : (lead & 0x1F);
-        for (int k = four ? 3 : three ? 2 : 1; k > 0; --k) {
-            if (i >= bytes.size() || !IsContinuation(static_cast<unsigned char>(bytes[i]))) {
-                return std::nullopt;
+    if (!DecodeLaxUnits(bytes, [&out](char16_t unit) { out.push_back(unit); })) return std::nullopt;
+    return out;
+}
+
+std::optional<std::string> LaxUtf8ToWindows1252(std::string_view bytes, bool& lost) {
+    lost = false;
+    // Every character takes at least one byte and gives one.
+    std::string out(bytes.size(), '\0');
+    char* end = out.data();
+    std::size_t at = 0;
+    // A surrogate pair is one character, written as one '?' (as Utf16ToWindows1252 does).
+    bool afterHighSurrogate = false;
+    while (at < bytes.size()) {
+        const std::size_t ascii = AsciiPrefix(bytes.substr(at));
+        std::memcpy(end, bytes.data() + at, ascii);
+        end += ascii;
+        at += ascii;
+        if (ascii > 0) afterHighSurrogate = false;
+        // The characters up to the next ASCII byte.
+        std::size_t stop = at;
+        while (stop < bytes.size() && static_cast<unsigned char>(bytes[stop]) >= 0x80) ++stop;
+        const bool decoded = DecodeLaxUnits(bytes.substr(at, stop - at), [&](char16_t unit) {
+            const bool lowSurrogate = unit >= 0xDC00 && unit < 0xE000;
+            if (lowSurrogate && afterHighSurrogate) {
+                afterHighSurrogate = false;
+                return;
             }
-            code = (code << 6) | (static_cast<unsigned char>(bytes[i++]) & 0x3F);
-        }
-        if (code > 0x10FFFF) code = kNoCharacter;
-        if (code > 0xFFFF) {
-            code -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(code));
-        }
+            afterHighSurrogate = unit >= 0xD800 && unit < 0xDC00;
+            const std::optional<char> byte = ExactByte(unit);
+            lost = lost || !byte;
+            *end++ = byte.value_or('?');
+        });
+        if (!decoded) return std::nullopt;
+        at = stop;
     }
+    out.resize(static_cast<std::size_t>(end - out.data()));
     return out;
 }
 

@@ -29,6 +29,9 @@ inline std::string W(std::string_view utf8) {
 // 16 bits, given as its surrogate pair), or else of three when it has bit 0x20 set; every
 // following byte must exist and lie in 0x80..0xBF, otherwise the whole text fails (no value).
 std::optional<std::u16string> DecodeLaxUtf8(std::string_view bytes);
+// The Windows-1252 form of that decoding, as Utf16ToWindows1252 writes it, without the 16-bit text
+// in between; nothing when the decoding fails. lost tells whether a character became '?'.
+std::optional<std::string> LaxUtf8ToWindows1252(std::string_view bytes, bool& lost);
 
 // The characters of a text that Windows-1252 lacks, each once and in the order they first come,
 // in UTF-8 and separated by a space ("🚲 ✓"); empty when Windows-1252 writes the whole text. They

@@ -11,6 +11,7 @@
 #include "base/Error.h"
 #include "base/FileNames.h"
 #include "base/Files.h"
+#include "base/StampedNames.h"
 #include "base/Windows1252.h"
 #include "history/SaleRecord.h"
 #include "history/Sqlite.h"
@@ -105,18 +106,10 @@ void KeepSearchTextsFolded(SqliteDatabase& db) {
 // taken.
 std::string AsideName(const std::string& path) {
     const std::filesystem::path original(path);
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    const std::string stem = original.stem().string() + "-abime-" + stamp;
-    std::filesystem::path aside = original.parent_path() / (stem + original.extension().string());
-    std::error_code error;
-    for (int n = 2; std::filesystem::exists(aside, error); ++n)
-        aside = original.parent_path() /
-                (stem + "-" + std::to_string(n) + original.extension().string());
-    return aside.string();
+    return FreeStampedName(original.parent_path().string(),
+                           {original.stem().string() + "-abime-", "%Y%m%d-%H%M%S",
+                            original.extension().string(), "-", ""},
+                           std::time(nullptr));
 }
 
 }  // namespace

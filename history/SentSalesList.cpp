@@ -94,6 +94,16 @@ bool SentSalesList::InCategoryNamed(const Entry& entry,
 }
 
 std::vector<std::size_t> SentSalesList::Find(std::string_view typed) const {
+    return Search(typed, nullptr);
+}
+
+std::vector<std::size_t> SentSalesList::FindAmong(std::string_view typed,
+                                                  const std::vector<std::size_t>& positions) const {
+    return Search(typed, &positions);
+}
+
+std::vector<std::size_t> SentSalesList::Search(std::string_view typed,
+                                               const std::vector<std::size_t>* among) const {
     const std::vector<std::string> words = SearchWords(typed);
     // For each word, the categories whose names hold it, sorted.
     std::vector<std::vector<std::int32_t>> named(words.size());
@@ -103,7 +113,7 @@ std::vector<std::size_t> SentSalesList::Find(std::string_view typed) const {
         std::sort(named[w].begin(), named[w].end());
     }
     std::vector<std::size_t> found;
-    for (std::size_t position = 0; position < entries_.size(); ++position) {
+    const auto look = [&](std::size_t position) {
         const Entry& entry = entries_[position];
         const std::string_view text(reinterpret_cast<const char*>(folded_.data()) + entry.folded,
                                     entry.foldedLength);
@@ -111,6 +121,11 @@ std::vector<std::size_t> SentSalesList::Find(std::string_view typed) const {
         for (std::size_t w = 0; w < words.size() && holdsAll; ++w)
             holdsAll = Holds(text, words[w]) || InCategoryNamed(entry, named[w]);
         if (holdsAll) found.push_back(position);
+    };
+    if (among) {
+        for (const std::size_t position : *among) look(position);
+    } else {
+        for (std::size_t position = 0; position < entries_.size(); ++position) look(position);
     }
     return found;
 }

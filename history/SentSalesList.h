@@ -54,6 +54,9 @@ public:
     // whose categories' names hold every word typed, case and accents ignored, as the category
     // search compares them; every position when no word is typed.
     std::vector<std::size_t> Find(std::string_view typed) const;
+    // Find among these positions only, in their order.
+    std::vector<std::size_t> FindAmong(std::string_view typed,
+                                       const std::vector<std::size_t>& positions) const;
 
 private:
     struct Entry {
@@ -67,6 +70,8 @@ private:
         std::size_t foldedLength;
     };
 
+    std::vector<std::size_t> Search(std::string_view typed,
+                                    const std::vector<std::size_t>* among) const;
     bool InCategoryNamed(const Entry& entry, const std::vector<std::int32_t>& named) const;
 
     std::vector<Entry> entries_;

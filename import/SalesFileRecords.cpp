@@ -20,6 +20,16 @@ constexpr char kEndOfText = '\x1A';  // Ctrl+Z
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kStoredLineBreak = "\r\n";
 
+// The first of the three bytes in text from at, or npos (find_first_of looks for each byte of
+// text in the set, which costs several times more on the long cells of a sheet).
+std::size_t FindAny(const std::string& text, std::size_t at, char a, char b, char c) {
+    for (; at < text.size(); ++at) {
+        const char byte = text[at];
+        if (byte == a || byte == b || byte == c) return at;
+    }
+    return std::string::npos;
+}
+
 }  // namespace
 
 SalesFileRecords::SalesFileRecords(std::string text) : text_(std::move(text)) {
@@ -73,7 +83,7 @@ bool SalesFileRecords::Next() {
 void SalesFileRecords::ReadQuoted(std::string& field) {
     std::size_t at = at_ + 1;
     for (;;) {
-        const std::size_t stop = text_.find_first_of("\"\r\n", at);
+        const std::size_t stop = FindAny(text_, at, kQuote, kCarriageReturn, kLineFeed);
         if (stop == std::string::npos) {
             field.clear();
             return;
@@ -98,7 +108,7 @@ void SalesFileRecords::ReadQuoted(std::string& field) {
 // Reads up to the next ";" or the end of the line, dropping lone carriage returns.
 void SalesFileRecords::ReadPlain(std::string& field) {
     for (;;) {
-        const std::size_t stop = text_.find_first_of(";\r\n", at_);
+        const std::size_t stop = FindAny(text_, at_, kSeparator, kCarriageReturn, kLineFeed);
         const std::size_t end = stop == std::string::npos ? text_.size() : stop;
         field.append(text_, at_, end - at_);
         at_ = end;

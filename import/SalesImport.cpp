@@ -1,7 +1,6 @@
 #include "import/SalesImport.h"
 
-#include <sys/stat.h>
-
+#include <algorithm>
 #include <array>
 #include <filesystem>
 
@@ -11,6 +10,7 @@
 #include "base/Windows1252.h"
 #include "import/SalesFileRecords.h"
 #include "import/SalesSheetColumns.h"
+#include "import/SheetPhotos.h"
 #include "import/SpreadsheetPrice.h"
 #include "tables/Rows.h"
 
@@ -39,17 +39,38 @@ const char* const kHeaderTaken =
     "cette ligne se lit comme une vente entière : elle a été prise pour la ligne d'en-tête et "
     "n'a pas été importée";
 
-// A cell as the seller wrote it: UTF-8 when its bytes decode as such, Windows-1252 otherwise.
-struct Cell {
-    std::u16string text;
+bool IsAscii(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
-    std::string Shown() const { return Utf16ToUtf8(text); }  // for the report
-    std::string Stored() const { return Utf16ToWindows1252(text); }
+// A cell as the seller wrote it: UTF-8 when its bytes decode as such, Windows-1252 otherwise.
+// Its stored form is made straight from the bytes: the 16-bit text is only built for a message
+// or a price.
+struct Cell {
+    std::string_view bytes;
+    bool utf8 = false;
+    bool lost = false;  // a character that Windows-1252 lacks became "?"
+    std::string stored;
+
+    std::u16string Text() const { return utf8 ? *DecodeLaxUtf8(bytes) : Windows1252ToUtf16(bytes); }
+    std::string Shown() const {  // for the report
+        return IsAscii(bytes) ? std::string(bytes) : Utf16ToUtf8(Text());
+    }
+    const std::string& Stored() const { return stored; }
 };
 
 Cell Decoded(std::string_view bytes) {
-    std::optional<std::u16string> text = DecodeLaxUtf8(bytes);
-    return Cell{text ? std::move(*text) : Windows1252ToUtf16(bytes)};
+    Cell cell;
+    cell.bytes = bytes;
+    if (std::optional<std::string> stored = LaxUtf8ToWindows1252(bytes, cell.lost)) {
+        cell.utf8 = true;
+        cell.stored = std::move(*stored);
+    } else {
+        cell.lost = false;
+        cell.stored = bytes;
+    }
+    return cell;
 }
 
 // What a line of the sheet gives: a sale with what it does not keep as written, or the reason
@@ -63,34 +84,19 @@ struct LineSale {
 // A text column as stored, noting the characters that the site cannot receive and a cut.
 std::string StoredText(const SalesFileRecords& line, int column, const char* name, int width,
                        std::vector<std::string>& notes) {
-    const Cell cell = Decoded(line.Field(column));
-    const std::string lost = CharactersBeyondWindows1252(cell.text);
-    if (!lost.empty()) {
+    Cell cell = Decoded(line.Field(column));
+    if (cell.lost) {
         notes.push_back(FormatMessage(
             "%s contient des caractères que le site ne peut pas recevoir, remplacés par « ? » : %s",
-            {name, lost}));
+            {name, CharactersBeyondWindows1252(cell.Text())}));
     }
-    std::string stored = cell.Stored();
+    std::string stored = std::move(cell.stored);
     if (stored.size() > static_cast<std::size_t>(width)) {
         notes.push_back(
             FormatMessage("%s a %s caractères : seuls les %s premiers sont gardés",
                           {name, std::to_string(stored.size()), std::to_string(width)}));
     }
     return stored;
-}
-
-// The stored path of a photo cell: whole, a relative path taken from the sheet's folder (a
-// file-system name); nothing when it holds a character that Windows-1252 cannot write, since
-// such a path could not name its file again once stored.
-std::optional<std::string> PhotoPath(const Cell& cell, const std::string& sheetFolder) {
-    std::filesystem::path path(Utf16ToUtf8(cell.text));
-    if (path.is_relative()) path = std::filesystem::path(sheetFolder) / path;
-    return PathFromFileSystemName(path.lexically_normal().string());
-}
-
-bool PhotoExists(const std::string& path) {
-    struct stat status {};
-    return ::stat(FileSystemName(path).c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 std::string UnwritablePhoto(const char* photo, const Cell& cell) {
@@ -101,13 +107,12 @@ std::string UnwritablePhoto(const char* photo, const Cell& cell) {
 
 // Photo 2 to 8 (number, from 1): kept when its file exists, otherwise left out with a note.
 std::optional<std::string> OptionalPhoto(const SalesFileRecords& line, int column, int number,
-                                         const std::string& sheetFolder,
-                                         std::vector<std::string>& notes) {
+                                         SheetPhotos& photos, std::vector<std::string>& notes) {
     if (line.Field(column).empty()) return std::nullopt;
     const Cell cell = Decoded(line.Field(column));
     const std::string photo = "la photo " + std::to_string(number);
-    const std::optional<std::string> path = PhotoPath(cell, sheetFolder);
-    if (path && PhotoExists(*path)) return path;
+    const std::optional<std::string> path = photos.Path(cell.Shown());
+    if (path && photos.Exists(*path)) return path;
     notes.push_back((path ? FormatMessage("%s « %s » est introuvable", {photo, cell.Shown()})
                           : UnwritablePhoto(photo.c_str(), cell)) +
                     " ; la vente est importée sans elle");
@@ -165,20 +170,20 @@ std::optional<std::int32_t> FurtherNumber(const SalesFileRecords& line, int colu
 // The columns after the 18 that the sales file has always had, which an exported sheet fills:
 // an empty or missing one leaves the sale as those 18 columns made it, one that does not read
 // is noted and left out.
-void ReadFurtherColumns(const SalesFileRecords& line, const std::string& sheetFolder, Sale& sale,
+void ReadFurtherColumns(const SalesFileRecords& line, SheetPhotos& photos, Sale& sale,
                         std::vector<std::string>& notes) {
     for (int k = 1; k < 3; ++k)
         sale.categorie[k] =
             FurtherNumber(line, kCategorie2 + k - 1, 1, "la catégorie " + std::to_string(k + 1),
                           "la vente est importée sans elle", notes);
     for (int k = 3; k < 8; ++k)
-        sale.photo[k] = OptionalPhoto(line, kPhoto4 + k - 3, k + 1, sheetFolder, notes);
+        sale.photo[k] = OptionalPhoto(line, kPhoto4 + k - 3, k + 1, photos, notes);
     if (const auto quantite =
             FurtherNumber(line, kQuantite, 1, "la quantité", "elle est lue comme 1", notes))
         sale.quantite = quantite;
     if (!line.Field(kPrixBoutique).empty()) {
         const Cell cell = Decoded(line.Field(kPrixBoutique));
-        sale.prixBoutique = SpreadsheetPrice(cell.text);
+        sale.prixBoutique = SpreadsheetPrice(cell.Text());
         if (!sale.prixBoutique)
             notes.push_back(FormatMessage(
                 "le prix boutique « %s » ne se lit pas comme un montant ; il est laissé vide",
@@ -195,7 +200,7 @@ bool NoText(const SalesFileRecords& line) {
 
 // Reads one line in the order of the designed checks. A category or a duration that does not
 // convert throws its conversion message.
-LineSale ReadLineSale(const SalesFileRecords& line, const std::string& sheetFolder) {
+LineSale ReadLineSale(const SalesFileRecords& line, SheetPhotos& photos) {
     LineSale read;
     for (const RequiredColumn& required : kRequiredColumns) {
         if (line.Field(required.column).empty()) {
@@ -211,17 +216,17 @@ LineSale ReadLineSale(const SalesFileRecords& line, const std::string& sheetFold
         return read;
     }
     const Cell photo1Cell = Decoded(line.Field(kPhoto1));
-    const std::optional<std::string> photo1 = PhotoPath(photo1Cell, sheetFolder);
+    const std::optional<std::string> photo1 = photos.Path(photo1Cell.Shown());
     if (!photo1) {
         read.reason = UnwritablePhoto("la photo", photo1Cell);
         return read;
     }
-    if (!PhotoExists(*photo1)) {
+    if (!photos.Exists(*photo1)) {
         read.reason = FormatMessage("la photo « %s » est introuvable", {photo1Cell.Shown()});
         return read;
     }
     const Cell prixCell = Decoded(line.Field(kPrix));
-    const std::optional<Money> prix = SpreadsheetPrice(prixCell.text);
+    const std::optional<Money> prix = SpreadsheetPrice(prixCell.Text());
     if (!prix) {
         read.reason =
             FormatMessage("le prix « %s » ne se lit pas comme un montant", {prixCell.Shown()});
@@ -241,7 +246,7 @@ LineSale ReadLineSale(const SalesFileRecords& line, const std::string& sheetFold
         StoredText(line, kDescription, "la description", SaleWidth::kDescription, notes);
     sale.photo[0] = *photo1;
     for (int k = 1; k < 3; ++k)
-        sale.photo[k] = OptionalPhoto(line, kPhoto1 + k, k + 1, sheetFolder, notes);
+        sale.photo[k] = OptionalPhoto(line, kPhoto1 + k, k + 1, photos, notes);
     sale.prix = *prix;
     sale.typeVente = Mark(line, kPrixNet, notes) ? SaleType::FixedPrice : SaleType::Auction;
     const Cell dureeCell = Decoded(line.Field(kDuree));
@@ -254,16 +259,16 @@ LineSale ReadLineSale(const SalesFileRecords& line, const std::string& sheetFold
     for (std::size_t k = 0; k < kOptionOfColumn.size(); ++k)
         sale.option[kOptionOfColumn[k]] = Mark(line, kFirstOption + static_cast<int>(k), notes);
     sale.quantite = 1;
-    ReadFurtherColumns(line, sheetFolder, sale, notes);
+    ReadFurtherColumns(line, photos, sale, notes);
     read.sale = std::move(sale);
     return read;
 }
 
 // A sheet saved without its header line starts with a sale, which the header's place loses.
-bool ReadsAsASale(const SalesFileRecords& line, const std::string& sheetFolder) {
+bool ReadsAsASale(const SalesFileRecords& line, SheetPhotos& photos) {
     if (NoText(line)) return false;
     try {
-        return ReadLineSale(line, sheetFolder).sale.has_value();
+        return ReadLineSale(line, photos).sale.has_value();
     } catch (const Error&) {
         return false;
     }
@@ -288,15 +293,15 @@ SalesImportReport ReadVentesFromCSV(Table& cdsVente, const std::string& path) {
     if (!text) {
         throw Error(FormatMessage("Le fichier \"%s\" n'existe pas.", {ShownFileSystemName(path)}));
     }
-    const std::string sheetFolder = SheetFolder(path);
+    SheetPhotos photos(SheetFolder(path));
     SalesFileRecords lines(std::move(*text));
     SalesImportReport report;
-    if (lines.Next() && ReadsAsASale(lines, sheetFolder))
+    if (lines.Next() && ReadsAsASale(lines, photos))
         report.passedOver.push_back({lines.Line(), kHeaderTaken});
     while (lines.Next()) {
         if (NoText(lines)) continue;
         try {
-            LineSale read = ReadLineSale(lines, sheetFolder);
+            LineSale read = ReadLineSale(lines, photos);
             if (!read.sale) {
                 report.passedOver.push_back({lines.Line(), std::move(read.reason)});
                 continue;

@@ -137,16 +137,29 @@ void SalesSheet::Save(const std::string& path) const {
     WriteFileAtomically(path, text_);
 }
 
+void SalesSheet::MoveTo(FileReplacement& file) {
+    file.Write(Text());
+    text_.clear();
+}
+
 void ExportSales(const Table& cdsVente, const std::vector<int>& positions,
                  const std::string& path) {
+    // The sheet goes to the disk in pieces as it is made, so that the disk writes one piece while
+    // the next is made.
+    constexpr std::size_t kPiece = 4 << 20;
+    FileReplacement file(path);
     SalesSheet sheet;
+    const auto add = [&](int position) {
+        sheet.Add(ReadSale(cdsVente, position));
+        if (sheet.Text().size() >= kPiece) sheet.MoveTo(file);
+    };
     if (positions.empty()) {
-        for (int position = 0; position < cdsVente.RecordCount(); ++position)
-            sheet.Add(ReadSale(cdsVente, position));
+        for (int position = 0; position < cdsVente.RecordCount(); ++position) add(position);
     } else {
-        for (const int position : positions) sheet.Add(ReadSale(cdsVente, position));
+        for (const int position : positions) add(position);
     }
-    sheet.Save(path);
+    sheet.MoveTo(file);
+    file.Commit();
 }
 
 }  // namespace offrel

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Files.h"
 #include "import/SalesSheetColumns.h"
 #include "tables/Sale.h"
 #include "tables/Table.h"
@@ -28,6 +29,8 @@ public:
 
     // Writes the sheet to path (file-system name), atomically; throws the file's French message.
     void Save(const std::string& path) const;
+    // Writes the text made so far to the file and starts the text anew, without a header.
+    void MoveTo(FileReplacement& file);
 
 private:
     // Writes the cells as one line in UTF-8, each quoted when it must be.

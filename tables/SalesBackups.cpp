@@ -15,6 +15,7 @@
 #include "base/Error.h"
 #include "base/FileNames.h"
 #include "base/Files.h"
+#include "base/StampedNames.h"
 #include "base/Windows1252.h"
 #include "tables/PacketReader.h"
 
@@ -178,18 +179,9 @@ std::optional<std::string> SalesBackups::TakeFailure() {
 
 std::string SalesBackups::NewBackupName(std::int64_t now) const {
     const fs::path sales(salesFile_);
-    const std::time_t time = static_cast<std::time_t>(now);
-    std::tm local{};
-    localtime_r(&time, &local);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, kStampFormat, &local);
-    const std::string base = sales.stem().string() + " " + stamp;
-    const std::string extension = sales.extension().string();
-    fs::path name = fs::path(folder_) / (base + extension);
-    std::error_code error;
-    for (int rank = 2; fs::exists(fs::symlink_status(name, error)); ++rank)
-        name = fs::path(folder_) / (base + " (" + std::to_string(rank) + ")" + extension);
-    return name.string();
+    return FreeStampedName(
+        folder_, {sales.stem().string() + " ", kStampFormat, sales.extension().string(), " (", ")"},
+        now);
 }
 
 void SalesBackups::Keep(const std::string& file, std::int64_t now) {

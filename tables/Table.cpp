@@ -35,8 +35,9 @@ Value& Table::Impl::ValueToSet(int column) {
 
 void Table::Impl::ClearRows() {
     Notify([](TableListener& l) { l.AboutToReset(); });
-    if (recorder) recorder->RowsReset();
+    if (recorder) recorder->RowsAboutToBeReset();
     store.Clear();
+    if (recorder) recorder->RowsReset();
     current = -1;
     eof = bof = true;
     Notify([](TableListener& l) { l.Reset(); });
@@ -44,8 +45,9 @@ void Table::Impl::ClearRows() {
 
 void Table::Impl::TakeRows(RowStore rows) {
     Notify([](TableListener& l) { l.AboutToReset(); });
-    if (recorder) recorder->RowsReset();
+    if (recorder) recorder->RowsAboutToBeReset();
     store = std::move(rows);
+    if (recorder) recorder->RowsReset();
     current = store.LiveCount() > 0 ? 0 : -1;
     bof = true;
     eof = current < 0;

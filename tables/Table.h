@@ -61,7 +61,8 @@ public:
     // Before the change: the row still reads as it was.
     virtual void RowAboutToBeModified(int position) = 0;
     virtual void RowAboutToBeDeleted(int position) = 0;
-    // Every row was discarded, or replaced by those of a file.
+    // Every row is about to be discarded, or replaced by those of a file; then it was.
+    virtual void RowsAboutToBeReset() = 0;
     virtual void RowsReset() = 0;
 };
 

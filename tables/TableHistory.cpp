@@ -59,15 +59,23 @@ void TableHistory::RowAboutToBeDeleted(int position) {
         PassDeletion(position);
 }
 
-void TableHistory::RowsReset() {
-    // Positions no longer name the same rows.
-    undo_.clear();
-    redo_.clear();
-    if (recording_) {
-        recording_->changes.clear();
-        recording_->images.clear();
-        recording_->live = 0;
+// Within a step, every row deleted from the last, then every new row inserted: undone, the new
+// rows go and the old ones come back in their places.
+void TableHistory::RowsAboutToBeReset() {
+    if (!recording_) {
+        // Positions no longer name the same rows.
+        undo_.clear();
+        redo_.clear();
+        return;
     }
+    for (int position = table_.RecordCount() - 1; position >= 0; --position)
+        Record(Action::Insert, position, true);
+}
+
+void TableHistory::RowsReset() {
+    if (!recording_) return;
+    for (int position = 0; position < table_.RecordCount(); ++position)
+        Record(Action::Delete, position, false);
 }
 
 std::string TableHistory::Undo() {

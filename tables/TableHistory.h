@@ -15,6 +15,9 @@ namespace offrel {
 // positions to delete, and the images of the rows to put back as they were, only for rows that
 // are not in the table, so the history stays small beside the table.
 //
+// A step may replace every row (a backup restored): it keeps the images of the rows it
+// replaced. Rows replaced outside a step (the table read from its file) end the history.
+//
 // A change made outside a step (an upload deleting the sales the site accepted, an edit in the
 // debug window) is not a step: the steps are moved around it, so that they still apply, and a
 // row it deleted never comes back through undo or redo.
@@ -70,6 +73,7 @@ private:
     void RowInserted(int position) override;
     void RowAboutToBeModified(int position) override;
     void RowAboutToBeDeleted(int position) override;
+    void RowsAboutToBeReset() override;
     void RowsReset() override;
 
     void Record(Action action, int position, bool withImage);

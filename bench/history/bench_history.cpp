@@ -3,17 +3,20 @@
 // a keystroke at a time with the catalogue's names (target under 50 ms).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <stdlib.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 
 #include "base/Windows1252.h"
 #include "bench/common/BenchSales.h"
 #include "bench/common/Medians.h"
+#include "bench/common/RunFolder.h"
 #include "history/SaleRecord.h"
 #include "history/SalesHistory.h"
+#include "history/SentSalesSearch.h"
 #include "history/Sqlite.h"
 #include "tables/ApplicationTables.h"
 #include "tables/CatalogueGenerator.h"
@@ -25,20 +28,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kHistorySales = 100000;
 
-// A folder of the run's own, removed at its end.
-const std::filesystem::path& Folder() {
-    static const std::filesystem::path folder = [] {
-        char pattern[] = "/tmp/offrel-bench-XXXXXX";
-        if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("no temporary folder");
-        return std::filesystem::path(pattern);
-    }();
-    return folder;
-}
-
 // A history of 100,000 sales, filled in one transaction (an upload adds them one at a time).
 const std::string& FullHistory() {
     static const std::string path = [] {
-        const std::string file = SalesHistoryPath((Folder() / "Ventes.cds").string());
+        const std::string file = SalesHistoryPath((bench::RunFolder() / "Ventes.cds").string());
         SalesHistory{file};  // the file and its table
         SqliteDatabase db(file);
         std::string values = "?, ?, ?";
@@ -82,7 +75,7 @@ BENCHMARK(BM_AddToAHistoryOf100000)->Iterations(1000)->Unit(benchmark::kMillisec
 // What the disk alone takes to flush one page written at the end of a file, as the add does with
 // its log: the floor under the add's figure on this machine.
 void BM_FlushOfOnePage(benchmark::State& state) {
-    const std::string path = (Folder() / "flush").string();
+    const std::string path = (bench::RunFolder() / "flush").string();
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     const std::string page(16384, 'p');
     std::vector<double> times;
@@ -112,11 +105,12 @@ BENCHMARK(BM_ListAHistoryOf100000)->Unit(benchmark::kMillisecond)->Repetitions(5
 void BM_SearchAHistoryOf100000(benchmark::State& state, const char* typed) {
     static const SentSalesList list = [] {
         SentSalesList sent = SalesHistory(FullHistory()).List();
-        WriteCatalogueFiles(Folder().string());
+        WriteCatalogueFiles(bench::RunFolder().string());
         ApplicationTables tables;
         tables.cdsCategorie.Open();
         tables.cdsCategorie.EmptyDataSet();
-        ReadCategoriesFromCSV(tables.cdsCategorie, (Folder() / "Categories.csv").string());
+        ReadCategoriesFromCSV(tables.cdsCategorie,
+                              (bench::RunFolder() / "Categories.csv").string());
         sent.SetCategoryNames(tables.cdsCategorie);
         return sent;
     }();
@@ -134,13 +128,37 @@ BENCHMARK_CAPTURE(BM_SearchAHistoryOf100000, velo_noel, "vélo noël")->Unit(ben
 BENCHMARK_CAPTURE(BM_SearchAHistoryOf100000, nothing_found, "introuvable")
     ->Unit(benchmark::kMillisecond);
 
+// The seller types "vélo noël" a key at a time in the window's search, then rubs it out: the
+// median and the slowest keystroke, the first one (a search of every sale) included.
+void BM_TypeInAHistoryOf100000(benchmark::State& state) {
+    static const SentSalesList list = SalesHistory(FullHistory()).List();
+    const std::string sentence = W("vélo noël");
+    std::vector<std::string> typed;
+    for (std::size_t k = 1; k <= sentence.size(); ++k) typed.push_back(sentence.substr(0, k));
+    for (std::size_t k = sentence.size(); k-- > 0;) typed.push_back(sentence.substr(0, k));
+    // The processor's time too: on a loaded machine the wall time is mostly waiting for it.
+    const auto cpuNow = [] {
+        timespec now{};
+        ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+    };
+    std::vector<double> times, cpuTimes;
+    for (auto _ : state) {
+        SentSalesSearch search(list);
+        for (const std::string& text : typed) {
+            const auto start = Clock::now();
+            const double cpuStart = cpuNow();
+            benchmark::DoNotOptimize(search.Find(text).size());
+            cpuTimes.push_back(cpuNow() - cpuStart);
+            times.push_back(
+                std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        }
+    }
+    state.counters["median_key_ms"] = bench::MedianOf(times);
+    state.counters["slowest_key_ms"] = *std::max_element(times.begin(), times.end());
+    state.counters["slowest_key_cpu_ms"] = *std::max_element(cpuTimes.begin(), cpuTimes.end());
+}
+BENCHMARK(BM_TypeInAHistoryOf100000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 }  // namespace
 }  // namespace offrel
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(offrel::Folder(), ignored);
-}

@@ -2,12 +2,12 @@
 // 1 ms), against the save itself, and a restore against opening the table (target: a restore
 // costs less than an opening).
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <filesystem>
 
 #include "base/Files.h"
 #include "bench/common/BenchSales.h"
+#include "bench/common/RunFolder.h"
 #include "tables/ApplicationTables.h"
 #include "tables/Rows.h"
 #include "tables/SalesBackups.h"
@@ -17,13 +17,11 @@ namespace {
 
 constexpr int kSales = 100000;
 
-// A folder of the run's own holding Ventes.cds with 100,000 sales, removed at its end.
+// Ventes.cds with 100,000 sales, in the run's folder.
 const std::string& SalesFile() {
     static const std::string file = [] {
-        char pattern[] = "/tmp/offrel-bench-XXXXXX";
-        if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("no temporary folder");
         ApplicationTables tables;
-        tables.cdsVente.SetFileName(std::string(pattern) + "/Ventes.cds");
+        tables.cdsVente.SetFileName((bench::RunFolder() / "Ventes.cds").string());
         tables.cdsVente.Open();
         for (const Sale& sale : bench::BenchSales(kSales)) {
             tables.cdsVente.Append();
@@ -89,11 +87,3 @@ BENCHMARK(BM_RestoreABackup)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 }  // namespace
 }  // namespace offrel
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::path(offrel::SalesFile()).parent_path(), ignored);
-}

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "AppFixture.h"
+#include "ListDriver.h"
 #include "ModalHelper.h"
 #include "TestMain.h"
 #include "app/Forms.h"
@@ -195,6 +196,17 @@ void KeepingWindowsTest::restoreAsksThenLoadsTheBackupAndKeepsTheCurrentFile() {
     const std::vector<offrel::SalesBackup> after = listed();
     QCOMPARE(after.size(), std::size_t(2));
     QCOMPARE(after[0].saleCount.value_or(0), 2u);
+
+    // The restoring is one step of the history: Ctrl+Z brings the list and its file back.
+    Form1->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form1));
+    PressKeys(QKeySequence(QStringLiteral("Ctrl+Z")));
+    QCOMPARE(TitlesShown(), (QStringList{"Ancienne", "Nouvelle"}));
+    QCOMPARE(fixture_->SalesInFile(), (QStringList{"Ancienne", "Nouvelle"}));
+    QCOMPARE(LabelText("LabelHistorique"), QStringLiteral("Restauration d'une sauvegarde annulée"));
+    PressKeys(QKeySequence(QStringLiteral("Ctrl+Y")));
+    QCOMPARE(TitlesShown(), QStringList{"Ancienne"});
+    QCOMPARE(fixture_->SalesInFile(), QStringList{"Ancienne"});
 }
 
 void KeepingWindowsTest::exportFromMainListTakesSelectionOrAll() {

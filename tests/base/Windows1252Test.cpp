@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "base/FileNames.h"
 #include "base/Windows1252.h"
@@ -108,4 +111,60 @@ TEST(FileNames, AStoredPathAndItsFileSystemNameGoBothWays) {
     EXPECT_FALSE(offrel::PathFromFileSystemName("/home/\xE9t\xE9.jpg"));  // not UTF-8
     EXPECT_EQ(offrel::ShownFileSystemName("/home/Ελλάδα/\xE9.jpg"),
               "/home/" + std::string(6, '?') + "/?.jpg");
+}
+
+namespace {
+
+// Random bytes that hit every branch of the converters: long ASCII runs, Windows-1252 accents,
+// well-formed and broken sequences of two to four bytes, encoded surrogates.
+std::string RandomText(std::mt19937& random) {
+    static const std::vector<std::string> kPieces = {"Tr",
+                                                     "ès bon état",
+                                                     "\xE9",
+                                                     "\xC3\xA9",
+                                                     "\xE2\x82\xAC",
+                                                     "\xF0\x9F\x9A\xB2",
+                                                     "\xED\xA0\xBD",
+                                                     "\xED\xBA\xB2",
+                                                     "\xC3",
+                                                     "\x80",
+                                                     "\xFF",
+                                                     "\xF8\x80\x81",
+                                                     "abcdefghijklmnopqrstuvwxyz",
+                                                     ";",
+                                                     std::string(1, '\0')};
+    std::string text;
+    const int count = static_cast<int>(random() % 12);
+    for (int k = 0; k < count; ++k) text += kPieces[random() % kPieces.size()];
+    return text;
+}
+
+}  // namespace
+
+TEST(Windows1252, LaxUtf8ToWindows1252WritesWhatTheSixteenBitRoadWrites) {
+    std::mt19937 random(21);
+    for (int round = 0; round < 20000; ++round) {
+        const std::string bytes = RandomText(random);
+        bool lost = false;
+        const std::optional<std::string> direct = offrel::LaxUtf8ToWindows1252(bytes, lost);
+        const std::optional<std::u16string> wide = DecodeLaxUtf8(bytes);
+        ASSERT_EQ(direct.has_value(), wide.has_value()) << bytes;
+        if (!wide) continue;
+        EXPECT_EQ(*direct, Utf16ToWindows1252(*wide)) << bytes;
+        EXPECT_EQ(lost, !offrel::CharactersBeyondWindows1252(*wide).empty()) << bytes;
+    }
+}
+
+TEST(Windows1252, EveryTextGoesToUtf8AndBackWhateverItsAsciiRuns) {
+    std::mt19937 random(1252);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        const int length = static_cast<int>(random() % 40);
+        for (int k = 0; k < length; ++k)
+            text.push_back(random() % 4 == 0 ? static_cast<char>(random() % 256)
+                                             : static_cast<char>('a' + random() % 26));
+        const std::string utf8 = Windows1252ToUtf8(text);
+        EXPECT_EQ(offrel::Utf8ToWindows1252Exactly(utf8), text);
+        EXPECT_EQ(Utf8ToWindows1252(utf8), text);
+    }
 }

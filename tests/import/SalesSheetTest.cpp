@@ -207,3 +207,30 @@ TEST(SalesSheet, TheChosenSalesOfTheTableOrAllAreExported) {
 
 }  // namespace
 }  // namespace offrel
+
+namespace offrel {
+namespace {
+
+// Beyond a few megabytes the export goes to the disk in pieces: they join into the very sheet
+// that is made whole.
+TEST(SalesSheet, AnExportWrittenInPiecesIsTheWholeSheet) {
+    testing::TempFolder folder;
+    ApplicationTables tables;
+    tables.cdsVente.Open();
+    SalesSheet whole;
+    for (Sale& sale : testing::RandomSales(3000, 4, testing::MakePhotoFiles(folder, 3))) {
+        sale.description = std::string(2000, 'd') + W(" ; « é » \"\r\n");
+        tables.cdsVente.Append();
+        WriteSale(tables.cdsVente, sale);
+        tables.cdsVente.Post();
+        whole.Add(ReadSale(tables.cdsVente, tables.cdsVente.RecordCount() - 1));
+    }
+    ASSERT_GT(whole.Text().size(), std::size_t{6} << 20);
+    ExportSales(tables.cdsVente, {}, folder / "export.csv");
+    EXPECT_TRUE(testing::FileContents(folder / "export.csv") == whole.Text());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 4)
+        << "the export's temporary file is left behind";
+}
+
+}  // namespace
+}  // namespace offrel

@@ -297,3 +297,27 @@ TEST_F(TableFileTest, AFileTailIsWrittenAtItsOffsetAndCutBackWhenTheDiskIsFull) 
 
 }  // namespace
 }  // namespace offrel
+
+namespace offrel {
+namespace {
+
+TEST_F(TableFileTest, AReplacementWrittenInPiecesReplacesTheFileOnlyAtItsCommit) {
+    WriteFile("export.csv", {'a'});
+    {
+        FileReplacement file("export.csv");
+        file.Write("un;");
+        file.Write("deux");
+        EXPECT_EQ(ReadFile("export.csv"), Bytes({'a'}));
+        file.Commit();
+    }
+    EXPECT_EQ(ReadFile("export.csv"), Bytes({'u', 'n', ';', 'd', 'e', 'u', 'x'}));
+    {
+        FileReplacement abandoned("export.csv");  // an error on the way: no commit
+        abandoned.Write("trois");
+    }
+    EXPECT_EQ(ReadFile("export.csv"), Bytes({'u', 'n', ';', 'd', 'e', 'u', 'x'}));
+    EXPECT_EQ(FilesInFolder(), 1u);
+}
+
+}  // namespace
+}  // namespace offrel

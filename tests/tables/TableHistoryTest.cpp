@@ -267,6 +267,33 @@ TEST_F(TableHistoryTest, EmptyingOrLoadingTheTableForgetsEverything) {
     EXPECT_FALSE(history.CanRedo());
 }
 
+// A backup restored within a step: every row replaced, then the steps before it still apply.
+TEST_F(TableHistoryTest, RowsReplacedOrEmptiedWithinAStepAreOneStepLikeAnyOther) {
+    Step("Un", [&] { SetLabel(table, 0, "a"); });
+    Table other{"cdsOption", OptionColumns(), {}};
+    other.Open();
+    for (int id = 11; id <= 13; ++id) AppendRow(other, id, "s" + std::to_string(id));
+    const std::vector<std::uint8_t> packet = other.SaveToPacket();
+    const std::vector<Row> before = Rows(table);
+    Step("Restauration", [&] { table.LoadFromPacket(packet.data(), packet.size()); });
+    EXPECT_THAT(Ids(table), ElementsAre(11, 12, 13));
+
+    EXPECT_EQ(history.Undo(), "Restauration");
+    EXPECT_EQ(Rows(table), before);
+    EXPECT_EQ(history.Redo(), "Restauration");
+    EXPECT_EQ(Rows(table), Rows(other));
+    history.Undo();
+    EXPECT_EQ(history.Undo(), "Un");
+    EXPECT_EQ(Rows(table).front(), Row(1, "r1"));
+
+    Step("Vider", [&] { table.EmptyDataSet(); });
+    EXPECT_EQ(table.RecordCount(), 0);
+    EXPECT_EQ(history.Undo(), "Vider");
+    EXPECT_THAT(Ids(table), ElementsAre(1, 2, 3, 4, 5));
+    EXPECT_EQ(history.Redo(), "Vider");
+    EXPECT_EQ(table.RecordCount(), 0);
+}
+
 TEST_F(TableHistoryTest, APositionThatNoLongerExistsEmptiesTheHistoryAndKeepsTheTable) {
     Step("Un", [&] { SetLabel(table, 0, "a"); });
     Step("Suppression", [&] { DeleteAt(table, 4); });
