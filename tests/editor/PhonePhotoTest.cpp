@@ -95,8 +95,8 @@ private slots:
         }
     }
 
-    // A portrait photo as a phone stores it: landscape pixels, orientation 6. The decoder still
-    // scales it down only as far as the upright preview allows.
+    // A portrait photo as a phone stores it: landscape pixels, orientation 6. It is decoded to
+    // its upright size in the preview, the box's sides exchanged for the stored pixels.
     void aPortraitPhonePhotoIsDecodedSmallAndShownUpright() {
         QTemporaryDir folder;
         const QString jpeg = folder.filePath(QStringLiteral("portrait.jpg"));
@@ -105,8 +105,8 @@ private slots:
             {QStringLiteral("-q"), QStringLiteral("-n"), QStringLiteral("-Orientation=6"),
              QStringLiteral("-overwrite_original"), jpeg});
         const RgbImage decoded = DecodeJpegPreview(ToW1252(jpeg), 75, 75);
-        QCOMPARE(decoded.width, 75);  // 1/8 of the 600 pixels that now run across
-        QCOMPARE(decoded.height, 100);
+        QCOMPARE(decoded.width, 56);
+        QCOMPARE(decoded.height, 75);
         EditorFixture f;
         f.dialogs.fileAnswers = {jpeg};
         auto form = f.Open(false);

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "photo/Picture.h"
+
+namespace offrel {
+
+// Reduces a picture given row after row to an exact size: each pixel of the result is the mean
+// of the area of the source that it covers, partly covered pixels counting for their part. The
+// source is never held whole: only the result and two rows of sums.
+class AreaScaler {
+public:
+    // to: at least 1 x 1 and at most from on each side; throws std::invalid_argument otherwise.
+    AreaScaler(PictureSize from, PictureSize to);
+
+    // The next row of the source, from.width pixels laid out as in RgbImage.
+    void AddRow(const std::uint8_t* row);
+
+    // The result, once every row of the source was added.
+    RgbImage Take();
+
+private:
+    void FinishRow();
+
+    PictureSize from_;
+    PictureSize to_;
+    // For each pixel of a result row: its first source pixel, how many it covers, and where their
+    // weights start in weights_.
+    std::vector<int> first_;
+    std::vector<int> count_;
+    std::vector<int> weightsAt_;
+    std::vector<float> weights_;
+    std::vector<float> across_;  // the current source row, reduced across
+    std::vector<float> sums_;    // the result rows outputRow_ and outputRow_ + 1, being summed
+    int sourceRow_ = 0;
+    int outputRow_ = 0;
+    RgbImage picture_;
+};
+
+}  // namespace offrel
