@@ -1,6 +1,7 @@
 #include "photo/AreaScaler.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace offrel {
@@ -45,15 +46,18 @@ AreaScaler::AreaScaler(PictureSize from, PictureSize to) : from_(from), to_(to) 
 
 void AreaScaler::AddRow(const std::uint8_t* row) {
     if (sourceRow_ >= from_.height) return;
+    // The four channels of a pixel are summed together, in one vector register.
+    using Channels = float __attribute__((vector_size(4 * sizeof(float))));
     for (int x = 0; x < to_.width; ++x) {
-        float sum[kChannels] = {};
+        Channels sum = {};
         const std::uint8_t* pixel = row + static_cast<std::size_t>(first_[x]) * kChannels;
         const float* weight = weights_.data() + weightsAt_[x];
         for (int k = 0; k < count_[x]; ++k, pixel += kChannels) {
-            for (std::size_t c = 0; c < kChannels; ++c) sum[c] += weight[k] * pixel[c];
+            const Channels levels = {static_cast<float>(pixel[0]), static_cast<float>(pixel[1]),
+                                     static_cast<float>(pixel[2]), static_cast<float>(pixel[3])};
+            sum += weight[k] * levels;
         }
-        std::copy(sum, sum + kChannels,
-                  across_.begin() + static_cast<std::ptrdiff_t>(x * kChannels));
+        std::memcpy(&across_[static_cast<std::size_t>(x) * kChannels], &sum, sizeof sum);
     }
     // A source row falls into one result row or, across a boundary, into two neighbours.
     const long long sourceHeight = from_.height;

@@ -147,6 +147,21 @@ bool ReadProfileUnderJump(jpeg_decompress_struct& info, ErrorManager& errors, JO
     return jpeg_read_icc_profile(&info, data, size);
 }
 
+// Whether the coefficients that the decoder's transforms read at the chosen scale have all
+// arrived: at 1/8 a block of a full-resolution component shows as its mean alone, the first
+// coefficient, and one of a half-resolution colour component as 2 x 2 pixels, from the first
+// five in the order of a scan.
+bool ShownCoefficientsKnown(const jpeg_decompress_struct& info) {
+    for (int c = 0; c < info.num_components; ++c) {
+        const int size = info.comp_info[c].DCT_scaled_size;
+        const int last = size == 1 ? 0 : size == 2 ? 4 : size == 4 ? 24 : DCTSIZE2 - 1;
+        for (int k = 0; k <= last; ++k) {
+            if (info.coef_bits[c][k] < 0) return false;
+        }
+    }
+    return true;
+}
+
 // Chooses the scale, starts the decoder and gives the size of its rows.
 bool StartUnderJump(jpeg_decompress_struct& info, ErrorManager& errors, PictureSize size,
                     DecodeFor purpose, PictureSize& rows) {
@@ -161,11 +176,26 @@ bool StartUnderJump(jpeg_decompress_struct& info, ErrorManager& errors, PictureS
             info.output_height >= static_cast<JDIMENSION>(size.height))
             break;
     }
-    if (purpose == DecodeFor::kShowing && info.scale_num < 8) {
+    if (purpose == DecodeFor::kSending || info.scale_num == 8) {
+        jpeg_start_decompress(&info);
+    } else {
         info.dct_method = JDCT_IFAST;
         info.do_fancy_upsampling = FALSE;
+        // A progressive picture sends the first coefficients of all its blocks in its first
+        // scans, and the rest, most of its bytes, after them. At 1/8 only the first ones show:
+        // the decoder's buffered mode shows the picture from the scans read so far, so the
+        // reading stops once those are in.
+        info.buffered_image = info.scale_num == 1 && jpeg_has_multiple_scans(&info);
+        info.do_block_smoothing = FALSE;
+        jpeg_start_decompress(&info);
+        if (info.buffered_image) {
+            for (int read = JPEG_SUSPENDED; read != JPEG_REACHED_EOI;) {
+                read = jpeg_consume_input(&info);
+                if (read == JPEG_SCAN_COMPLETED && ShownCoefficientsKnown(info)) break;
+            }
+            jpeg_start_output(&info, info.input_scan_number);
+        }
     }
-    jpeg_start_decompress(&info);
     rows = {static_cast<int>(info.output_width), static_cast<int>(info.output_height)};
     return true;
 }

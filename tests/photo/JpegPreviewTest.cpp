@@ -78,6 +78,21 @@ TEST(JpegPreviewTest, LargeViewMatchesImageMagicksReduction) {
     EXPECT_LT(testing::MeanDifference(shown, reference), 1.5);
 }
 
+// A progressive photo previewed at 1/8 is shown from the first scans alone, which bring the
+// mean of every block: the same picture as from all of them.
+TEST(JpegPreviewTest, ProgressivePreviewMatchesImageMagicksReduction) {
+    testing::TempFolder folder;
+    const std::string path = folder / "progressive.jpg";
+    JpegOptions progressive;
+    progressive.progressive = true;
+    testing::WriteJpeg(path, 2400, 1600, testing::PhotoLike, progressive);
+    const testing::Pixels shown = testing::FromRgbImage(DecodeJpegPreview(path, 300, 300));
+    const testing::Pixels reference = testing::ImageMagickView(path, "-resize 300x300");
+    ASSERT_EQ(shown.width, 300);
+    ASSERT_EQ(shown.height, 200);
+    EXPECT_LT(testing::MeanDifference(shown, reference), 1.5);
+}
+
 // The path comes from the tables in Windows-1252; the file system names the file in UTF-8.
 TEST(JpegPreviewTest, AccentedPathIsConvertedAtTheFileSystem) {
     testing::TempFolder folder;
