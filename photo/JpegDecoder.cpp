@@ -40,7 +40,6 @@ struct ErrorManager {
 void NoteWarning(j_common_ptr info, int level) {
     if (level >= 0) return;
     auto* errors = reinterpret_cast<ErrorManager*>(info->err);
-    ++errors->base.num_warnings;
     switch (errors->base.msg_code) {
         case JWRN_HIT_MARKER:
         case JWRN_HUFF_BAD_CODE:

@@ -36,6 +36,8 @@ bool Compress(jpeg_compress_struct& info, ErrorManager& errors, const RgbImage& 
     info.in_color_space = JCS_EXT_BGRX;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
+    // Codes fitted to the picture: some 8 % fewer bytes on the line for a few milliseconds.
+    info.optimize_coding = TRUE;
     jpeg_start_compress(&info, TRUE);
     if (!profile.empty())
         jpeg_write_icc_profile(&info, profile.data(), static_cast<unsigned int>(profile.size()));
