@@ -167,8 +167,11 @@ bool StartUnderJump(jpeg_decompress_struct& info, ErrorManager& errors, PictureS
     if (setjmp(errors.jump)) return false;
     // The decoder turns grey and colour into light itself, not printing inks.
     info.out_color_space = IsInks(info) ? JCS_CMYK : JCS_EXT_BGRX;
+    // The decoder's transforms at 5/8 to 7/8 are plain code, slower than its vectorised full
+    // transform (on a 24-megapixel photo 130 to 175 ms against 105): above 4/8, the whole picture
+    // is decoded and area averaging does the rest.
     info.scale_denom = 8;
-    for (unsigned eighths = 1; eighths <= 8; ++eighths) {
+    for (const unsigned eighths : {1u, 2u, 3u, 4u, 8u}) {
         info.scale_num = eighths;
         jpeg_calc_output_dimensions(&info);
         if (info.output_width >= static_cast<JDIMENSION>(size.width) &&
@@ -199,11 +202,14 @@ bool StartUnderJump(jpeg_decompress_struct& info, ErrorManager& errors, PictureS
     return true;
 }
 
-bool ReadRowsUnderJump(jpeg_decompress_struct& info, ErrorManager& errors, std::uint8_t* row,
-                       AreaScaler& scaler) {
+// Reads every row into the scaler; false on an error, and, when corruption fails the decode, as
+// soon as it is found, where the rest would only be decoded to be thrown away.
+bool ReadRowsUnderJump(jpeg_decompress_struct& info, ErrorManager& errors, bool corruptionFails,
+                       std::uint8_t* row, AreaScaler& scaler) {
     if (setjmp(errors.jump)) return false;
     const bool inks = IsInks(info);
     while (info.output_scanline < info.output_height) {
+        if (corruptionFails && errors.corrupt) return false;
         JSAMPROW rows[] = {row};
         jpeg_read_scanlines(&info, rows, 1);
         if (inks) InksToLight(row, info.output_width, info.saw_Adobe_marker);
@@ -301,8 +307,10 @@ DecodeOutcome JpegDecoder::Decode(PictureSize size, DecodeFor purpose, RgbImage&
     }
     AreaScaler scaler(rows, size);
     std::vector<std::uint8_t> row(static_cast<std::size_t>(rows.width) * 4);
-    if (!ReadRowsUnderJump(s.info, s.errors, row.data(), scaler)) return DecodeOutcome::kDamaged;
-    if (purpose == DecodeFor::kSending && s.errors.corrupt) return DecodeOutcome::kDamaged;
+    const bool corruptionFails = purpose == DecodeFor::kSending;
+    if (!ReadRowsUnderJump(s.info, s.errors, corruptionFails, row.data(), scaler) ||
+        (corruptionFails && s.errors.corrupt))
+        return DecodeOutcome::kDamaged;
     picture = scaler.Take();
     return DecodeOutcome::kDone;
 }

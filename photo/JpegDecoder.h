@@ -61,8 +61,8 @@ public:
     std::vector<std::uint8_t> ColourProfile();
 
     // Decodes the picture as stored (not turned) to exactly size, which is at most the stored size:
-    // the decoder's DCT scaling to the smallest of 1/8, 2/8 ... 8/8 that still covers size, then
-    // area averaging to size, row by row. Grey and printing inks come as light.
+    // the decoder's DCT scaling to the smallest of 1/8, 2/8, 3/8, 4/8 and 8/8 that still covers
+    // size, then area averaging to size, row by row. Grey and printing inks come as light.
     DecodeOutcome Decode(PictureSize size, DecodeFor purpose, RgbImage& picture);
 
 private:

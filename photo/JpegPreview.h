@@ -12,13 +12,14 @@ PictureSize FitInBox(PictureSize picture, PictureSize box);
 
 // Decodes a JPEG file to exactly the size at which it shows upright in a box of boxWidth x
 // boxHeight (FitInBox): a preview, or the large view in a box the size of the screen. The
-// decoder's DCT scaling produces only the smallest of 1/8 to 8/8 of the picture that covers that
-// size, and area averaging brings it to the size; memory stays bounded by the box, whatever the
-// picture, but for the coefficients of a progressive one (kDecodingMemoryLimit). The picture comes
-// upright as its Exif orientation says; colour, grey and CMYK pictures, baseline or progressive,
-// all come as light; a picture cut short shows what could be read of it. Holds no shared state:
-// safe on any thread. path: Windows-1252, as stored. Throws Error with the French message when the
-// file cannot be opened, is no JPEG picture, is a damaged one, or a progressive one too large.
+// decoder's DCT scaling produces only the smallest of 1/8 to 4/8 of the picture that covers that
+// size, or the whole picture, and area averaging brings it to the size; memory stays bounded by the
+// box, whatever the picture, but for the coefficients of a progressive one (kDecodingMemoryLimit).
+// The picture comes upright as its Exif orientation says; colour, grey and CMYK pictures, baseline
+// or progressive, all come as light; a picture cut short shows what could be read of it. Holds no
+// shared state: safe on any thread. path: Windows-1252, as stored. Throws Error with the French
+// message when the file cannot be opened, is no JPEG picture, is a damaged one, or a progressive
+// one too large.
 RgbImage DecodeJpegPreview(const std::string& path, int boxWidth, int boxHeight);
 
 }  // namespace offrel
