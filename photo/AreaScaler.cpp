@@ -18,11 +18,24 @@ long long Overlap(long long sourceIndex, long long resultIndex, long long from, 
     return end - start;
 }
 
+using Levels = std::uint8_t __attribute__((vector_size(kChannels)));
+using Whole = std::int32_t __attribute__((vector_size(kChannels * sizeof(std::int32_t))));
+
+AreaScaler::Channels Light(const std::uint8_t* pixel) {
+    Levels levels;
+    std::memcpy(&levels, pixel, sizeof levels);
+    return __builtin_convertvector(levels, AreaScaler::Channels);
+}
+
 }  // namespace
 
 AreaScaler::AreaScaler(PictureSize from, PictureSize to) : from_(from), to_(to) {
     if (to.width < 1 || to.height < 1 || to.width > from.width || to.height > from.height)
         throw std::invalid_argument("AreaScaler: the result must be smaller than the source");
+    picture_.width = to.width;
+    picture_.height = to.height;
+    picture_.pixels.resize(static_cast<std::size_t>(to.width) * to.height * kChannels);
+    if (from.width == to.width && from.height == to.height) return;  // rows are copied
     const long long sourceWidth = from.width;
     const long long resultWidth = to.width;
     for (long long x = 0; x < resultWidth; ++x) {
@@ -36,28 +49,27 @@ AreaScaler::AreaScaler(PictureSize from, PictureSize to) : from_(from), to_(to) 
                                static_cast<float>(sourceWidth));
         }
     }
-    const std::size_t rowValues = static_cast<std::size_t>(to.width) * kChannels;
-    across_.resize(rowValues);
-    sums_.assign(2 * rowValues, 0.0f);
-    picture_.width = to.width;
-    picture_.height = to.height;
-    picture_.pixels.resize(rowValues * static_cast<std::size_t>(to.height));
+    across_.resize(static_cast<std::size_t>(to.width));
+    sums_[0].assign(static_cast<std::size_t>(to.width), Channels{});
+    sums_[1].assign(static_cast<std::size_t>(to.width), Channels{});
 }
 
 void AreaScaler::AddRow(const std::uint8_t* row) {
     if (sourceRow_ >= from_.height) return;
-    // The four channels of a pixel are summed together, in one vector register.
-    using Channels = float __attribute__((vector_size(4 * sizeof(float))));
-    for (int x = 0; x < to_.width; ++x) {
-        Channels sum = {};
+    const std::size_t width = static_cast<std::size_t>(to_.width);
+    if (across_.empty()) {
+        std::memcpy(
+            picture_.pixels.data() + static_cast<std::size_t>(sourceRow_) * width * kChannels, row,
+            width * kChannels);
+        ++sourceRow_;
+        return;
+    }
+    for (std::size_t x = 0; x < width; ++x) {
         const std::uint8_t* pixel = row + static_cast<std::size_t>(first_[x]) * kChannels;
         const float* weight = weights_.data() + weightsAt_[x];
-        for (int k = 0; k < count_[x]; ++k, pixel += kChannels) {
-            const Channels levels = {static_cast<float>(pixel[0]), static_cast<float>(pixel[1]),
-                                     static_cast<float>(pixel[2]), static_cast<float>(pixel[3])};
-            sum += weight[k] * levels;
-        }
-        std::memcpy(&across_[static_cast<std::size_t>(x) * kChannels], &sum, sizeof sum);
+        Channels sum = {};
+        for (int k = 0; k < count_[x]; ++k, pixel += kChannels) sum += weight[k] * Light(pixel);
+        across_[x] = sum;
     }
     // A source row falls into one result row or, across a boundary, into two neighbours.
     const long long sourceHeight = from_.height;
@@ -65,29 +77,33 @@ void AreaScaler::AddRow(const std::uint8_t* row) {
     const long long firstRow = sourceRow_ * resultHeight / sourceHeight;
     const long long lastRow = ((sourceRow_ + 1) * resultHeight - 1) / sourceHeight;
     while (outputRow_ < firstRow) FinishRow();
-    const std::size_t rowValues = across_.size();
     for (long long y = firstRow; y <= lastRow; ++y) {
         const float weight =
             static_cast<float>(Overlap(sourceRow_, y, sourceHeight, resultHeight)) /
             static_cast<float>(sourceHeight);
-        float* sum = sums_.data() + static_cast<std::size_t>(y - outputRow_) * rowValues;
-        for (std::size_t k = 0; k < rowValues; ++k) sum[k] += weight * across_[k];
+        Channels* sum = sums_[y - outputRow_].data();
+        for (std::size_t x = 0; x < width; ++x) sum[x] += weight * across_[x];
     }
     ++sourceRow_;
 }
 
 void AreaScaler::FinishRow() {
-    const std::size_t rowValues = across_.size();
-    std::uint8_t* out = picture_.pixels.data() + static_cast<std::size_t>(outputRow_) * rowValues;
-    for (std::size_t k = 0; k < rowValues; ++k)
-        out[k] = static_cast<std::uint8_t>(std::min(sums_[k] + 0.5f, 255.0f));
-    std::copy(sums_.begin() + static_cast<std::ptrdiff_t>(rowValues), sums_.end(), sums_.begin());
-    std::fill(sums_.begin() + static_cast<std::ptrdiff_t>(rowValues), sums_.end(), 0.0f);
+    const std::size_t width = static_cast<std::size_t>(to_.width);
+    std::uint8_t* out =
+        picture_.pixels.data() + static_cast<std::size_t>(outputRow_) * width * kChannels;
+    for (std::size_t x = 0; x < width; ++x) {
+        const Channels rounded = sums_[0][x] + 0.5f;
+        const Levels levels = __builtin_convertvector(
+            __builtin_convertvector(rounded < 255.0f ? rounded : 255.0f, Whole), Levels);
+        std::memcpy(out + x * kChannels, &levels, sizeof levels);
+    }
+    std::swap(sums_[0], sums_[1]);
+    std::fill(sums_[1].begin(), sums_[1].end(), Channels{});
     ++outputRow_;
 }
 
 RgbImage AreaScaler::Take() {
-    while (outputRow_ < to_.height) FinishRow();
+    while (!across_.empty() && outputRow_ < to_.height) FinishRow();
     return std::move(picture_);
 }
 

@@ -21,6 +21,9 @@ public:
     // The result, once every row of the source was added.
     RgbImage Take();
 
+    // The four channels of a pixel, summed together in one vector register.
+    using Channels = float __attribute__((vector_size(4 * sizeof(float))));
+
 private:
     void FinishRow();
 
@@ -32,10 +35,10 @@ private:
     std::vector<int> count_;
     std::vector<int> weightsAt_;
     std::vector<float> weights_;
-    std::vector<float> across_;  // the current source row, reduced across
-    std::vector<float> sums_;    // the result rows outputRow_ and outputRow_ + 1, being summed
-    int sourceRow_ = 0;
-    int outputRow_ = 0;
+    std::vector<Channels> across_;   // the current source row reduced across; empty: same size
+    std::vector<Channels> sums_[2];  // the result rows outputRow_ and outputRow_ + 1, being summed
+    long long sourceRow_ = 0;
+    long long outputRow_ = 0;
     RgbImage picture_;
 };
 
