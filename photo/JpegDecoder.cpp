@@ -181,7 +181,6 @@ bool StartUnderJump(jpeg_decompress_struct& info, ErrorManager& errors, PictureS
     if (purpose == DecodeFor::kSending || info.scale_num == 8) {
         jpeg_start_decompress(&info);
     } else {
-        info.dct_method = JDCT_IFAST;
         info.do_fancy_upsampling = FALSE;
         // A progressive picture sends the first coefficients of all its blocks in its first
         // scans, and the rest, most of its bytes, after them. At 1/8 only the first ones show:
@@ -289,10 +288,10 @@ std::vector<std::uint8_t> JpegDecoder::ColourProfile() {
     if (s.info.num_components != 3 || IsInks(s.info)) return {};
     JOCTET* data = nullptr;
     unsigned int size = 0;
-    if (!ReadProfileUnderJump(s.info, s.errors, &data, &size)) return {};
-    std::vector<std::uint8_t> profile(data, data + size);
-    std::free(data);
-    return profile;
+    const bool read = ReadProfileUnderJump(s.info, s.errors, &data, &size);
+    const std::unique_ptr<JOCTET, decltype(&std::free)> owned(data, &std::free);
+    if (!read) return {};
+    return std::vector<std::uint8_t>(data, data + size);
 }
 
 DecodeOutcome JpegDecoder::Decode(PictureSize size, DecodeFor purpose, RgbImage& picture) {
