@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/DataFolder.h"
+#include "app/DataFolderLock.h"
 #include "app/Forms.h"
 #include "app/TForm1.h"
 #include "app/TForm3.h"
@@ -15,6 +16,7 @@
 #include "app/TForm6.h"
 #include "editor/TForm2.h"
 #include "gui/ApplicationTitle.h"
+#include "gui/Dialogs.h"
 #include "gui/ErrorReport.h"
 #include "gui/HandlerConnection.h"
 
@@ -75,7 +77,7 @@ void ProgramBlock::CloseTables() {
 }
 
 void ProgramBlock::Run() {
-    // A failed connection test closed the main window already: the run ends at once.
+    // A refresh that failed with no catalogue to fall back on closed the main window already.
     if (Form1->CloseRequested()) return;
     Form1->show();
     QApplication::exec();
@@ -84,9 +86,15 @@ void ProgramBlock::Run() {
 int RunProgram() {
     SetApplicationTitle();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/offrel.png")));
+    const QString folder = DataFolder();
+    const DataFolderLock lock(folder);
+    if (lock.OpenElsewhere()) {
+        Dialogs::Get().Message(nullptr, AlreadyOpenMessage(folder));
+        return 1;
+    }
     std::unique_ptr<ProgramBlock> program;
     try {
-        program = std::make_unique<ProgramBlock>(DataFolder());
+        program = std::make_unique<ProgramBlock>(folder);
     } catch (const std::exception& error) {
         ReportError(error);
         return 1;

@@ -26,7 +26,7 @@ public:
     offrel::EditorState& Editor() { return editorState_; }
 
     // Shows the main window and runs the event loop until it is closed; returns at once when the
-    // main window was closed during start-up (no connection to the site).
+    // main window was closed during start-up (no catalogue to work with).
     void Run();
 
 private:
@@ -38,6 +38,7 @@ private:
     offrel::EditorState editorState_;
 };
 
-// The program: the title, the program block, the event loop, the end. Returns 1 when the tables
-// could not be opened (the message was shown), 0 otherwise.
+// The program: the title, the lock on the data folder, the program block, the event loop, the
+// end. Returns 1 when another copy of the program holds the data folder or the tables could not
+// be opened (the message was shown), 0 otherwise.
 int RunProgram();

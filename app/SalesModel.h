@@ -1,5 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <map>
+#include <optional>
+
 #include "app/TableModel.h"
 #include "server/SendJournal.h"
 
@@ -16,12 +20,22 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+    // The journal's notes follow the rows they belong to: a sale put back in the table takes up
+    // the note that its digest finds, and a noted sale changed keeps its note under its new
+    // digest, so that it is still found when it is deleted and put back.
+    void RowInserted(int position) override;
+    void RowDeleted(int position) override;
+    void RowChanged(int position) override;
+    void Reset() override;
     // An upload ends this way: the journal is read again with the rows.
     void ControlsEnabled() override;
 
 private:
     void ReadSendJournal();
+    void AttachNotesToRows();
     QVariant InterruptedSendData(int row, int role) const;
 
-    offrel::JournalNotes interrupted_;
+    offrel::JournalNotes notes_;
+    // Which rows the notes belong to, by origin; worked out again after a change of the rows.
+    mutable std::optional<std::map<std::uint32_t, offrel::SaleNotes>> notedRows_;
 };

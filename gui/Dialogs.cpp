@@ -24,14 +24,22 @@ QString ToolkitFilter(const QString& filter) {
     return parts.at(0) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
 }
 
+// Messages carry texts of the site's and of files: they are shown as written, never read as
+// rich text (a maintenance page would otherwise be drawn as a page).
+void ShowAsWritten(QMessageBox& box) {
+    box.setTextFormat(Qt::PlainText);
+}
+
 class RealDialogs : public Dialogs {
 public:
     void Message(QWidget* parent, const QString& text) override {
         QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok, parent);
+        ShowAsWritten(box);
         box.exec();
     }
     void Error(QWidget* parent, const QString& text) override {
         QMessageBox box(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok, parent);
+        ShowAsWritten(box);
         box.exec();
     }
     void Report(QWidget* parent, const QString& text) override {
@@ -41,11 +49,13 @@ public:
     bool Confirm(QWidget* parent, const QString& text) override {
         QMessageBox box(QMessageBox::Question, ApplicationTitle(), text,
                         QMessageBox::Yes | QMessageBox::No, parent);
+        ShowAsWritten(box);
         return box.exec() == QMessageBox::Yes;
     }
     bool ConfirmDefaultNo(QWidget* parent, const QString& text) override {
         QMessageBox box(QMessageBox::Question, ApplicationTitle(), text, QMessageBox::NoButton,
                         parent);
+        ShowAsWritten(box);
         QPushButton* yes = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
         QPushButton* no = box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
         box.setDefaultButton(no);
@@ -59,6 +69,7 @@ public:
         box.setWindowTitle(ApplicationTitle());
         auto* layout = new QVBoxLayout(&box);
         auto* label = new QLabel(text);
+        label->setTextFormat(Qt::PlainText);
         label->setWordWrap(true);
         layout->addWidget(label);
         auto* lines = new QPlainTextEdit(list);

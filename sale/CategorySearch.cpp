@@ -1,6 +1,7 @@
 #include "sale/CategorySearch.h"
 
 #include <algorithm>
+#include <charconv>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -18,10 +19,35 @@ constexpr int kSeventhList = 6;  // the depth of the deepest drop-down list
 constexpr std::size_t kDeepestWalked = 64;
 constexpr std::uint32_t kNone = UINT32_MAX;
 
-bool HoldsEvery(std::string_view text, const std::vector<std::string>& words) {
-    return std::all_of(words.begin(), words.end(), [text](const std::string& word) {
-        return text.find(word) != std::string_view::npos;
-    });
+// A word of the search: a piece of a name, or a category's number as the results show it,
+// "#11095", or plainly "11095", which may also stand in a name.
+struct Word {
+    std::string text;
+    std::optional<std::int32_t> number;
+    bool numberOnly = false;  // written with "#"
+
+    explicit Word(std::string folded) : text(std::move(folded)) {
+        numberOnly = text.size() > 1 && text[0] == '#';
+        const std::string_view digits = std::string_view(text).substr(numberOnly ? 1 : 0);
+        std::int32_t value = 0;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (error == std::errc() && end == digits.data() + digits.size() && !digits.empty() &&
+            digits[0] != '-' && digits[0] != '+')
+            number = value;
+        else
+            numberOnly = false;
+    }
+
+    bool Finds(std::string_view folded, std::int32_t id) const {
+        if (number && *number == id) return true;
+        return !numberOnly && folded.find(text) != std::string_view::npos;
+    }
+};
+
+bool HoldsEvery(std::string_view folded, std::int32_t id, const std::vector<Word>& words) {
+    return std::all_of(words.begin(), words.end(),
+                       [folded, id](const Word& word) { return word.Finds(folded, id); });
 }
 
 // The rows of cdsCategorie as the drop-down lists see them.
@@ -128,13 +154,14 @@ CategorySearch::Category CategorySearch::At(const Entry& entry) const {
 }
 
 std::vector<CategorySearch::Category> CategorySearch::Find(std::string_view typed) const {
-    const std::vector<std::string> words = SearchWords(typed);
+    std::vector<Word> words;
+    for (std::string& word : SearchWords(typed)) words.emplace_back(std::move(word));
     std::vector<const Entry*> ownName, pathOnly;
     if (!words.empty()) {
         for (const Entry& entry : entries_) {
             const std::string_view path(folded_.data() + entry.folded, entry.foldedLength);
-            if (!HoldsEvery(path, words)) continue;
-            if (HoldsEvery(path.substr(path.size() - entry.foldedNameLength), words)) {
+            if (!HoldsEvery(path, entry.id, words)) continue;
+            if (HoldsEvery(path.substr(path.size() - entry.foldedNameLength), entry.id, words)) {
                 ownName.push_back(&entry);
                 if (ownName.size() == kMaxResults) break;
             } else if (pathOnly.size() < kMaxResults) {

@@ -30,10 +30,11 @@ public:
 
     explicit CategorySearch(const Table& cdsCategorie);
 
-    // The categories whose path holds every word of typed (case and accents ignored): first
-    // those whose own name holds them all, then the others, each group in the tree's order (a
-    // category, then its sub-categories, siblings in the order of cdsCategorie); at most
-    // kMaxResults. No word typed finds nothing.
+    // The categories whose path holds every word of typed (case, accents and the shape of
+    // apostrophes and quotes ignored), a word of digits also finding the category of that number
+    // and "#" with digits only that one: first those whose own name or number answers every word,
+    // then the others, each group in the tree's order (a category, then its sub-categories,
+    // siblings in the order of cdsCategorie); at most kMaxResults. No word typed finds nothing.
     std::vector<Category> Find(std::string_view typed) const;
 
     // The category of that ID if it may be added; none otherwise.

@@ -31,6 +31,9 @@ HighFolds MakeHighFolds() {
     fold("ÙÚÛÜùúûü", "u");
     fold("ŸÝýÿ", "y");
     fold("Žž", "z");
+    // Typographic apostrophes and quotes, as a keyboard or a word processor writes them.
+    fold("‘’‚´", "'");
+    fold("“”„«»", "\"");
     return folds;
 }
 

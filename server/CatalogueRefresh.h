@@ -21,14 +21,19 @@ public:
     virtual void Repaint() = 0;
     virtual void ProcessPendingEvents() = 0;
     virtual void ShowMessage(const std::string& text) = 0;
-    // After a failed connection test: hide the update window and close the main window.
+    // After a refresh that failed with no catalogue to fall back on: hide the update window and
+    // close the main window.
     virtual void CloseMainWindow() = 0;
     // How the window waits while a request runs.
     virtual RequestWait& Waiting() = 0;
 };
 
-// The catalogue refresh at start-up: file names in dataDir, catalogue tables emptied, options
-// and categories downloaded into dataDir's Options.csv and Categories.csv and imported.
+// The catalogue refresh at start-up: file names in dataDir, then the options and the categories
+// downloaded and read. Only when both answers read, with rows (and a top-level category), do they
+// replace the catalogue tables and dataDir's Options.csv and Categories.csv; a failed or damaged
+// download leaves the last good catalogue as it was. After a failure one message tells it; with
+// a last good catalogue the update window closes and the run goes on with it, without one the
+// main window is closed too and the program ends.
 void RunCatalogueRefresh(ApplicationTables& tables, const std::string& dataDir, RefreshView& view);
 
 }  // namespace offrel

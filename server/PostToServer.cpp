@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <exception>
@@ -49,9 +50,12 @@ ServerAddress ParseServerUrl(const std::string& url) {
 struct Exchange {
     TMultipartBody* body = nullptr;
     const TransferProgressCallback* onProgress = nullptr;
+    const PostOptions* options = nullptr;
     std::uint64_t handedOver = 0;    // body bytes given to the transfer since the last rewind
+    bool bodyEndTold = false;        // beforeBodyEnd was called
     std::exception_ptr bodyFailure;  // an error of the body, raised again after the transfer
     std::string answer;
+    bool answerCut = false;  // the answer went past the limit and its reading was stopped
     std::string statusLine;  // of the last answer, interim answers passed over
     bool hasLocation = false;
 };
@@ -60,6 +64,11 @@ std::size_t ReadBody(char* buffer, std::size_t size, std::size_t count, void* us
     auto* exchange = static_cast<Exchange*>(user);
     try {
         const std::size_t read = exchange->body->Read(buffer, size * count);
+        const bool last = read > 0 && exchange->handedOver + read == exchange->body->Size();
+        if (last && !exchange->bodyEndTold && exchange->options->beforeBodyEnd) {
+            exchange->bodyEndTold = true;
+            exchange->options->beforeBodyEnd();
+        }
         exchange->handedOver += read;
         return read;
     } catch (...) {
@@ -77,8 +86,19 @@ int SeekBody(void* user, curl_off_t offset, int origin) {
 }
 
 std::size_t WriteAnswer(char* data, std::size_t size, std::size_t count, void* user) {
-    static_cast<Exchange*>(user)->answer.append(data, size * count);
-    return size * count;
+    auto* exchange = static_cast<Exchange*>(user);
+    const std::size_t limit = exchange->options->answerLimit;
+    // One byte past the limit tells the caller that the answer was longer.
+    const std::size_t room = limit >= std::numeric_limits<std::size_t>::max() - 1
+                                 ? limit
+                                 : limit + 1 - std::min(limit + 1, exchange->answer.size());
+    if (size * count <= room) {
+        exchange->answer.append(data, size * count);
+        return size * count;
+    }
+    exchange->answer.append(data, room);
+    exchange->answerCut = true;
+    return 0;  // stops the transfer: the rest is never read
 }
 
 int ReportProgress(void* user, curl_off_t toReceive, curl_off_t received, curl_off_t toSend,
@@ -109,6 +129,7 @@ std::size_t ReadHeader(char* data, std::size_t size, std::size_t count, void* us
         exchange->statusLine = line;
         exchange->hasLocation = false;
         exchange->answer.clear();
+        exchange->answerCut = false;
     } else if (StartsWithNoCase(line, "location:")) {
         exchange->hasLocation = true;
     }
@@ -131,18 +152,83 @@ std::string HostHeader(const ServerAddress& address) {
     return host;
 }
 
-std::string TransportFailureText(CURL* curl, CURLcode code, const char* detail) {
-    if (code == CURLE_OPERATION_TIMEDOUT) {
-        curl_off_t connected = 0;
-        curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connected);
-        if (connected == 0)
-            return FormatMessage(W("Le site ne répond pas (aucune connexion en %s secondes)."),
-                                 {std::to_string(g_timeouts.connect.count())});
-        return FormatMessage(W("Le site ne répond pas (aucune réponse depuis %s secondes)."),
-                             {std::to_string(g_timeouts.stall.count())});
+// The failure of a transfer that curl reports, in a French sentence of its own: libcurl's text is
+// English and speaks of sockets.
+PostFailure TransportFailure(CURL* curl, CURLcode code, const ServerAddress& address,
+                             bool bodySent) {
+    using Kind = PostFailure::Kind;
+    const auto failure = [bodySent](std::string_view text, Kind kind = Kind::Transport) {
+        return PostFailure(std::string(text), bodySent, kind);
+    };
+    switch (code) {
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+            return failure(FormatMessage(W("Le site « %s » est introuvable : l'ordinateur n'est "
+                                           "pas connecté à Internet, ou l'adresse est inconnue."),
+                                         {address.host}),
+                           Kind::NoConnection);
+        case CURLE_COULDNT_CONNECT:
+            return failure(W("Le site ne répond pas : la connexion a été refusée ou n'a pas pu "
+                             "s'établir."),
+                           Kind::NoConnection);
+        case CURLE_OPERATION_TIMEDOUT: {
+            curl_off_t connected = 0;
+            curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connected);
+            if (connected == 0)
+                return failure(
+                    FormatMessage(W("Le site ne répond pas (aucune connexion en %s secondes)."),
+                                  {std::to_string(g_timeouts.connect.count())}),
+                    Kind::NoConnection);
+            return failure(
+                FormatMessage(W("Le site ne répond pas (aucune réponse depuis %s secondes)."),
+                              {std::to_string(g_timeouts.stall.count())}));
+        }
+        case CURLE_SEND_ERROR:
+            return failure(W("La connexion avec le site a été coupée pendant l'envoi."));
+        case CURLE_RECV_ERROR:
+            return failure(
+                W("La réponse du site n'a pas pu être reçue : la connexion a été "
+                  "coupée, ou la réponse est abîmée."));
+        case CURLE_GOT_NOTHING:
+            return failure(W("Le site a fermé la connexion sans répondre."));
+        case CURLE_PARTIAL_FILE:
+            return failure(W("La réponse du site s'est arrêtée avant sa fin."));
+        case CURLE_UNSUPPORTED_PROTOCOL:  // an answer without a status line
+        case CURLE_WEIRD_SERVER_REPLY:
+        case CURLE_BAD_CONTENT_ENCODING:
+        case CURLE_RANGE_ERROR:
+        case CURLE_HTTP2:
+            return failure(W("La réponse du site n'est pas une réponse HTTP lisible."));
+        default:
+            return failure(FormatMessage(W("Erreur de communication avec le site (code %s)."),
+                                         {std::to_string(static_cast<int>(code))}));
     }
-    return FormatMessage("Erreur de communication avec le site : %s",
-                         {*detail ? detail : curl_easy_strerror(code)});
+}
+
+// "HTTP/1.1 503 Service Unavailable" as "503 (Service Unavailable)"; the site's words are kept
+// short.
+std::string StatusText(std::string_view statusLine) {
+    constexpr std::size_t kLongestReason = 80;
+    const std::size_t codeStart = statusLine.find(' ');
+    if (codeStart == std::string_view::npos) return std::string(statusLine);
+    std::string_view rest = statusLine.substr(codeStart + 1);
+    const std::size_t codeEnd = rest.find(' ');
+    const std::string code(rest.substr(0, codeEnd));
+    if (codeEnd == std::string_view::npos) return code;
+    const std::string_view reason = rest.substr(codeEnd + 1, kLongestReason);
+    if (reason.find_first_not_of(' ') == std::string_view::npos) return code;
+    return code + " (" + std::string(reason) + ")";
+}
+
+PostFailure StatusFailure(long status, bool redirected, const std::string& statusLine,
+                          bool bodySent) {
+    const std::string text = StatusText(statusLine);
+    const std::string message =
+        redirected || (status >= 300 && status <= 399)
+            ? FormatMessage(W("Le site a répondu par une redirection (%s) au lieu de sa réponse."),
+                            {text})
+            : FormatMessage(W("Le site a répondu par l'erreur %s."), {text});
+    return PostFailure(message, bodySent, PostFailure::Kind::Status);
 }
 
 }  // namespace
@@ -157,7 +243,8 @@ void SetPostTimeouts(const PostTimeouts& timeouts) {
     g_timeouts = timeouts;
 }
 
-std::string PostToServer(TMultipartBody& body, const TransferProgressCallback& onProgress) {
+std::string PostToServer(TMultipartBody& body, const TransferProgressCallback& onProgress,
+                         const PostOptions& options) {
     InitCurlOnce();
     const ServerAddress address = ServerUrl();
     const std::string url =
@@ -187,7 +274,7 @@ std::string PostToServer(TMultipartBody& body, const TransferProgressCallback& o
     if (curl == nullptr) throw Error("Erreur de communication avec le site : curl_easy_init");
     Exchange exchange;
     exchange.body = &body;
-    char detail[CURL_ERROR_SIZE] = "";
+    exchange.options = &options;
     body.Rewind();
 
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
@@ -210,7 +297,6 @@ std::string PostToServer(TMultipartBody& body, const TransferProgressCallback& o
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &exchange);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, ReadHeader);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &exchange);
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
     if (onProgress) {
         exchange.onProgress = &onProgress;
         curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, ReportProgress);
@@ -222,16 +308,17 @@ std::string PostToServer(TMultipartBody& body, const TransferProgressCallback& o
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(g_timeouts.stall.count()));
 
-    const CURLcode code = curl_easy_perform(curl);
+    CURLcode code = curl_easy_perform(curl);
     if (exchange.bodyFailure) std::rethrow_exception(exchange.bodyFailure);
+    if (code == CURLE_WRITE_ERROR && exchange.answerCut) code = CURLE_OK;
     // Bytes given to the transfer may not have left yet: counting them errs on the side of "sent".
     const bool bodySent = exchange.handedOver == body.Size();
-    if (code != CURLE_OK) throw PostFailure(TransportFailureText(curl, code, detail), bodySent);
+    if (code != CURLE_OK) throw TransportFailure(curl, code, address, bodySent);
 
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     if (status < 200 || status > 299 || exchange.hasLocation)
-        throw PostFailure(exchange.statusLine, bodySent);
+        throw StatusFailure(status, exchange.hasLocation, exchange.statusLine, bodySent);
     return std::move(exchange.answer);
 }
 

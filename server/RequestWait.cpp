@@ -37,18 +37,21 @@ void BlockingWait::Wake() {
 }
 
 std::string PostAndWait(TMultipartBody& body, RequestWait& wait,
-                        const TransferProgressCallback& onProgress) {
+                        const TransferProgressCallback& onProgress, const PostOptions& options) {
     Handover handover;
     const auto post = [&] {
         std::string answer;
         std::exception_ptr failure;
         try {
-            answer = PostToServer(body, [&](const TransferProgress& progress) {
-                std::lock_guard lock(handover.mutex);
-                handover.moved = handover.moved || progress.sent != handover.progress.sent ||
-                                 progress.received != handover.progress.received;
-                handover.progress = progress;
-            });
+            answer = PostToServer(
+                body,
+                [&](const TransferProgress& progress) {
+                    std::lock_guard lock(handover.mutex);
+                    handover.moved = handover.moved || progress.sent != handover.progress.sent ||
+                                     progress.received != handover.progress.received;
+                    handover.progress = progress;
+                },
+                options);
         } catch (...) {
             failure = std::current_exception();
         }

@@ -37,7 +37,9 @@ private:
 // PostToServer run on a thread of its own while the calling thread waits through `wait`. The
 // calling thread gets the progress (about every 50 ms while the transfer moves), the answer or the
 // request's error, as if it had posted itself; nothing else changes, the bytes least of all.
+// options.beforeBodyEnd runs on the request's thread.
 std::string PostAndWait(TMultipartBody& body, RequestWait& wait,
-                        const TransferProgressCallback& onProgress);
+                        const TransferProgressCallback& onProgress,
+                        const PostOptions& options = {});
 
 }  // namespace offrel

@@ -9,6 +9,7 @@
 #include "base/Windows1252.h"
 #include "server/PhotoCheck.h"
 #include "server/PostToServer.h"
+#include "server/SaleAnswer.h"
 #include "server/SaleRequest.h"
 #include "server/SendJournal.h"
 #include "server/TransferAmounts.h"
@@ -19,7 +20,7 @@ namespace offrel {
 
 namespace {
 
-enum class Stop { None, Refused, Failed, NotSaved, Escaped, Stopped };
+enum class Stop { None, Refused, NotUnderstood, Failed, NotSaved, Escaped, Stopped };
 
 // How a run went, for its closing message.
 struct RunOutcome {
@@ -28,8 +29,9 @@ struct RunOutcome {
     int skipped = 0;             // interrupted sends that the seller chose not to repeat
     std::string skippedLibelle;  // the last of them
     Stop stop = Stop::None;
-    std::string libelle;                  // of the sale where the run stopped
-    std::string reason;                   // the site's refusal text, or the failure's text
+    std::string libelle;        // of the sale where the run stopped
+    std::string reason;         // the site's text as shown, or the failure's text
+    bool asksNextTime = false;  // that sale may be at the site: the next upload asks about it
     std::vector<std::string> passedOver;  // the titles of the sales not sent for their photos
 };
 
@@ -62,15 +64,25 @@ std::string ClosingMessage(const RunOutcome& run) {
     std::string why;
     switch (run.stop) {
         case Stop::Refused:
-            why = run.reason.empty()
-                      ? FormatMessage(W("Le site a refusé la vente « %s » sans donner de raison."),
-                                      {run.libelle})
-                      : FormatMessage(W("Le site a refusé la vente « %s » : %s"),
-                                      {run.libelle, run.reason});
+            why = FormatMessage(W("Le site a refusé la vente « %s » : %s"),
+                                {run.libelle, run.reason});
+            break;
+        case Stop::NotUnderstood:
+            why = FormatMessage(run.asksNextTime
+                                    ? W("La réponse du site à la vente « %s » n'a pas été "
+                                        "comprise : la vente reste dans la liste, et le prochain "
+                                        "envoi vous demandera s'il faut l'envoyer à nouveau. %s")
+                                    : W("La réponse du site à la vente « %s » n'a pas été "
+                                        "comprise : la vente reste dans la liste. %s"),
+                                {run.libelle, run.reason});
             break;
         case Stop::Failed:
             why = FormatMessage(W("L'envoi de la vente « %s » a échoué : %s"),
                                 {run.libelle, run.reason});
+            if (run.asksNextTime)
+                why +=
+                    W(" Le site l'a peut-être reçue : le prochain envoi vous demandera s'il "
+                      "faut l'envoyer à nouveau.");
             break;
         case Stop::NotSaved:
             why = FormatMessage(W("La vente « %s » a été acceptée, mais la table des ventes n'a "
@@ -110,23 +122,26 @@ bool ChooseSalesToSend(const Table& cdsVente, UploadView& view, std::vector<bool
 }
 
 // Posts the sale's body while the window waits, its amounts following the transfer.
-std::string PostSale(TMultipartBody& body, UploadView& view) {
+std::string PostSale(TMultipartBody& body, UploadView& view, const PostOptions& options) {
     view.SetSaleProgress(TransferAmounts(0, body.Size()));
-    return PostAndWait(body, view.Waiting(), [&view](const TransferProgress& progress) {
-        view.SetSaleProgress(TransferAmounts(progress.sent, progress.toSend));
-    });
+    return PostAndWait(
+        body, view.Waiting(),
+        [&view](const TransferProgress& progress) {
+            view.SetSaleProgress(TransferAmounts(progress.sent, progress.toSend));
+        },
+        options);
 }
 
-// Whether the site may hold the request that failed: only when the transfer took its whole
-// body. An error of the body itself, or of the set-up, came before that.
-bool MayHaveReachedSite(const Error& failure) {
-    const auto* post = dynamic_cast<const PostFailure*>(&failure);
-    return post && post->BodySent();
+// What the closing message says of an answer that was not understood.
+std::string NotUnderstoodDetail(const std::string& answer) {
+    const std::string shown = ShownSiteText(answer);
+    if (shown.empty()) return W("Le site n'a rien répondu.");
+    return W("Le site a répondu :\n") + shown;
 }
 
-void NoteSend(SendJournal& journal, const std::string& digest, const std::string& libelle) {
+void NoteSend(SendJournal& journal, const NoteKey& key, const std::string& libelle) {
     try {
-        journal.Record(digest, std::time(nullptr));
+        journal.Record(key, std::time(nullptr));
     } catch (const Error& failure) {
         throw Error(
             FormatMessage(W("La vente « %s » n'est pas envoyée : %s"), {libelle, failure.what()}));
@@ -145,18 +160,18 @@ enum class SaleOutcome {
 class UploadRun {
 public:
     UploadRun(Table& cdsVente, const std::string& login, const std::string& password,
-              UploadView& view, RunOutcome& run)
+              UploadView& view, SendJournal& journal, RunOutcome& run)
         : cdsVente_(cdsVente),
           login_(login),
           password_(password),
           view_(view),
           run_(run),
-          journal_(SendJournalPath(cdsVente.FileName())) {
-        if (const auto damage = journal_.TakeDamage()) view_.ShowMessage(*damage);
-    }
+          journal_(journal),
+          notes_(NotesOfRows(journal.Pending(), cdsVente)) {}
 
     SaleOutcome Step(bool passOver) {
-        const Sale sale = ReadSale(cdsVente_, cdsVente_.RecNo());
+        const int position = cdsVente_.RecNo();
+        const Sale sale = ReadSale(cdsVente_, position);
         run_.libelle = sale.libelle.value_or("");
         if (passOver) {
             run_.passedOver.push_back(run_.libelle);
@@ -167,68 +182,94 @@ public:
         view_.StepProgress();
         view_.Repaint();
 
-        const std::string digest = SaleDigest(sale);
-        const std::optional<std::int64_t> interrupted = journal_.SentAt(digest);
-        if (interrupted &&
-            !view_.ConfirmSendAgain(InterruptedSendQuestion(run_.libelle, *interrupted))) {
+        const NoteKey key{cdsVente_.RowOrigin(position), SaleDigest(sale)};
+        const auto interrupted = notes_.find(key.origin);
+        earlierNotes_ =
+            interrupted == notes_.end() ? std::vector<NoteKey>() : interrupted->second.keys;
+        if (!earlierNotes_.empty() && !view_.ConfirmSendAgain(InterruptedSendQuestion(
+                                          run_.libelle, interrupted->second.when))) {
             ++run_.skipped;
             run_.skippedLibelle = run_.libelle;
             cdsVente_.Next();
             return SaleOutcome::Skipped;
         }
-        const std::optional<std::string> answer = Send(sale, digest, interrupted.has_value());
+        TMultipartBody body;
+        AddSaleFields(body, sale, login_, password_);
+        std::optional<std::string> answer = Post(body, key);
         if (!answer) return SaleOutcome::Ended;
-        if (*answer != "OK") {
-            if (!interrupted) journal_.Clear(digest);  // answered: not stored
-            run_.stop = Stop::Refused;
-            run_.reason = *answer;
-            cdsVente_.Last();
-            return SaleOutcome::Ended;
+        SaleAnswer meaning = ReadSaleAnswer(*answer);
+        if (meaning == SaleAnswer::Refused) {
+            // Answered, so not stored: the second attempt, byte for byte the same, may be noted
+            // afresh.
+            ForgetOwnNote(key);
+            answer = Post(body, key);
+            if (!answer) return SaleOutcome::Ended;
+            meaning = ReadSaleAnswer(*answer);
         }
-        return Accept(digest);
+        switch (meaning) {
+            case SaleAnswer::Accepted:
+                return Accept(key);
+            case SaleAnswer::Refused:
+                ForgetOwnNote(key);
+                return End(Stop::Refused, ShownSiteText(*answer));
+            case SaleAnswer::NotUnderstood:
+                break;
+        }
+        // The site may have stored it: no second attempt, and the note stays.
+        return End(Stop::NotUnderstood, NotUnderstoodDetail(*answer));
     }
 
 private:
-    // The site's answer, after the second attempt that a refusal gets; nothing when the first
-    // request failed (the run stops there). The failure of the second attempt is thrown.
-    std::optional<std::string> Send(const Sale& sale, const std::string& digest, bool interrupted) {
-        // This run's note goes as soon as the site is known not to have the sale; the note of
-        // an earlier interrupted send stays until the sale is accepted.
-        const auto forgetUnsent = [&](const Error& failure) {
-            if (!interrupted && !MayHaveReachedSite(failure)) journal_.Clear(digest);
+    // The answer to one request for the current sale; nothing when it failed, and the run ends.
+    // This run's note is written once the whole body is about to be at the site; a sale that was
+    // noted already keeps its earlier note.
+    std::optional<std::string> Post(TMultipartBody& body, const NoteKey& key) {
+        PostOptions options;
+        options.answerLimit = kSaleAnswerLimit;
+        options.beforeBodyEnd = [this, &key] {
+            if (!earlierNotes_.empty() || ownNote_) return;
+            NoteSend(journal_, key, run_.libelle);
+            ownNote_ = true;
         };
-        TMultipartBody body;
-        AddSaleFields(body, sale, login_, password_);
-        if (!interrupted) NoteSend(journal_, digest, run_.libelle);
-        std::string answer;
         try {
-            answer = PostSale(body, view_);
-        } catch (const Error& failure) {
-            forgetUnsent(failure);
-            view_.ShowMessage(W("Vous devez être connecté à Internet pour envoyer vos ventes !!!"));
-            run_.stop = Stop::Failed;
-            run_.reason = failure.what();
+            std::string answer = PostSale(body, view_, options);
+            view_.ProcessPendingEvents();
+            return answer;
+        } catch (const PostFailure& failure) {
+            if (failure.Which() == PostFailure::Kind::NoConnection)
+                view_.ShowMessage(
+                    W("Vous devez être connecté à Internet pour envoyer vos ventes !!!"));
+            // An error status or a redirection is an answer, but not one that says what became
+            // of the sale; a failed transfer is told as such. Either way the note stays when the
+            // whole body went.
+            End(failure.Which() == PostFailure::Kind::Status ? Stop::NotUnderstood : Stop::Failed,
+                failure.what());
             return std::nullopt;
         }
-        view_.ProcessPendingEvents();
-        if (answer == "OK") return answer;
-        // A second attempt, byte for byte the same; its failure ends the run.
-        try {
-            answer = PostSale(body, view_);
-        } catch (const Error& failure) {
-            forgetUnsent(failure);
-            throw;
-        }
-        view_.ProcessPendingEvents();
-        return answer;
+    }
+
+    void ForgetOwnNote(const NoteKey& key) {
+        if (!ownNote_) return;
+        journal_.Clear(key);
+        ownNote_ = false;
+    }
+
+    // The run ends at the current sale, which stays in the table with every sale after it.
+    SaleOutcome End(Stop stop, std::string reason) {
+        run_.stop = stop;
+        run_.reason = std::move(reason);
+        run_.asksNextTime = ownNote_ || !earlierNotes_.empty();
+        ownNote_ = false;
+        cdsVente_.Last();
+        return SaleOutcome::Ended;
     }
 
     // The site stored the current sale: it leaves the table, and the table's file at once.
-    SaleOutcome Accept(const std::string& digest) {
+    SaleOutcome Accept(const NoteKey& key) {
         cdsVente_.Delete();
         ++run_.accepted;
         // A crash later must not send an accepted sale again. While the file still holds the
-        // sale, its note stays, so that the next upload asks first.
+        // sale, its notes stay, so that the next upload asks first.
         if (!cdsVente_.FileName().empty()) {
             try {
                 cdsVente_.Save();
@@ -241,10 +282,14 @@ private:
                 return SaleOutcome::Ended;
             }
         }
-        journal_.Clear(digest);
+        ForgetOwnNote(key);
+        for (const NoteKey& earlier : earlierNotes_) journal_.Clear(earlier);
         // The file now says what the table says: notes of sales gone from both are done.
-        if (!journalPruned_) journal_.KeepOnlySalesOf(cdsVente_);
-        journalPruned_ = true;
+        if (!journalFollowed_) {
+            journal_.FollowSalesOf(cdsVente_);
+            notes_ = NotesOfRows(journal_.Pending(), cdsVente_);
+            journalFollowed_ = true;
+        }
         return SaleOutcome::Accepted;
     }
 
@@ -253,15 +298,19 @@ private:
     const std::string& password_;
     UploadView& view_;
     RunOutcome& run_;
-    SendJournal journal_;
-    bool journalPruned_ = false;
+    SendJournal& journal_;
+    std::map<std::uint32_t, SaleNotes> notes_;  // of the sales when the run began
+    std::vector<NoteKey> earlierNotes_;         // of the current sale, from an interrupted send
+    bool ownNote_ = false;  // this run noted the current sale; written by the request's thread
+    bool journalFollowed_ = false;
 };
 
 // Steps through cdsVente from its first sale until the run ends.
 void RunSteps(Table& cdsVente, const std::string& login, const std::string& password,
-              UploadView& view, const std::vector<bool>& passOver, RunOutcome& run) {
+              UploadView& view, SendJournal& journal, const std::vector<bool>& passOver,
+              RunOutcome& run) {
     ControlsSuspended suspended(cdsVente);
-    UploadRun upload(cdsVente, login, password, view, run);
+    UploadRun upload(cdsVente, login, password, view, journal, run);
     run.total = cdsVente.RecordCount();
     view.SetProgressMax(run.total -
                         static_cast<int>(std::count(passOver.begin(), passOver.end(), true)));
@@ -293,13 +342,21 @@ void RunSteps(Table& cdsVente, const std::string& login, const std::string& pass
 
 void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
                     UploadView& view) {
+    SendJournal journal(SendJournalPath(cdsVente.FileName()));
+    try {
+        journal.RequireReadable();
+        if (const auto damage = journal.TakeDamage()) view.ShowMessage(*damage);
+    } catch (const Error& failure) {
+        view.ShowError(failure.what());
+        return;
+    }
     std::vector<bool> passOver;
     if (!ChooseSalesToSend(cdsVente, view, passOver)) return;
     RunOutcome run;
     view.SetStartEnabled(false);
     view.SetStopEnabled(true);
     try {
-        RunSteps(cdsVente, login, password, view, passOver, run);
+        RunSteps(cdsVente, login, password, view, journal, passOver, run);
     } catch (const std::exception& failure) {
         run.stop = Stop::Escaped;
         run.reason = failure.what();

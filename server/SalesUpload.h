@@ -43,11 +43,13 @@ public:
 // seller's "Arrêter" after the current sale's answer. The photo files are checked first: when
 // some cannot be sent, the view is asked whether to send the other sales, passing over those
 // (which stay in the table), or nothing at all (then nothing changes and the window stays open).
-// Each request is noted first in the send journal beside the table's file; a sale still noted
-// from an interrupted send is sent again only if the seller says so. A failure that ends the run
-// otherwise (a failed second attempt, a photo that went away since the check, a journal or a
-// table that cannot be written) is shown in the error box after the closing message, before the
-// window closes.
+// A request is noted in the send journal beside the table's file as its whole body is about to
+// go; a sale still noted from an interrupted send is sent again only if the seller says so. The
+// site's answer is read as SaleAnswer says: only a refusal gets a second attempt, and an answer
+// not understood ends the run with the sale still noted. A journal that cannot be read sends
+// nothing: the error box tells it and the window stays open. A failure that ends the run
+// otherwise (a photo that went away since the check, a journal or a table that cannot be
+// written) is shown in the error box after the closing message, before the window closes.
 void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
                     UploadView& view);
 

@@ -2,12 +2,15 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <set>
+#include <unordered_map>
+#include <vector>
 
 #include "base/Error.h"
 #include "base/FileNames.h"
@@ -55,13 +58,59 @@ bool IsDigest(std::string_view text) {
            text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
 }
 
-std::optional<std::int64_t> Seconds(std::string_view text) {
+template <typename Number>
+std::optional<Number> Decimal(std::string_view text) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
         return std::nullopt;
-    std::int64_t value = 0;
+    Number value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return value;
+}
+
+// The words of a line, split at each space.
+std::vector<std::string_view> Words(std::string_view line) {
+    std::vector<std::string_view> words;
+    for (std::size_t at = 0;;) {
+        const std::size_t space = line.find(' ', at);
+        words.push_back(line.substr(at, space - at));
+        if (space == std::string_view::npos) return words;
+        at = space + 1;
+    }
+}
+
+// The origin word of a line; a line without one names none.
+std::optional<std::uint32_t> OriginWord(const std::vector<std::string_view>& words,
+                                        std::size_t at) {
+    if (words.size() == at) return 0;
+    if (words.size() != at + 1) return std::nullopt;
+    const auto origin = Decimal<std::uint32_t>(words[at]);
+    if (!origin || *origin == 0) return std::nullopt;
+    return origin;
+}
+
+// Applies one line to the notes; false when it is not a journal line.
+bool ApplyLine(std::string_view line, JournalNotes& pending) {
+    const std::vector<std::string_view> words = Words(line);
+    if (words.size() < 2 || !IsDigest(words[1])) return false;
+    if (words[0] == kSend && words.size() >= 3) {
+        const auto when = Decimal<std::int64_t>(words[2]);
+        const auto origin = OriginWord(words, 3);
+        if (!when || !origin) return false;
+        pending.emplace(NoteKey{*origin, std::string(words[1])}, *when);  // the first send counts
+        return true;
+    }
+    if (words[0] == kDone) {
+        const auto origin = OriginWord(words, 2);
+        if (!origin) return false;
+        pending.erase(NoteKey{*origin, std::string(words[1])});
+        return true;
+    }
+    return false;
+}
+
+std::string OriginSuffix(const NoteKey& key) {
+    return key.origin == 0 ? std::string() : " " + std::to_string(key.origin);
 }
 
 // "le 09/12/2024 à 14:05", in local time.
@@ -96,12 +145,17 @@ std::string SaleDigest(const Table& cdsVente, int position) {
     return SaleDigest(ReadSale(cdsVente, position));
 }
 
-std::string JournalSendLine(const std::string& digest, std::int64_t when) {
-    return std::string(kSend) + " " + digest + " " + std::to_string(when) + "\n";
+NoteKey SaleNoteKey(const Table& cdsVente, int position) {
+    return {cdsVente.RowOrigin(position), SaleDigest(cdsVente, position)};
 }
 
-std::string JournalDoneLine(const std::string& digest) {
-    return std::string(kDone) + " " + digest + "\n";
+std::string JournalSendLine(const NoteKey& key, std::int64_t when) {
+    return std::string(kSend) + " " + key.digest + " " + std::to_string(when) + OriginSuffix(key) +
+           "\n";
+}
+
+std::string JournalDoneLine(const NoteKey& key) {
+    return std::string(kDone) + " " + key.digest + OriginSuffix(key) + "\n";
 }
 
 JournalText ParseSendJournal(std::string_view bytes) {
@@ -110,25 +164,40 @@ JournalText ParseSendJournal(std::string_view bytes) {
     for (std::size_t end; (end = bytes.find('\n', text.complete)) != std::string_view::npos;
          text.complete = end + 1) {
         ++number;
-        const std::string_view line = bytes.substr(text.complete, end - text.complete);
-        const std::size_t first = line.find(' ');
-        const std::size_t second = line.find(' ', first == line.npos ? line.npos : first + 1);
-        const std::string_view word = line.substr(0, first);
-        const std::string_view digest =
-            first == line.npos ? std::string_view() : line.substr(first + 1, second - first - 1);
-        if (word == kSend && IsDigest(digest) && second != line.npos) {
-            if (const auto when = Seconds(line.substr(second + 1))) {
-                text.pending.emplace(std::string(digest), *when);  // the first send counts
-                continue;
-            }
-        } else if (word == kDone && IsDigest(digest) && second == line.npos) {
-            text.pending.erase(std::string(digest));
-            continue;
-        }
-        throw Error(FormatMessage(W("la ligne %s n'est pas une ligne du journal"),
-                                  {std::to_string(number)}));
+        if (!ApplyLine(bytes.substr(text.complete, end - text.complete), text.pending))
+            text.damagedLines.push_back(number);
     }
     return text;
+}
+
+std::map<std::uint32_t, SaleNotes> NotesOfRows(const JournalNotes& notes, const Table& cdsVente) {
+    std::map<std::uint32_t, SaleNotes> rows;
+    if (notes.empty()) return rows;
+    std::unordered_map<std::uint32_t, int> live;  // origin to position
+    for (int row = 0; row < cdsVente.RecordCount(); ++row)
+        live.emplace(cdsVente.RowOrigin(row), row);
+    const auto add = [&rows](std::uint32_t origin, int position, const NoteKey& key,
+                             std::int64_t when) {
+        SaleNotes& sale = rows[origin];
+        sale.position = position;
+        sale.when = sale.keys.empty() ? when : std::min(sale.when, when);
+        sale.keys.push_back(key);
+    };
+    std::multimap<std::string, JournalNotes::const_iterator> byDigest;
+    for (auto note = notes.begin(); note != notes.end(); ++note) {
+        const auto row = note->first.origin == 0 ? live.end() : live.find(note->first.origin);
+        if (row != live.end())
+            add(row->first, row->second, note->first, note->second);
+        else
+            byDigest.emplace(note->first.digest, note);
+    }
+    for (int row = 0; row < cdsVente.RecordCount() && !byDigest.empty(); ++row) {
+        const auto [first, last] = byDigest.equal_range(SaleDigest(cdsVente, row));
+        for (auto found = first; found != last; ++found)
+            add(cdsVente.RowOrigin(row), row, found->second->first, found->second->second);
+        byDigest.erase(first, last);
+    }
+    return rows;
 }
 
 SendJournal::SendJournal(std::string path) : path_(std::move(path)) {
@@ -138,34 +207,54 @@ SendJournal::SendJournal(std::string path) : path_(std::move(path)) {
     try {
         bytes = ReadWholeFile(path_);
     } catch (const Error& failure) {
-        damage_ = std::string(failure.what()) + ".";
+        unreadable_ = failure.what();
         return;
     }
-    try {
-        JournalText text = ParseSendJournal(
-            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-        pending_ = std::move(text.pending);
-        length_ = text.complete;
-    } catch (const Error& failure) {
-        damage_ = FormatMessage(W("Le journal des envois \"%s\" est endommagé : %s."),
-                                {ShownFileSystemName(FullPath(path_)), failure.what()});
-    }
+    JournalText text = ParseSendJournal(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    pending_ = std::move(text.pending);
+    length_ = text.complete;
+    damagedLines_ = std::move(text.damagedLines);
+    if (!damagedLines_.empty()) damagedFile_ = std::move(bytes);
 }
 
-std::optional<std::int64_t> SendJournal::SentAt(const std::string& digest) const {
-    const auto note = pending_.find(digest);
-    if (note == pending_.end()) return std::nullopt;
-    return note->second;
+void SendJournal::RequireReadable() const {
+    if (!unreadable_) return;
+    throw Error(FormatMessage(W("Aucune vente n'est envoyée : le journal des envois ne peut pas "
+                                "être lu, et sans lui une vente dont l'envoi a été interrompu "
+                                "pourrait partir une seconde fois. %s"),
+                              {*unreadable_}));
 }
 
 std::optional<std::string> SendJournal::TakeDamage() {
-    if (!damage_) return std::nullopt;
-    std::string message = *damage_ + W(" Il est mis de côté et l'envoi continue sans lui.");
-    damage_.reset();
-    // Kept for whoever wants to look at it; where it cannot be moved, the next note starts the
-    // file afresh all the same.
-    std::rename(path_.c_str(), (path_ + ".illisible").c_str());
-    length_ = 0;
+    if (damagedLines_.empty()) return std::nullopt;
+    const std::string shown = ShownFileSystemName(FullPath(path_));
+    const std::string kept = path_ + ".illisible";
+    const std::string message =
+        damagedLines_.size() == 1
+            ? FormatMessage(W("Dans le journal des envois \"%s\", la ligne %s est endommagée : "
+                              "elle est écartée, les autres notes sont gardées. Le journal tel "
+                              "qu'il était est conservé dans \"%s\"."),
+                            {shown, std::to_string(damagedLines_.front()),
+                             ShownFileSystemName(FullPath(kept))})
+            : FormatMessage(
+                  W("Dans le journal des envois \"%s\", %s lignes sont endommagées "
+                    "(la première est la ligne %s) : elles sont écartées, les autres "
+                    "notes sont gardées. Le journal tel qu'il était est conservé dans "
+                    "\"%s\"."),
+                  {shown, std::to_string(damagedLines_.size()),
+                   std::to_string(damagedLines_.front()), ShownFileSystemName(FullPath(kept))});
+    try {
+        WriteFileAtomically(kept, damagedFile_);
+    } catch (const Error&) {
+        // Only a copy for whoever wants to look at it: the notes that read are what counts.
+    }
+    std::string lines;
+    for (const auto& [key, when] : pending_) lines += JournalSendLine(key, when);
+    WriteFileAtomically(path_, std::vector<std::uint8_t>(lines.begin(), lines.end()));
+    length_ = lines.size();
+    damagedLines_.clear();
+    damagedFile_ = {};
     return message;
 }
 
@@ -175,33 +264,47 @@ void SendJournal::Write(const std::string& line, bool durable) {
     length_ += line.size();
 }
 
-void SendJournal::Record(const std::string& digest, std::int64_t when) {
-    Write(JournalSendLine(digest, when), true);
-    pending_.emplace(digest, when);
+void SendJournal::Record(const NoteKey& key, std::int64_t when) {
+    Write(JournalSendLine(key, when), true);
+    pending_.emplace(key, when);
 }
 
-void SendJournal::Clear(const std::string& digest) {
-    if (pending_.erase(digest) == 0) return;
+void SendJournal::Clear(const NoteKey& key) {
+    if (pending_.erase(key) == 0) return;
     try {
         if (pending_.empty()) {
             // Nothing left to remember: the file starts again empty.
             length_ = 0;
             Write(std::string(), false);
         } else {
-            Write(JournalDoneLine(digest), false);
+            Write(JournalDoneLine(key), false);
         }
     } catch (const Error&) {
     }
 }
 
-void SendJournal::KeepOnlySalesOf(const Table& cdsVente) {
-    if (pending_.empty()) return;
-    std::set<std::string> present;
-    for (int row = 0; row < cdsVente.RecordCount(); ++row)
-        present.insert(SaleDigest(cdsVente, row));
+void SendJournal::AttachToRows(const Table& cdsVente) {
+    for (const auto& [origin, sale] : NotesOfRows(pending_, cdsVente)) {
+        const NoteKey now{origin, SaleDigest(cdsVente, sale.position)};
+        if (sale.keys.size() == 1 && sale.keys.front() == now) continue;
+        try {
+            if (!pending_.contains(now)) Record(now, sale.when);
+        } catch (const Error&) {
+            continue;  // found as before next time
+        }
+        for (const NoteKey& key : sale.keys)
+            if (key != now) Clear(key);
+    }
+}
+
+void SendJournal::FollowSalesOf(const Table& cdsVente) {
+    AttachToRows(cdsVente);
+    std::set<NoteKey> kept;
+    for (const auto& [origin, sale] : NotesOfRows(pending_, cdsVente))
+        kept.insert(sale.keys.begin(), sale.keys.end());
     for (auto note = pending_.begin(); note != pending_.end();) {
-        const std::string digest = (note++)->first;
-        if (!present.count(digest)) Clear(digest);
+        const NoteKey key = (note++)->first;
+        if (!kept.contains(key)) Clear(key);
     }
 }
 

@@ -10,7 +10,7 @@ namespace offrel::site {
 
 const char* const kSiteUsage =
     "usage: offrel-site [--port N] [--catalogue DIR] [--store DIR] [--login L] [--password P]\n"
-    "                   [--delay MS] [--throttle KBPS]";
+    "                   [--delay MS] [--throttle KBPS] [--accepted-answer TEXT]";
 
 namespace {
 
@@ -21,6 +21,28 @@ int ParseNumber(std::string_view name, std::string_view text, int maximum) {
         throw std::invalid_argument(std::string(name) + " needs a number from 0 to " +
                                     std::to_string(maximum) + ", not '" + std::string(text) + "'");
     return number;
+}
+
+// The text with its escapes \r, \n and \\ written out.
+std::string Unescaped(std::string_view text) {
+    std::string plain;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            plain += text[i];
+            continue;
+        }
+        const char next = i + 1 < text.size() ? text[++i] : '\0';
+        if (next == 'r')
+            plain += '\r';
+        else if (next == 'n')
+            plain += '\n';
+        else if (next == '\\')
+            plain += '\\';
+        else
+            throw std::invalid_argument(
+                "--accepted-answer knows only the escapes \\r, \\n and \\\\");
+    }
+    return plain;
 }
 
 }  // namespace
@@ -45,6 +67,8 @@ SiteOptions ParseSiteOptions(int argc, const char* const* argv) {
             options.delay = std::chrono::milliseconds(ParseNumber(name, value, 60000));
         } else if (name == "--throttle") {
             options.throttle = ParseNumber(name, value, 1 << 20);
+        } else if (name == "--accepted-answer") {
+            options.acceptedAnswer = Utf8ToWindows1252(Unescaped(value));
         } else {
             throw std::invalid_argument("unknown option " + std::string(name));
         }

@@ -17,11 +17,14 @@ struct SiteOptions {
     // The rate at which request bodies are read and answers written, in KB (1,024 bytes) per
     // second, as over a slow line; 0: as fast as the machine goes.
     int throttle = 0;
+    // The answer to an accepted sale: "OK", or what a real site may write instead ("OK\r\n").
+    std::string acceptedAnswer = "OK";
 };
 
-// Reads --port, --catalogue, --store, --login, --password, --delay (milliseconds) and --throttle
-// (KB per second). Throws
-// std::invalid_argument with the reason when the command line is wrong.
+// Reads --port, --catalogue, --store, --login, --password, --delay (milliseconds), --throttle
+// (KB per second) and --accepted-answer (the text, where \r, \n and \\ stand for a carriage
+// return, a line feed and a backslash). Throws std::invalid_argument with the reason when the
+// command line is wrong.
 SiteOptions ParseSiteOptions(int argc, const char* const* argv);
 
 extern const char* const kSiteUsage;

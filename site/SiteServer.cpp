@@ -85,7 +85,8 @@ SiteServer::SiteServer(const SiteOptions& options)
       store_(options.store),
       account_{options.login, options.password},
       delay_(options.delay),
-      throttle_(options.throttle) {
+      throttle_(options.throttle),
+      acceptedAnswer_(options.acceptedAnswer) {
     http_.set_keep_alive_max_count(1);  // the application opens a connection per request
     http_.set_read_timeout(30);
     http_.set_write_timeout(30);
@@ -192,7 +193,7 @@ std::string SiteServer::Answer(ReceivedForm& form, std::string& logLine) {
             // a sale without any photo part is refused above, so it has its pending folder
             std::string number = store_.Commit(*form.Pending(), form.Sale());
             logLine = "putVente: OK, sale " + number;
-            return "OK";
+            return acceptedAnswer_;
         }
     } else {
         answer = W("Action inconnue : ") + *action;

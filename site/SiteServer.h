@@ -34,6 +34,7 @@ private:
     Account account_;
     std::chrono::milliseconds delay_;
     int throttle_;
+    std::string acceptedAnswer_;
     httplib::Server http_;
 };
 

@@ -12,6 +12,18 @@ RowStore::RowStore(std::vector<ColumnDef> columns, std::vector<std::uint8_t> sec
       section_(std::move(section)),
       versionStarts_(std::move(versionStarts)),
       log_(std::move(log)) {
+    // A modification logged as replacing an earlier version carries that version's origin; a log
+    // that names versions it does not hold, or a later one, is not followed there.
+    origins_.resize(versionStarts_.size());
+    for (std::size_t v = 0; v < origins_.size(); ++v)
+        origins_[v] = static_cast<std::uint32_t>(v + 1);
+    for (std::size_t entry = 0; entry + 2 < log_.size(); entry += 3) {
+        const std::uint32_t record = log_[entry];
+        const std::uint32_t replaced = log_[entry + 1];
+        if (log_[entry + 2] == kStatusModified && replaced >= 1 && replaced < record &&
+            record <= origins_.size())
+            origins_[record - 1] = origins_[replaced - 1];
+    }
     std::size_t liveCount = 0;
     for (std::size_t v = 0; v < versionStarts_.size(); ++v) liveCount += IsLive(Status(v));
     live_.Reserve(liveCount);
@@ -34,6 +46,7 @@ std::vector<Value> RowStore::RowValues(int position) const {
 std::uint32_t RowStore::AddVersion(const std::vector<Value>& values, std::uint8_t status) {
     versionStarts_.push_back(section_.size());
     EncodeRow(columns_, values, status, section_);
+    origins_.push_back(static_cast<std::uint32_t>(versionStarts_.size()));
     return static_cast<std::uint32_t>(versionStarts_.size() - 1);
 }
 
@@ -52,6 +65,7 @@ void RowStore::Modify(int position, const std::vector<Value>& values) {
     const std::uint8_t inherited = Status(replaced) & kStatusInserted;
     const std::uint32_t version = AddVersion(values, kStatusModified | inherited);
     section_[versionStarts_[replaced]] |= kStatusReplaced;
+    origins_[version] = origins_[replaced];
     live_.Set(position, version);
     AddLogEntry(version + 1, replaced + 1, kStatusModified);
 }
@@ -67,6 +81,7 @@ void RowStore::Clear() {
     section_ = {};
     versionStarts_ = {};
     log_ = {};
+    origins_ = {};
     live_.Clear();
 }
 

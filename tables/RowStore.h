@@ -43,6 +43,10 @@ public:
     // Discards every version and the log; numbering starts again at 1.
     void Clear();
 
+    // The record number of the first version of the live row at position: a modification keeps
+    // it, so it names one row through its changes, and through a write and a read of its file.
+    std::uint32_t Origin(int position) const { return origins_[live_.At(position)]; }
+
     std::size_t VersionCount() const { return versionStarts_.size(); }
     std::uint8_t Status(std::size_t version) const { return section_[versionStarts_[version]]; }
     const std::uint8_t* VersionData(std::size_t version) const {
@@ -63,7 +67,8 @@ private:
     std::vector<ColumnDef> columns_;
     std::vector<std::uint8_t> section_;
     std::vector<std::size_t> versionStarts_;
-    std::vector<std::uint32_t> log_;  // (record number, replaced record number, action) triples
+    std::vector<std::uint32_t> log_;      // (record number, replaced record number, action) triples
+    std::vector<std::uint32_t> origins_;  // of each version
     RowOrder live_;
 };
 

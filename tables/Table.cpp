@@ -183,6 +183,18 @@ void Table::EmptyDataSet() {
     ++impl_->changeCount;
 }
 
+void Table::TakeRowsOf(Table& source) {
+    if (source.Columns() != Columns())
+        throw Error(FormatMessage(W("La table %s n'a pas les colonnes de la table %s"),
+                                  {source.impl_->name, impl_->name}));
+    source.impl_->StorePending(source);
+    impl_->StorePending(*this);
+    RowStore rows = std::move(source.impl_->store);
+    source.impl_->TakeRows(RowStore(Columns()));
+    impl_->TakeRows(std::move(rows));
+    ++impl_->changeCount;
+}
+
 void Table::Impl::RequireActive() const {
     if (!active) throw Error(FormatMessage(W("La table %s est fermée"), {name}));
 }
@@ -357,12 +369,21 @@ Field Table::FieldByIndex(int column) {
     return Field(this, column);
 }
 
-Value Table::ValueAt(int position, int column) const {
-    if (position < 0 || position >= impl_->store.LiveCount() || column < 0 ||
-        column >= static_cast<int>(Columns().size()))
+void Table::Impl::RequireRow(int position, int column) const {
+    if (position < 0 || position >= store.LiveCount() || column < 0 ||
+        column >= static_cast<int>(store.Columns().size()))
         throw Error(FormatMessage("La ligne %s n'existe pas dans la table %s",
-                                  {std::to_string(position + 1), impl_->name}));
+                                  {std::to_string(position + 1), name}));
+}
+
+Value Table::ValueAt(int position, int column) const {
+    impl_->RequireRow(position, column);
     return impl_->store.ValueAt(position, column);
+}
+
+std::uint32_t Table::RowOrigin(int position) const {
+    impl_->RequireRow(position, 0);
+    return impl_->store.Origin(position);
 }
 
 void Table::DisableControls() {

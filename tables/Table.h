@@ -119,6 +119,10 @@ public:
     // Stores a row being inserted or edited if any value was set (drops it otherwise), then
     // discards every row version and the log; the change counter is forced on.
     void EmptyDataSet();
+    // Empties the table as EmptyDataSet does and takes every row version and the log of source,
+    // a table of the same columns, which is left with none: the rows a refill would have given,
+    // without reading them again.
+    void TakeRowsOf(Table& source);
 
     void Append();
     void Insert();  // a new row before the current row (as the first row when empty)
@@ -147,6 +151,10 @@ public:
 
     // The value of a live row without moving the current row (for grids).
     Value ValueAt(int position, int column) const;
+    // The record number of the first version of the live row at position: the same through every
+    // change of the row, and through a write and a read of the table's file. Another row, a copy
+    // of it included, never has it.
+    std::uint32_t RowOrigin(int position) const;
 
     void DisableControls();  // nested pairs
     void EnableControls();

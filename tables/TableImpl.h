@@ -20,6 +20,8 @@ struct Table::Impl {
     Value& ValueToSet(int column);
 
     void RequireActive() const;
+    // Throws unless the live row at position and the column exist.
+    void RequireRow(int position, int column) const;
     // Stores a row being inserted or edited if any of its values was set, drops it otherwise.
     void StorePending(Table& owner);
     void StartInsert(Table& owner, bool atEnd);

@@ -93,6 +93,11 @@ void ScriptedSite::SetCatalogue(std::string options, std::string categories) {
     answers_["getCategories"] = std::move(categories);
 }
 
+void ScriptedSite::SetRawResponse(const std::string& action, std::string response) {
+    std::lock_guard lock(mutex_);
+    rawResponses_[action] = std::move(response);
+}
+
 void ScriptedSite::QueuePutVenteAnswer(std::string answer) {
     std::lock_guard lock(mutex_);
     putVenteAnswers_.push_back(TextResponse(answer));
@@ -122,6 +127,7 @@ std::optional<std::string> ScriptedSite::Answer(const std::string& request) {
     const std::string action = FieldValue(request, "action");
     std::lock_guard lock(mutex_);
     actions_.push_back(action);
+    if (const auto raw = rawResponses_.find(action); raw != rawResponses_.end()) return raw->second;
     if (action != "putVente") return TextResponse(answers_[action]);
     titles_.push_back(FieldValue(request, "libelle"));
     if (putVenteAnswers_.empty()) return TextResponse("OK");

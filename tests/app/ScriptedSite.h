@@ -10,10 +10,10 @@
 #include <vector>
 
 // A site on a loopback port, run on its own thread (the application blocks its thread while it
-// waits for an answer). It answers "getOptions" and "getCategories" with the texts set, and each
-// "putVente" with the next scripted answer ("OK" when none is left), failure (a 500 status) or
-// silence; it records every action. A silent "putVente" is read whole and never answered, as by a
-// site that stored the sale and then lost the connection.
+// waits for an answer). It answers "getOptions" and "getCategories" with the texts set, or with a
+// raw response, and each "putVente" with the next scripted answer ("OK" when none is left),
+// failure (a 500 status) or silence; it records every action. A silent "putVente" is read whole and
+// never answered, as by a site that stored the sale and then lost the connection.
 class ScriptedSite {
 public:
     ScriptedSite();
@@ -27,6 +27,9 @@ public:
     static QString UnreachableUrl();
 
     void SetCatalogue(std::string options, std::string categories);
+    // Answers every request of the action with these bytes as the whole HTTP response, as a
+    // site that is down or broken would; an empty text closes the connection without a word.
+    void SetRawResponse(const std::string& action, std::string response);
     void QueuePutVenteAnswer(std::string answer);
     void QueuePutVenteFailure();
     void QueueSilentPutVente();
@@ -44,6 +47,7 @@ private:
     std::thread thread_;
     mutable std::mutex mutex_;
     std::map<std::string, std::string> answers_;
+    std::map<std::string, std::string> rawResponses_;
     std::deque<std::optional<std::string>> putVenteAnswers_;
     std::vector<int> silent_;  // connections left unanswered, closed at the end
     std::vector<std::string> actions_;

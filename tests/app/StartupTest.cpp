@@ -1,11 +1,13 @@
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTimer>
 #include <QWidget>
 
 #include "AppFixture.h"
 #include "ModalHelper.h"
 #include "TestMain.h"
+#include "app/DataFolderLock.h"
 #include "app/Forms.h"
 #include "app/ProgramBlock.h"
 #include "app/TForm1.h"
@@ -35,12 +37,19 @@ private slots:
     void errorBoxAppendsFullStopAfterCharactersAboveIt();
     void errorEscapingAHandlerIsShownAndTheLoopGoesOn();
     void startUpCreatesTheWindowsAndRefreshesTheCatalogue();
-    void startWithoutNetworkShowsTheMessageEndsAndWritesTheTables();
+    void startWithoutNetworkAndNoCatalogueShowsTheMessageAndEnds();
+    void startWithoutNetworkOpensWithTheLastGoodCatalogue();
+    void badCatalogueAnswersLeaveTheLastGoodCatalogue();
+    void aSecondCopyOnTheSameFolderSaysSoAndEnds();
     void normalRunShowsTheMainWindowAndEndsWhenItCloses();
     void unreadableSalesFileEndsTheStartSayingWhereItWasLeftUntouched();
     void aSaleAtTheTopOfTheMoneyRangeSurvivesARestart();
     void tableThatCannotBeWrittenIsReportedAndTheEndGoesOn();
     void wholeProgramIsBuiltAndEndedThroughItsOwner();
+
+private:
+    static QList<QByteArray> LastGoodCatalogue(AppFixture& fixture);
+    static QList<QByteArray> CatalogueFiles(const AppFixture& fixture);
 };
 
 void StartupTest::errorBoxAppendsFullStopAfterCharactersAboveIt() {
@@ -91,7 +100,7 @@ void StartupTest::startUpCreatesTheWindowsAndRefreshesTheCatalogue() {
              QFile::encodeName(fixture.FilePath("Ventes.cds")).toStdString());
 }
 
-void StartupTest::startWithoutNetworkShowsTheMessageEndsAndWritesTheTables() {
+void StartupTest::startWithoutNetworkAndNoCatalogueShowsTheMessageAndEnds() {
     AppFixture fixture;
     qputenv("OFFREL_SERVER_URL", ScriptedSite::UnreachableUrl().toLatin1());
     fixture.WriteFile("Options.csv", "9;1;1;ancienne option\n");
@@ -106,17 +115,130 @@ void StartupTest::startWithoutNetworkShowsTheMessageEndsAndWritesTheTables() {
 
     QVERIFY(orderSeen);
     QCOMPARE(fixture.dialogs.messages, QStringList{kNoConnection});
-    // The second "getOptions" request fails as well and is reported; the categories are never
-    // asked for.
-    QCOMPARE(fixture.dialogs.errors.size(), 1);
-    QCOMPARE(fixture.ReadFile("Options.csv"), std::string());
+    // No second request after the failed test, no error box, and nothing downloaded is written.
+    QVERIFY(fixture.dialogs.errors.isEmpty());
+    QCOMPARE(fixture.ReadFile("Options.csv"), std::string("9;1;1;ancienne option\n"));
     QCOMPARE(fixture.ReadFile("Categories.csv"), std::string("<missing>"));
-    // The run ended normally and wrote the tables, the catalogue ones empty.
     QVERIFY(!Form1);
-    QVERIFY(QFile::exists(fixture.FilePath("Ventes.cds")));
-    QVERIFY(QFile::exists(fixture.FilePath("Options.cds")));
-    QVERIFY(QFile::exists(fixture.FilePath("Categories.cds")));
     QVERIFY(fixture.SalesInFile().isEmpty());
+}
+
+void StartupTest::startWithoutNetworkOpensWithTheLastGoodCatalogue() {
+    AppFixture fixture;
+    const QList<QByteArray> lastGood = LastGoodCatalogue(fixture);
+    QCOMPARE(lastGood.at(2), QByteArray::fromStdString(AppFixture::kOptions));
+    QCOMPARE(lastGood.at(3), QByteArray::fromStdString(AppFixture::kCategories));
+
+    qputenv("OFFREL_SERVER_URL", ScriptedSite::UnreachableUrl().toLatin1());
+    fixture.Start();
+    QCOMPARE(fixture.dialogs.messages, QStringList{kNoConnection});
+    QVERIFY(fixture.dialogs.errors.isEmpty());
+    // The main window opens, with the catalogue of the last start; the update window is gone.
+    QVERIFY(!Form1->CloseRequested());
+    QVERIFY(!Form3->isVisible());
+    QCOMPARE(fixture.program->Tables().cdsOption.RecordCount(), 3);
+    QCOMPARE(fixture.program->Tables().cdsCategorie.RecordCount(), 3);
+    QCOMPARE(fixture.Sales().RecordCount(), 1);
+    fixture.program.reset();
+    QCOMPARE(CatalogueFiles(fixture), lastGood);
+}
+
+// A site that answers anything but a catalogue: one message, the update window gone, the main
+// window open on the last good catalogue, whose files are left as they were.
+void StartupTest::badCatalogueAnswersLeaveTheLastGoodCatalogue() {
+    AppFixture fixture;
+    const QList<QByteArray> lastGood = LastGoodCatalogue(fixture);
+    std::string noise;
+    for (int i = 0; i < 4000; ++i) noise.push_back(static_cast<char>((i * 7919 + 13) % 256));
+    const std::string html = "<html><body><h1>Maintenance</h1></body></html>";
+    const auto ok = [](const std::string& body) {
+        return "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
+               body;
+    };
+    const std::vector<std::pair<std::string, std::string>> answers = {
+        {"getCategories", ok("")},
+        {"getCategories", ok(noise)},
+        {"getCategories", ok(html)},
+        {"getCategories", "HTTP/1.0 200 OK\r\nContent-Length: 900\r\n\r\n1;0;0;0;Mai"},
+        {"getCategories", "HTTP/1.0 500 Internal Server Error\r\nContent-Length: 6\r\n\r\n<html>"},
+        {"getCategories", ""},
+        {"getOptions", ok(html)},
+        {"getOptions", "HTTP/1.0 503 Service Unavailable\r\n\r\n"},
+    };
+    for (const auto& [action, response] : answers) {
+        ScriptedSite site;
+        site.SetCatalogue(AppFixture::kOptions, AppFixture::kCategories);
+        site.SetRawResponse(action, response);
+        qputenv("OFFREL_SERVER_URL", site.Url().toLatin1());
+        fixture.dialogs.messages.clear();
+        fixture.Start();
+        QCOMPARE(fixture.dialogs.messages.size(), 1);
+        QVERIFY2(fixture.dialogs.messages.front().startsWith(QStringLiteral(
+                     "La liste des catégories et des options n'a pas pu être mise à jour. ")),
+                 qPrintable(fixture.dialogs.messages.front()));
+        QVERIFY(fixture.dialogs.errors.isEmpty());
+        QVERIFY(!Form1->CloseRequested());
+        QVERIFY(!Form3->isVisible());
+        QCOMPARE(fixture.program->Tables().cdsOption.RecordCount(), 3);
+        QCOMPARE(fixture.program->Tables().cdsCategorie.RecordCount(), 3);
+        fixture.program.reset();
+        QCOMPARE(CatalogueFiles(fixture), lastGood);
+    }
+}
+
+// Two copies on one data folder would send the same sales twice: the second one says so and
+// ends; the lock of a copy that was killed is taken over.
+void StartupTest::aSecondCopyOnTheSameFolderSaysSoAndEnds() {
+    AppFixture fixture;
+    {
+        const DataFolderLock first(fixture.Folder());
+        QVERIFY(!first.OpenElsewhere());
+        QCOMPARE(RunProgram(), 1);
+        QCOMPARE(fixture.dialogs.messages, QStringList{AlreadyOpenMessage(fixture.Folder())});
+        QVERIFY(fixture.dialogs.messages.front().contains(fixture.Folder()));
+        QVERIFY(fixture.site.Actions().empty());
+        QVERIFY(!QFile::exists(fixture.FilePath("Ventes.cds")));
+    }
+
+    fixture.dialogs.messages.clear();
+    QCOMPARE(
+        QProcess::execute(QStringLiteral(OFFREL_LOCK_HOLDER), {fixture.FilePath("Offrel.lock")}),
+        -1);  // killed while it held the lock
+    QVERIFY(QFile::exists(fixture.FilePath("Offrel.lock")));
+    bool anotherRefused = false;
+    QTimer quitWhenShown;
+    quitWhenShown.setInterval(5);
+    connect(&quitWhenShown, &QTimer::timeout, [&] {
+        if (!Form1 || !Form1->isVisible()) return;
+        quitWhenShown.stop();
+        anotherRefused = DataFolderLock(fixture.Folder()).OpenElsewhere();
+        Form1->ButtonQuitterClick();
+    });
+    quitWhenShown.start();
+    QCOMPARE(RunProgram(), 0);
+    QVERIFY(!quitWhenShown.isActive());
+    QVERIFY(anotherRefused);  // while this copy ran
+    QVERIFY(fixture.dialogs.messages.isEmpty());
+    QVERIFY(QFile::exists(fixture.FilePath("Ventes.cds")));
+
+    // A lock file that names nobody, cut short when its writer was killed, holds nothing.
+    fixture.WriteFile("Offrel.lock", "");
+    QVERIFY(!DataFolderLock(fixture.Folder()).OpenElsewhere());
+}
+
+// The catalogue files of a first, good start, byte for byte.
+QList<QByteArray> StartupTest::LastGoodCatalogue(AppFixture& fixture) {
+    fixture.Start();
+    AddSale(fixture.Sales(), "Lampe");
+    fixture.program.reset();
+    return CatalogueFiles(fixture);
+}
+
+QList<QByteArray> StartupTest::CatalogueFiles(const AppFixture& fixture) {
+    QList<QByteArray> files;
+    for (const char* name : {"Options.cds", "Categories.cds", "Options.csv", "Categories.csv"})
+        files.append(QByteArray::fromStdString(fixture.ReadFile(name)));
+    return files;
 }
 
 void StartupTest::normalRunShowsTheMainWindowAndEndsWhenItCloses() {

@@ -80,12 +80,17 @@ class Campaign:
         return titles
 
     def notes_in_journal(self):
+        """The notes of the journal, each as its sale's digest and row ("envoi DIGEST SECONDS
+        [ROW]", "fin DIGEST [ROW]"); a damaged line counts for nothing."""
         pending = set()
         try:
-            with open(os.path.join(self.app_dir, "Envois.journal"), encoding="ascii") as file:
+            with open(os.path.join(self.app_dir, "Envois.journal"), encoding="latin-1") as file:
                 for line in file.read().split("\n")[:-1]:
                     words = line.split(" ")
-                    (pending.add if words[0] == "envoi" else pending.discard)(words[1])
+                    if words[0] == "envoi" and len(words) in (3, 4):
+                        pending.add((words[1], words[3] if len(words) == 4 else ""))
+                    elif words[0] == "fin" and len(words) in (2, 3):
+                        pending.discard((words[1], words[2] if len(words) == 3 else ""))
         except FileNotFoundError:
             pass
         return pending
@@ -98,7 +103,7 @@ class Campaign:
         self.killed = threading.Event()
         self.desk.abort = self.killed.is_set
         self.site, self.url = x.start_site(self.args.bin, self.store, self.args.catalogue,
-                                           SITE_DELAY_MS)
+                                           SITE_DELAY_MS, accepted_answer=self.args.accepted_answer)
         self.executable = x.install_app(self.args.bin, self.app_dir)
         self.app = None
         try:
@@ -357,12 +362,16 @@ def main():
     parser.add_argument("--kills", type=int, default=100)
     parser.add_argument("--seed", type=int, default=None)
     parser.add_argument("--verbose", action="store_true", help="print each command's duration")
+    parser.add_argument("--accepted-answer", default=None,
+                        help="what the site answers to an accepted sale, as offrel-site's option "
+                             "of that name reads it (for instance 'OK\\r\\n', as a real site may)")
     args = parser.parse_args()
     # Stopped from outside (a test time-out), it still stops what it started.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     if args.seed is None:
         args.seed = random.randrange(1 << 30)
-    print(f"crash campaign: seed {args.seed}")
+    print(f"crash campaign: seed {args.seed}"
+          + (f", the site answering {args.accepted_answer!r}" if args.accepted_answer else ""))
     os.makedirs(args.out, exist_ok=True)
     with tempfile.TemporaryDirectory(prefix="offrel-crash-") as work:
         try:

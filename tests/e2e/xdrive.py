@@ -142,9 +142,12 @@ class Desktop:
         poll("the list to close", lambda: shown() == before, timeout=10, abort=self.abort)
 
 
-def start_site(bin_dir, store, catalogue=None, delay_ms=0, throttle_kbps=0):
-    """The site of bin_dir, serving catalogue or, without it, the one shipped beside it."""
+def start_site(bin_dir, store, catalogue=None, delay_ms=0, throttle_kbps=0, accepted_answer=None):
+    """The site of bin_dir, serving catalogue or, without it, the one shipped beside it; it answers
+    an accepted sale with accepted_answer (escapes as offrel-site reads them) when given."""
     options = ["--catalogue", str(catalogue)] if catalogue else []
+    if accepted_answer is not None:
+        options += ["--accepted-answer", accepted_answer]
     site = subprocess.Popen([os.path.join(bin_dir, "offrel-site"), "--port", "0", "--store", str(store),
                              "--delay", str(delay_ms), "--throttle", str(throttle_kbps), *options],
                             stdout=subprocess.PIPE, text=True)

@@ -62,6 +62,30 @@ TEST_F(CategorySearchTest, EveryWordOfThePathIgnoringCaseAndAccents) {
     EXPECT_THAT(Found("  "), IsEmpty());
 }
 
+TEST(SearchText, FoldsTypographicApostrophesAndQuotesLikeAccents) {
+    EXPECT_EQ(offrel::FoldForSearch(W("Jeux d’éveil ‘bébé’ l‚a ´x « Noël » “Hiver” „z")),
+              W("jeux d'eveil 'bebe' l'a 'x \" noel \" \"hiver\" \"z"));
+}
+
+TEST_F(CategorySearchTest, ANumberFindsItsCategoryAsTheResultsShowIt) {
+    Add(1, 0, "Loisirs");
+    Add(11095, 1, "Jeux d'éveil");
+    Add(2, 1, "Modèles 11095 et suivants");
+    Add(110, 1, "Puzzles");
+    EXPECT_THAT(Found("#11095"), ElementsAre("Loisirs > Jeux d'éveil (#11095)"));
+    // Plain digits find the category of that number first, then the names that hold them.
+    EXPECT_THAT(Found("11095"), ElementsAre("Loisirs > Jeux d'éveil (#11095)",
+                                            "Loisirs > Modèles 11095 et suivants (#2)"));
+    EXPECT_THAT(Found("#110"), ElementsAre("Loisirs > Puzzles (#110)"));
+    EXPECT_THAT(Found("loisirs #110"), ElementsAre("Loisirs > Puzzles (#110)"));
+    EXPECT_THAT(Found("#1109"), IsEmpty());
+    EXPECT_THAT(Found("#"), IsEmpty());
+    EXPECT_THAT(Found("#-5"), IsEmpty());
+    EXPECT_THAT(Found("99999999999"), IsEmpty());
+    // A typographic apostrophe finds the catalogue's typewriter one.
+    EXPECT_THAT(Found("jeux d’éveil"), ElementsAre("Loisirs > Jeux d'éveil (#11095)"));
+}
+
 TEST_F(CategorySearchTest, OwnNameFirstThenTheTreesOrder) {
     Add(1, 0, "Maison");
     Add(30, 0, "Jardin");

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <optional>
+#include <thread>
 
 #include "base/Error.h"
 #include "base/Windows1252.h"
@@ -43,6 +44,18 @@ Outcome PostGetOptions() {
     TMultipartBody body(kBoundary);
     body.AddTextField("action", "getOptions");
     return Post(body);
+}
+
+// The failure of a "getOptions" request; none when it did not fail.
+std::optional<offrel::PostFailure> GetOptionsFailure() {
+    TMultipartBody body(kBoundary);
+    body.AddTextField("action", "getOptions");
+    try {
+        PostToServer(body);
+    } catch (const offrel::PostFailure& failure) {
+        return failure;
+    }
+    return std::nullopt;
 }
 
 class PostToServerTest : public ::testing::Test {
@@ -128,7 +141,7 @@ TEST_F(PostToServerTest, SuccessfulAnswersGiveTheirBodyByteForByte) {
     }
 }
 
-TEST_F(PostToServerTest, ErrorStatusesAndRedirectionsFailWithTheStatusLine) {
+TEST_F(PostToServerTest, ErrorStatusesAndRedirectionsFailWithTheSitesCode) {
     server.Push(
         {"HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1/ailleurs\r\nContent-Length: 0\r\n\r\n"});
     server.Push({"HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nnot found"});
@@ -137,18 +150,24 @@ TEST_F(PostToServerTest, ErrorStatusesAndRedirectionsFailWithTheStatusLine) {
     server.Push({"HTTP/1.1 304 Not Modified\r\n\r\n"});
     server.Push(
         {"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 403 Interdit\r\nContent-Length: 0\r\n\r\n"});
-    for (const char* status :
-         {"HTTP/1.1 302 Found", "HTTP/1.1 404 Not Found", "HTTP/1.0 500 Internal Server Error",
-          "HTTP/1.1 200 OK", "HTTP/1.1 304 Not Modified", "HTTP/1.1 403 Interdit"}) {
-        const Outcome outcome = PostGetOptions();
-        EXPECT_FALSE(outcome.ok);
-        EXPECT_EQ(outcome.text, status);
+    server.Push({"HTTP/1.1 503\r\nContent-Length: 0\r\n\r\n"});
+    for (const std::string& message :
+         {W("Le site a répondu par une redirection (302 (Found)) au lieu de sa réponse."),
+          W("Le site a répondu par l'erreur 404 (Not Found)."),
+          W("Le site a répondu par l'erreur 500 (Internal Server Error)."),
+          W("Le site a répondu par une redirection (200 (OK)) au lieu de sa réponse."),
+          W("Le site a répondu par une redirection (304 (Not Modified)) au lieu de sa réponse."),
+          W("Le site a répondu par l'erreur 403 (Interdit)."),
+          W("Le site a répondu par l'erreur 503.")}) {
+        const auto failure = GetOptionsFailure();
+        ASSERT_TRUE(failure) << message;
+        EXPECT_EQ(failure->what(), message);
+        EXPECT_EQ(failure->Which(), offrel::PostFailure::Kind::Status);
     }
-    EXPECT_EQ(server.Requests().size(), 6u);  // nothing followed the redirections
+    EXPECT_EQ(server.Requests().size(), 7u);  // nothing followed the redirections
 }
 
-TEST_F(PostToServerTest, BrokenAnswersAreTransportFailures) {
-    const std::string prefix = "Erreur de communication avec le site : ";
+TEST_F(PostToServerTest, BrokenAnswersAreTransportFailuresToldInFrench) {
     server.Push({"", End::Reset});
     server.Push({"", End::Close});
     server.Push({"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nOK", End::Close});
@@ -156,20 +175,90 @@ TEST_F(PostToServerTest, BrokenAnswersAreTransportFailures) {
     server.Push({"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nOK\r\n0\r\n\r\n"});
     server.Push({"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nOK"});
     server.Push({"garbage\r\n\r\nOK"});
-    for (int i = 0; i < 7; ++i) {
-        const Outcome outcome = PostGetOptions();
-        EXPECT_FALSE(outcome.ok) << "reply " << i << ": " << outcome.text;
-        EXPECT_EQ(outcome.text.substr(0, prefix.size()), prefix) << "reply " << i;
-        EXPECT_GT(outcome.text.size(), prefix.size()) << "reply " << i;
+    const std::string cut =
+        W("La réponse du site n'a pas pu être reçue : la connexion a été coupée, ou la réponse est "
+          "abîmée.");
+    const std::string stopped = W("La réponse du site s'est arrêtée avant sa fin.");
+    const std::string unreadable = W("La réponse du site n'est pas une réponse HTTP lisible.");
+    for (const std::string& message : {cut, W("Le site a fermé la connexion sans répondre."),
+                                       stopped, cut, cut, stopped, unreadable}) {
+        const auto failure = GetOptionsFailure();
+        ASSERT_TRUE(failure) << message;
+        EXPECT_EQ(failure->what(), message);
+        EXPECT_EQ(failure->Which(), offrel::PostFailure::Kind::Transport) << message;
     }
 }
 
-TEST(PostToServer, RefusedConnectionIsATransportFailure) {
-    ScopedServerUrl url("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/offrel.php");
-    const Outcome outcome = PostGetOptions();
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_NE(outcome.text.find("Erreur de communication avec le site : "), std::string::npos)
-        << outcome.text;
+TEST(PostToServer, ASiteThatCannotBeReachedIsNoConnection) {
+    const auto failureAt = [](const std::string& url) {
+        ScopedServerUrl there(url);
+        return GetOptionsFailure();
+    };
+    const auto refused =
+        failureAt("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/offrel.php");
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->what(), W("Le site ne répond pas : la connexion a été refusée ou n'a pas "
+                                 "pu s'établir."));
+    EXPECT_EQ(refused->Which(), offrel::PostFailure::Kind::NoConnection);
+    const auto unknown = failureAt("http://site-inconnu.invalid/offrel.php");
+    ASSERT_TRUE(unknown);
+    EXPECT_EQ(unknown->what(),
+              W("Le site « site-inconnu.invalid » est introuvable : l'ordinateur n'est pas "
+                "connecté à Internet, ou l'adresse est inconnue."));
+    EXPECT_EQ(unknown->Which(), offrel::PostFailure::Kind::NoConnection);
+}
+
+// A bounded answer is read up to its bound and one byte more, which says that it went on; the
+// rest never comes in.
+TEST_F(PostToServerTest, AnAnswerIsReadUpToTheLimitAsked) {
+    server.PushAnswer(std::string(10 << 20, 'x'));
+    server.PushAnswer("Refus");
+    server.PushAnswer(std::string(16, 'y'));
+    offrel::PostOptions options;
+    options.answerLimit = 16;
+    TMultipartBody body(kBoundary);
+    body.AddTextField("action", "putVente");
+    std::uint64_t received = 0;
+    const auto progress = [&received](const offrel::TransferProgress& p) { received = p.received; };
+    EXPECT_EQ(PostToServer(body, progress, options), std::string(17, 'x'));
+    EXPECT_LT(received, 1u << 20);
+    EXPECT_EQ(PostToServer(body, {}, options), "Refus");
+    EXPECT_EQ(PostToServer(body, {}, options), std::string(16, 'y'));
+}
+
+// What must be known before the site can hold the whole request is told once, before the last
+// bytes leave; an error there keeps the request from ever being whole.
+TEST_F(PostToServerTest, TheBodysEndIsToldBeforeItsLastBytesGo) {
+    offrel::testing::TempFolder dir;
+    TMultipartBody body(kBoundary);
+    body.AddTextField("action", "putVente");
+    body.AddFileField("photo1", dir.Write("photo.jpg", std::string(3 << 20, 'p')),
+                      "multipart/form-data");
+    offrel::PostOptions options;
+    int told = 0;
+    std::size_t requestsWhenTold = 0;
+    options.beforeBodyEnd = [&] {
+        ++told;
+        requestsWhenTold = server.Requests().size();
+    };
+    EXPECT_EQ(PostToServer(body, {}, options), "OK");
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(requestsWhenTold, 0u);  // the server had not read the whole request yet
+
+    options.beforeBodyEnd = [] { throw offrel::Error("journal plein"); };
+    try {
+        PostToServer(body, {}, options);
+        ADD_FAILURE() << "the request went on";
+    } catch (const offrel::PostFailure&) {
+        ADD_FAILURE() << "told as a failure of the transfer";
+    } catch (const offrel::Error& error) {
+        EXPECT_STREQ(error.what(), "journal plein");
+    }
+    for (int i = 0; i < 500 && server.Requests().size() < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_LT(requests[1].size(), requests[0].size());
 }
 
 TEST_F(PostToServerTest, SiteThatStopsAnsweringFailsAfterTheStallTime) {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <strings.h>
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -105,12 +106,13 @@ void RawServer::Answer(int connection) {
         std::string request;
         std::size_t expected = std::string::npos;
         char buffer[65536];
-        while (request.size() < expected) {
+        while (request.size() < std::min(expected, reply.readAtMost)) {
             if (!WaitReadable(connection, wakeRead_)) {
                 stopping = true;
                 break;
             }
-            const ssize_t got = ::recv(connection, buffer, sizeof buffer, 0);
+            const std::size_t room = std::min(sizeof buffer, reply.readAtMost - request.size());
+            const ssize_t got = ::recv(connection, buffer, room, 0);
             if (got <= 0) break;
             request.append(buffer, static_cast<std::size_t>(got));
             const std::size_t headEnd = request.find("\r\n\r\n");

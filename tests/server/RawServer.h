@@ -17,6 +17,8 @@ public:
         End end = End::Close;
         bool readRequest = true;  // false: acts as soon as the connection is accepted
         int delayMs = 0;          // waited before the bytes are written, as a busy site would
+        // Reads no more of the request than this, as a site that stopped reading would.
+        std::size_t readAtMost = std::string::npos;
     };
 
     RawServer();  // listens on 127.0.0.1 on a port of the system's choice

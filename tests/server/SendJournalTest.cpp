@@ -12,11 +12,13 @@
 #include "base/Error.h"
 #include "base/Windows1252.h"
 #include "tables/ApplicationTables.h"
+#include "tables/Rows.h"
 #include "tests/common/TempFolder.h"
 #include "tests/tables/TableTestSupport.h"
 
 namespace fs = std::filesystem;
 using offrel::JournalNotes;
+using offrel::NoteKey;
 using offrel::ParseSendJournal;
 using offrel::SendJournal;
 using offrel::W;
@@ -25,31 +27,51 @@ namespace {
 
 const std::string kA = "00000000000000aa";
 const std::string kB = "0123456789abcdef";
+const NoteKey kOldA{0, kA};  // a note written before the journal kept the row
+const NoteKey kA7{7, kA};
+const NoteKey kB9{9, kB};
 
-std::string ParseError(const std::string& bytes) {
-    return offrel::testing::ErrorOf([&] { ParseSendJournal(bytes); });
-}
-
-TEST(ParseSendJournal, ReadsNotesAndIgnoresALastLineCutShort) {
-    const std::string bytes = "envoi " + kA + " 1700000000\nenvoi " + kB + " 5\nfin " + kA +
-                              "\nenvoi " + kB + " 9\nfin " + kA + "\nenvoi " + kA + " 12";
+TEST(ParseSendJournal, ReadsNotesOldAndNewAndIgnoresALastLineCutShort) {
+    const std::string bytes = "envoi " + kA + " 1700000000\nenvoi " + kB + " 5 9\nfin " + kA +
+                              "\nenvoi " + kB + " 9 9\nenvoi " + kA + " 6 7\nfin " + kA +
+                              " 7\nenvoi " + kA + " 12";
     const offrel::JournalText text = ParseSendJournal(bytes);
     // A note done is gone, a second send keeps the first time, a "fin" of nothing is harmless.
-    EXPECT_EQ(text.pending, (JournalNotes{{kB, 5}}));
+    EXPECT_EQ(text.pending, (JournalNotes{{kB9, 5}}));
     EXPECT_EQ(text.complete, bytes.rfind('\n') + 1);
+    EXPECT_TRUE(text.damagedLines.empty());
     EXPECT_EQ(ParseSendJournal("").complete, 0u);
     EXPECT_TRUE(ParseSendJournal("envoi 00").pending.empty());
+    // The same digest in two rows is two notes.
+    EXPECT_EQ(ParseSendJournal("envoi " + kA + " 1 7\nenvoi " + kA + " 2\n").pending,
+              (JournalNotes{{kOldA, 2}, {kA7, 1}}));
 }
 
-TEST(ParseSendJournal, AnyOtherLineIsDamage) {
-    for (const std::string& line : std::vector<std::string>{
-             "", "envoi " + kA, "envoi " + kA + " ", "envoi " + kA + " -5", "envoi " + kA + " 5 6",
-             "envoi " + kA + " 99999999999999999999", "envoi 00AA 5", "envoi 0123456789ABCDEF 5",
-             "envoi " + kA + "0 5", "fin " + kA + " 5", "fin", "envoi  " + kA + " 5",
-             "ENVOI " + kA + " 5", "envoi " + kA + " 5\r", "fin " + kA + " "}) {
-        EXPECT_EQ(ParseError("fin " + kB + "\n" + line + "\n"),
-                  "la ligne 2 n'est pas une ligne du journal")
-            << line;
+TEST(ParseSendJournal, ADamagedLineIsPassedOverAndTheOthersRead) {
+    for (const std::string& line : std::vector<std::string>{"",
+                                                            "envoi " + kA,
+                                                            "envoi " + kA + " ",
+                                                            "envoi " + kA + " -5",
+                                                            "envoi " + kA + " 5 0",
+                                                            "envoi " + kA + " 5 6 7",
+                                                            "envoi " + kA + " 5 -6",
+                                                            "envoi " + kA + " 5 99999999999",
+                                                            "envoi " + kA + " 99999999999999999999",
+                                                            "envoi 00AA 5",
+                                                            "envoi 0123456789ABCDEF 5",
+                                                            "envoi " + kA + "0 5",
+                                                            "fin " + kA + " x",
+                                                            "fin " + kA + " 7 8",
+                                                            "fin",
+                                                            "envoi  " + kA + " 5",
+                                                            "ENVOI " + kA + " 5",
+                                                            "envoi " + kA + " 5\r",
+                                                            "fin " + kA + " ",
+                                                            std::string("\0\0\0\0", 4)}) {
+        const offrel::JournalText text =
+            ParseSendJournal("envoi " + kB + " 5 9\n" + line + "\nenvoi " + kA + " 6 7\n");
+        EXPECT_EQ(text.pending, (JournalNotes{{kB9, 5}, {kA7, 6}})) << line;
+        EXPECT_EQ(text.damagedLines, std::vector<int>{2}) << line;
     }
 }
 
@@ -68,6 +90,17 @@ protected:
         t.Post();
     }
     std::string Digest(int row) const { return offrel::SaleDigest(tables.cdsVente, row); }
+    NoteKey Key(int row) const { return offrel::SaleNoteKey(tables.cdsVente, row); }
+    // The time of the note of each row, 0 for none.
+    std::vector<std::int64_t> NotedRows(const JournalNotes& notes) const {
+        const auto rows = offrel::NotesOfRows(notes, tables.cdsVente);
+        std::vector<std::int64_t> times;
+        for (int row = 0; row < tables.cdsVente.RecordCount(); ++row) {
+            const auto noted = rows.find(tables.cdsVente.RowOrigin(row));
+            times.push_back(noted == rows.end() ? 0 : noted->second.when);
+        }
+        return times;
+    }
 
     offrel::testing::TempFolder dir;
     offrel::ApplicationTables tables;
@@ -81,16 +114,18 @@ TEST_F(SendJournalTest, ASaleIsKnownByItsFieldsWhereverItStands) {
     EXPECT_EQ(a.size(), 16u);
     EXPECT_EQ(Digest(2), a);  // the same fields
     EXPECT_NE(Digest(1), a);
+    EXPECT_NE(Key(2), Key(0));  // but another row
     tables.cdsVente.First();
     tables.cdsVente.Delete();
     EXPECT_EQ(Digest(1), a);  // moved up, still the same sale
     // Every part counts, and where a value ends: no shift of bytes between parts goes unseen.
     tables.cdsVente.First();
-    const std::string b = Digest(0);
+    const NoteKey b = Key(0);
     tables.cdsVente.Edit();
     tables.cdsVente.FieldByName("Categorie2").SetAsInteger(7);
     tables.cdsVente.Post();
-    EXPECT_NE(Digest(0), b);
+    EXPECT_NE(Key(0).digest, b.digest);
+    EXPECT_EQ(Key(0).origin, b.origin);
     AddSale("AB", "");
     AddSale("A", "B");
     EXPECT_NE(Digest(2), Digest(3));
@@ -102,67 +137,74 @@ TEST_F(SendJournalTest, NotesSurviveInTheFileUntilCleared) {
         SendJournal journal(Journal());
         EXPECT_TRUE(journal.Pending().empty());
         EXPECT_FALSE(journal.TakeDamage());
-        journal.Record(kA, 1700000000);
-        journal.Record(kB, 1700000100);
-        journal.Clear(kA);
-        journal.Clear(kA);  // twice: nothing more happens
+        journal.Record(kA7, 1700000000);
+        journal.Record(kB9, 1700000100);
+        journal.Clear(kA7);
+        journal.Clear(kA7);  // twice: nothing more happens
     }
+    EXPECT_EQ(offrel::testing::FileContents(Journal()),
+              "envoi " + kA + " 1700000000 7\nenvoi " + kB + " 1700000100 9\nfin " + kA + " 7\n");
     SendJournal reread(Journal());
-    EXPECT_EQ(reread.Pending(), (JournalNotes{{kB, 1700000100}}));
-    EXPECT_EQ(reread.SentAt(kB), 1700000100);
-    EXPECT_FALSE(reread.SentAt(kA));
-    reread.Clear(kB);
+    EXPECT_EQ(reread.Pending(), (JournalNotes{{kB9, 1700000100}}));
+    reread.Clear(kB9);
     // Nothing left to remember: the file is empty again rather than growing with every sale.
     EXPECT_EQ(fs::file_size(Journal()), 0u);
     EXPECT_TRUE(SendJournal(Journal()).Pending().empty());
 
     // Without a file name, the notes live in memory only.
     SendJournal memory("");
-    memory.Record(kA, 1);
-    EXPECT_EQ(memory.SentAt(kA), 1);
+    memory.Record(kA7, 1);
+    EXPECT_EQ(memory.Pending(), (JournalNotes{{kA7, 1}}));
 }
 
 TEST_F(SendJournalTest, ALineCutShortByACrashIsDroppedBeforeTheNextNote) {
-    dir.Write("Envois.journal", "envoi " + kA + " 10\nenvoi " + kB + " 2");
+    dir.Write("Envois.journal", "envoi " + kA + " 10 7\nenvoi " + kB + " 2");
     SendJournal journal(Journal());
-    EXPECT_EQ(journal.Pending(), (JournalNotes{{kA, 10}}));
+    EXPECT_EQ(journal.Pending(), (JournalNotes{{kA7, 10}}));
     EXPECT_FALSE(journal.TakeDamage());
-    journal.Record(kB, 20);
+    journal.Record(kB9, 20);
     EXPECT_EQ(offrel::testing::FileContents(Journal()),
-              "envoi " + kA + " 10\nenvoi " + kB + " 20\n");
+              "envoi " + kA + " 10 7\nenvoi " + kB + " 20 9\n");
 }
 
-TEST_F(SendJournalTest, ADamagedJournalIsToldOnceSetAsideAndCountsAsEmpty) {
-    dir.Write("Envois.journal", "envoi " + kA + " 10\n\x01\x02garbage\n");
+TEST_F(SendJournalTest, DamagedLinesAreToldOnceAndTheJournalWrittenAgainWithoutThem) {
+    const std::string damaged = "envoi " + kA + " 10 7\n\x01\x02garbage\nenvoi " + kB + " 5\n" +
+                                std::string(3, '\0') + "\nfin " + kA + " 7 1\n";
+    dir.Write("Envois.journal", damaged);
     SendJournal journal(Journal());
-    EXPECT_TRUE(journal.Pending().empty());
+    journal.RequireReadable();
+    EXPECT_EQ(journal.Pending(), (JournalNotes{{kA7, 10}, {NoteKey{0, kB}, 5}}));
     EXPECT_EQ(journal.TakeDamage(),
-              W("Le journal des envois \"") + Journal() +
-                  W("\" est endommagé : la ligne 2 n'est pas une ligne du journal. Il est mis de "
-                    "côté et l'envoi continue sans lui."));
+              W("Dans le journal des envois \"") + Journal() +
+                  W("\", 3 lignes sont endommagées (la première est la ligne 2) : elles sont "
+                    "écartées, les autres notes sont gardées. Le journal tel qu'il était est "
+                    "conservé dans \"") +
+                  Journal() + ".illisible\".");
     EXPECT_FALSE(journal.TakeDamage());
-    EXPECT_EQ(offrel::testing::FileContents(Journal() + ".illisible"),
-              "envoi " + kA + " 10\n\x01\x02garbage\n");
-    journal.Record(kB, 5);
+    EXPECT_EQ(offrel::testing::FileContents(Journal() + ".illisible"), damaged);
+    journal.Record(kB9, 6);
     SendJournal next(Journal());
     EXPECT_FALSE(next.TakeDamage());
-    EXPECT_EQ(next.Pending(), (JournalNotes{{kB, 5}}));
+    EXPECT_EQ(next.Pending(), (JournalNotes{{kA7, 10}, {NoteKey{0, kB}, 5}, {kB9, 6}}));
+}
 
-    // A journal that cannot be read at all is told the same way.
-    fs::remove(Journal());
-    fs::remove(Journal() + ".illisible");
+TEST_F(SendJournalTest, AJournalThatCannotBeReadIsToldWithItsReason) {
     fs::create_directory(Journal());
     SendJournal unreadable(Journal());
-    EXPECT_EQ(unreadable.TakeDamage(), "Impossible d'ouvrir le fichier \"" + Journal() +
-                                           W("\". Is a directory. Il est mis de côté et l'envoi "
-                                             "continue sans lui."));
-    unreadable.Record(kA, 6);
-    EXPECT_EQ(SendJournal(Journal()).Pending(), (JournalNotes{{kA, 6}}));
+    EXPECT_EQ(offrel::testing::ErrorOf([&] { unreadable.RequireReadable(); }),
+              W("Aucune vente n'est envoyée : le journal des envois ne peut pas être lu, et sans "
+                "lui une vente dont l'envoi a été interrompu pourrait partir une seconde fois. "
+                "Impossible d'ouvrir le fichier \"") +
+                  Journal() + "\". Is a directory");
+    EXPECT_TRUE(unreadable.Pending().empty());
+    fs::remove(Journal());
+    SendJournal missing(Journal());
+    EXPECT_NO_THROW(missing.RequireReadable());
 }
 
 TEST_F(SendJournalTest, ANoteThatCannotBeWrittenThrowsAndLeavesTheFileAsItWas) {
     SendJournal journal(Journal());
-    journal.Record(kA, 10);
+    journal.Record(kA7, 10);
     struct rlimit limit {};
     ::getrlimit(RLIMIT_FSIZE, &limit);
     const struct rlimit full = {30, limit.rlim_max};
@@ -170,7 +212,7 @@ TEST_F(SendJournalTest, ANoteThatCannotBeWrittenThrowsAndLeavesTheFileAsItWas) {
     ::setrlimit(RLIMIT_FSIZE, &full);
     std::string failure;
     try {
-        journal.Record(kB, 20);
+        journal.Record(kB9, 20);
     } catch (const offrel::Error& error) {
         failure = error.what();
     }
@@ -178,22 +220,82 @@ TEST_F(SendJournalTest, ANoteThatCannotBeWrittenThrowsAndLeavesTheFileAsItWas) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(failure,
               W("Impossible d'écrire dans le fichier \"") + Journal() + "\". File too large");
-    EXPECT_FALSE(journal.SentAt(kB));
-    EXPECT_EQ(offrel::testing::FileContents(Journal()), offrel::JournalSendLine(kA, 10));
-    journal.Record(kB, 30);  // once there is room again
-    EXPECT_EQ(SendJournal(Journal()).Pending(), (JournalNotes{{kA, 10}, {kB, 30}}));
+    EXPECT_EQ(journal.Pending(), (JournalNotes{{kA7, 10}}));
+    EXPECT_EQ(offrel::testing::FileContents(Journal()), offrel::JournalSendLine(kA7, 10));
+    journal.Record(kB9, 30);  // once there is room again
+    EXPECT_EQ(SendJournal(Journal()).Pending(), (JournalNotes{{kA7, 10}, {kB9, 30}}));
+}
+
+// A note belongs to its row through changes; a copy is another row; a note whose row is gone
+// goes to the first row with the fields it names.
+TEST_F(SendJournalTest, NotesBelongToTheirRowsAndOnlyThen) {
+    AddSale("A");
+    AddSale("B");
+    offrel::Table& t = tables.cdsVente;
+    const NoteKey a = Key(0);
+    t.First();
+    t.Edit();
+    t.FieldByName("Prix").SetAsCurrency(offrel::Money::FromTicks(50000));
+    t.Post();
+    const offrel::Sale changed = offrel::ReadSale(t, 0);
+    t.Append();  // a copy of the changed sale
+    offrel::WriteSale(t, changed);
+    t.Post();
+    EXPECT_EQ(NotedRows({{a, 10}}), (std::vector<std::int64_t>{10, 0, 0}));
+
+    // A note without a row (an older journal's) goes to the first row with its fields.
+    EXPECT_EQ(NotedRows({{NoteKey{0, Digest(1)}, 4}}), (std::vector<std::int64_t>{0, 4, 0}));
+    EXPECT_EQ(NotedRows({{NoteKey{0, Digest(2)}, 4}}), (std::vector<std::int64_t>{4, 0, 0}));
+    // Both on one row: the earlier time counts.
+    EXPECT_EQ(NotedRows({{a, 10}, {NoteKey{0, Digest(0)}, 3}}),
+              (std::vector<std::int64_t>{3, 0, 0}));
+
+    // The row deleted, a note of its fields goes to its copy; one of its fields before the change
+    // to nobody.
+    t.First();
+    t.Delete();
+    EXPECT_EQ(NotedRows({{a, 10}}), (std::vector<std::int64_t>{0, 0}));
+    EXPECT_EQ(NotedRows({{NoteKey{a.origin, offrel::SaleDigest(changed)}, 10}}),
+              (std::vector<std::int64_t>{0, 10}));
+}
+
+TEST_F(SendJournalTest, ANoteFoundByItsFieldsIsWrittenAgainUnderItsRow) {
+    AddSale("A");
+    AddSale("B");
+    SendJournal journal(Journal());
+    const NoteKey gone{500, Digest(1)};  // B's row of an earlier life
+    journal.Record(gone, 2);
+    journal.Record(Key(0), 1);
+    journal.AttachToRows(tables.cdsVente);
+    EXPECT_EQ(SendJournal(Journal()).Pending(), (JournalNotes{{Key(0), 1}, {Key(1), 2}}));
+    // Changed now, B keeps it.
+    offrel::Table& t = tables.cdsVente;
+    t.MoveTo(1);
+    t.Edit();
+    t.FieldByName("Libelle").SetAsString("B2");
+    t.Post();
+    EXPECT_EQ(NotedRows(SendJournal(Journal()).Pending()), (std::vector<std::int64_t>{1, 2}));
+    // Written again under its new digest, it is found once deleted and put back.
+    SendJournal(Journal()).AttachToRows(tables.cdsVente);
+    const offrel::Sale b2 = offrel::ReadSale(t, 1);
+    t.Delete();
+    t.Append();
+    offrel::WriteSale(t, b2);
+    t.Post();
+    EXPECT_EQ(NotedRows(SendJournal(Journal()).Pending()), (std::vector<std::int64_t>{1, 2}));
 }
 
 TEST_F(SendJournalTest, NotesOfSalesNoLongerInTheTableAreDropped) {
     AddSale("A");
     AddSale("B");
     SendJournal journal(Journal());
-    journal.Record(Digest(0), 1);
-    journal.Record(Digest(1), 2);
+    journal.Record(Key(0), 1);
+    journal.Record(Key(1), 2);
+    const NoteKey stillB = Key(1);
     tables.cdsVente.First();
     tables.cdsVente.Delete();
-    journal.KeepOnlySalesOf(tables.cdsVente);
-    EXPECT_EQ(SendJournal(Journal()).Pending(), (JournalNotes{{Digest(0), 2}}));
+    journal.FollowSalesOf(tables.cdsVente);
+    EXPECT_EQ(SendJournal(Journal()).Pending(), (JournalNotes{{stillB, 2}}));
 }
 
 TEST(InterruptedSend, TheQuestionAndTheTipGiveTheDateInLocalTime) {

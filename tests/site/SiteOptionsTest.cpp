@@ -42,3 +42,11 @@ TEST(SiteOptions, ThrottleIsInKilobytesPerSecondAndOffByDefault) {
     for (const char* bad : {"-1", "1048577", "2M", ""})
         EXPECT_THROW(Parse({"--throttle", bad}), std::invalid_argument) << bad;
 }
+
+TEST(SiteOptions, TheAcceptedAnswerIsOKUnlessWrittenOtherwise) {
+    EXPECT_EQ(Parse({}).acceptedAnswer, "OK");
+    EXPECT_EQ(Parse({"--accepted-answer", "OK\\r\\n"}).acceptedAnswer, "OK\r\n");
+    EXPECT_EQ(Parse({"--accepted-answer", "a\\\\n\\n"}).acceptedAnswer, "a\\n\n");
+    for (const char* bad : {"OK\\t", "OK\\"})
+        EXPECT_THROW(Parse({"--accepted-answer", bad}), std::invalid_argument) << bad;
+}

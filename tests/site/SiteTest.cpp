@@ -123,6 +123,13 @@ TEST_F(SiteTest, AnotherCatalogueFolderIsServedInstead) {
               W("La catégorie 42545 n'existe pas"));
 }
 
+// As a real site may, with a line end after its "OK"; the sale is stored all the same.
+TEST_F(SiteTest, TheAcceptedAnswerCanBeWrittenAsARealSiteWritesIt) {
+    SiteProcess other(root_ / "store2", {"--accepted-answer", "OK\\r\\n"});
+    EXPECT_EQ(ParseAnswer(Exchange(other.Port(), Sale().Request())).body, "OK\r\n");
+    EXPECT_EQ(SaleFolders(root_ / "store2"), std::vector<std::string>{"000001"});
+}
+
 TEST_F(SiteTest, AcceptedSaleKeepsEveryFieldAndPhotoByte) {
     Form form = Sale({}, false);
     std::string second = kJpeg + std::string(100000, '\x01');

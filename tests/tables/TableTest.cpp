@@ -1,11 +1,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "base/Conversions.h"
 #include "base/Error.h"
 #include "base/Windows1252.h"
 #include "tables/ApplicationTables.h"
 #include "tables/RowOrder.h"
+#include "tables/Rows.h"
 #include "tests/common/DecimalSeparator.h"
 #include "tests/tables/TableTestSupport.h"
 
@@ -215,6 +218,68 @@ TEST_F(TableTest, ValueAtReadsAnyRowWithoutMovingTheCurrentOne) {
     EXPECT_TRUE(std::holds_alternative<std::monostate>(table.ValueAt(0, 2)));
     EXPECT_EQ(table.RecNo(), 1);
     EXPECT_THROW(table.ValueAt(3, 0), Error);
+}
+
+// A row's origin names it through its changes, in memory and in its file; a copy, or a row put
+// back after a deletion, is another row.
+TEST_F(TableTest, ARowKeepsItsOriginThroughChangesAndItsFile) {
+    for (int id = 1; id <= 3; ++id) AppendRow(table, id, "r" + std::to_string(id));
+    EXPECT_THAT(
+        (std::vector<std::uint32_t>{table.RowOrigin(0), table.RowOrigin(1), table.RowOrigin(2)}),
+        ElementsAre(1u, 2u, 3u));
+    for (int change = 0; change < 3; ++change) {
+        table.MoveTo(1);
+        table.Edit();
+        table.FieldByName("ID").SetAsInteger(20 + change);
+        table.Post();
+    }
+    table.First();
+    table.Delete();
+    AppendRow(table, 1, "r1");  // put back: a new row
+    // The origin of each row, by its ID.
+    const auto origins = [](const Table& t) {
+        std::map<int, std::uint32_t> byId;
+        for (int row = 0; row < t.RecordCount(); ++row)
+            byId[std::get<std::int32_t>(t.ValueAt(row, 0))] = t.RowOrigin(row);
+        return byId;
+    };
+    const std::map<int, std::uint32_t> expected = {{22, 2u}, {3, 3u}, {1, 7u}};
+    EXPECT_EQ(origins(table), expected);
+    EXPECT_THROW(table.RowOrigin(3), Error);
+
+    const std::vector<std::uint8_t> packet = table.SaveToPacket();
+    Table reread("cdsOption", OptionColumns(), {});
+    reread.LoadFromPacket(packet.data(), packet.size());
+    EXPECT_EQ(origins(reread), expected);
+    for (int row = 0; row < reread.RecordCount(); ++row) {
+        reread.MoveTo(row);
+        reread.Edit();
+        reread.FieldByName("Prix").SetAsCurrency(Money::FromTicks(5));
+        reread.Post();
+    }
+    EXPECT_EQ(origins(reread), expected);
+}
+
+TEST_F(TableTest, TakingTheRowsOfAnotherTableIsEmptyingAndRefilling) {
+    AppendRow(table, 1, "old");
+    const std::vector<std::uint8_t> old = table.SaveToPacket();
+    table.LoadFromPacket(old.data(), old.size());  // as read from its file: unchanged
+    Table fresh("cdsOption", OptionColumns(), {});
+    fresh.Open();
+    AppendRow(fresh, 7, "new 1");
+    AppendRow(fresh, 8, "new 2");
+    const std::vector<std::uint8_t> expected = fresh.SaveToPacket();
+    ASSERT_EQ(table.ChangeCount(), 0);
+    table.TakeRowsOf(fresh);
+    EXPECT_EQ(table.SaveToPacket(), expected);
+    EXPECT_THAT(Ids(table), ElementsAre(7, 8));
+    EXPECT_EQ(table.RecNo(), 0);
+    EXPECT_GT(table.ChangeCount(), 0);  // written at closing
+    EXPECT_EQ(fresh.RecordCount(), 0);
+    Table categories("cdsCategorie", CategoryColumns(), {});
+    categories.Open();
+    EXPECT_EQ(ErrorOf([&] { table.TakeRowsOf(categories); }),
+              W("La table cdsCategorie n'a pas les colonnes de la table cdsOption"));
 }
 
 class MockListener : public TableListener {
