@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <ctime>
 #include <exception>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "base/Error.h"
 #include "base/Windows1252.h"
 #include "server/PhotoCheck.h"
+#include "server/PhotoPreparation.h"
 #include "server/PostToServer.h"
 #include "server/SaleAnswer.h"
 #include "server/SaleRequest.h"
@@ -169,7 +172,8 @@ public:
           journal_(journal),
           notes_(NotesOfRows(journal.Pending(), cdsVente)) {}
 
-    SaleOutcome Step(bool passOver) {
+    // photos: the current sale's reduced photos, asked only when it is sent.
+    SaleOutcome Step(bool passOver, const std::function<ReducedPhotos()>& photos) {
         const int position = cdsVente_.RecNo();
         const Sale sale = ReadSale(cdsVente_, position);
         run_.libelle = sale.libelle.value_or("");
@@ -194,7 +198,7 @@ public:
             return SaleOutcome::Skipped;
         }
         TMultipartBody body;
-        AddSaleFields(body, sale, login_, password_);
+        AddSaleFields(body, sale, login_, password_, photos());
         std::optional<std::string> answer = Post(body, key);
         if (!answer) return SaleOutcome::Ended;
         SaleAnswer meaning = ReadSaleAnswer(*answer);
@@ -305,12 +309,25 @@ private:
     bool journalFollowed_ = false;
 };
 
+// The photo paths of each sale of cdsVente, by position.
+std::vector<std::vector<std::string>> PhotosBySale(const Table& cdsVente) {
+    std::vector<std::vector<std::string>> photos;
+    for (int position = 0; position < cdsVente.RecordCount(); ++position) {
+        std::vector<std::string>& paths = photos.emplace_back();
+        for (const std::optional<std::string>& path : ReadSale(cdsVente, position).photo)
+            if (path && !path->empty()) paths.push_back(*path);
+    }
+    return photos;
+}
+
 // Steps through cdsVente from its first sale until the run ends.
 void RunSteps(Table& cdsVente, const std::string& login, const std::string& password,
               UploadView& view, SendJournal& journal, const std::vector<bool>& passOver,
-              RunOutcome& run) {
+              const UploadChoices& choices, RunOutcome& run) {
     ControlsSuspended suspended(cdsVente);
     UploadRun upload(cdsVente, login, password, view, journal, run);
+    std::optional<PhotoPreparation> preparation;
+    if (choices.reducePhotos) preparation.emplace(PhotosBySale(cdsVente), view.Waiting());
     run.total = cdsVente.RecordCount();
     view.SetProgressMax(run.total -
                         static_cast<int>(std::count(passOver.begin(), passOver.end(), true)));
@@ -321,7 +338,18 @@ void RunSteps(Table& cdsVente, const std::string& login, const std::string& pass
         // Deleting the last row makes the row before it current: a sale passed over or skipped
         // earlier in the table must not come round again.
         const bool last = cdsVente.RecNo() + 1 == cdsVente.RecordCount();
-        switch (upload.Step(position < passOver.size() && passOver[position])) {
+        const auto photos = [&, position]() -> ReducedPhotos {
+            if (!preparation) return {};
+            ReducedPhotos reduced = preparation->Take(position);
+            // The next sale that goes is prepared while this one uploads.
+            for (std::size_t next = position + 1; next < passOver.size(); ++next) {
+                if (passOver[next]) continue;
+                preparation->Start(next);
+                break;
+            }
+            return reduced;
+        };
+        switch (upload.Step(position < passOver.size() && passOver[position], photos)) {
             case SaleOutcome::PassedOver:
             case SaleOutcome::Skipped:
                 break;
@@ -341,7 +369,7 @@ void RunSteps(Table& cdsVente, const std::string& login, const std::string& pass
 }  // namespace
 
 void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
-                    UploadView& view) {
+                    UploadView& view, const UploadChoices& choices) {
     SendJournal journal(SendJournalPath(cdsVente.FileName()));
     try {
         journal.RequireReadable();
@@ -356,7 +384,7 @@ void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string
     view.SetStartEnabled(false);
     view.SetStopEnabled(true);
     try {
-        RunSteps(cdsVente, login, password, view, journal, passOver, run);
+        RunSteps(cdsVente, login, password, view, journal, passOver, choices, run);
     } catch (const std::exception& failure) {
         run.stop = Stop::Escaped;
         run.reason = failure.what();

@@ -38,6 +38,12 @@ public:
     virtual bool AskToSendOthers(const std::string& text, const std::string& list) = 0;
 };
 
+// What the seller chose for a run.
+struct UploadChoices {
+    // Photos above PhotoReduction's limits go reduced, prepared a sale ahead of the upload.
+    bool reducePhotos = false;
+};
+
 // The upload run of "Démarrer": one "putVente" request per sale of cdsVente, each accepted sale
 // deleted (and the table saved), until the end of the table, a sale that does not go, or the
 // seller's "Arrêter" after the current sale's answer. The photo files are checked first: when
@@ -51,6 +57,6 @@ public:
 // otherwise (a photo that went away since the check, a journal or a table that cannot be
 // written) is shown in the error box after the closing message, before the window closes.
 void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
-                    UploadView& view);
+                    UploadView& view, const UploadChoices& choices = {});
 
 }  // namespace offrel
