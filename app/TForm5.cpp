@@ -5,6 +5,8 @@
 #include <QShowEvent>
 
 #include "app/PasswordStyle.h"
+#include "app/PhotoWeighing.h"
+#include "app/Settings.h"
 #include "gui/Dialogs.h"
 #include "gui/ErrorReport.h"
 #include "gui/EventLoopWait.h"
@@ -12,18 +14,25 @@
 #include "gui/HandlerConnection.h"
 #include "gui/QtText.h"
 #include "sale/BatchCost.h"
+#include "server/PhotoPreparation.h"
+#include "server/PhotoWeights.h"
 #include "ui_TForm5.h"
 
-TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, QWidget* parent)
+TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const QString& dataFolder,
+               QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ui(std::make_unique<Ui::TForm5>()),
       passwordStyle_(std::make_unique<PasswordStyle>()),
+      settings_(std::make_unique<Settings>(dataFolder)),
+      weighing_(std::make_unique<PhotoWeighing>()),
       cdsVente_(cdsVente),
       cdsOption_(cdsOption) {
     ui->setupUi(this);
     setFont(TahomaFont(11));
-    setFixedSize(294, 153);
+    // Below the designed window: the photos' weight, which the batch's line has no room for,
+    // and "Réduire les photos".
+    setFixedSize(294, 190);
     ui->EditPassword->setStyle(passwordStyle_.get());
     ui->ButtonArreter->hide();
     wait_ = std::make_unique<EventLoopWait>(ui->ButtonArreter);
@@ -31,6 +40,10 @@ TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, QWidget* paren
     ConnectHandler(ui->EditPassword, &QLineEdit::textChanged, this, &TForm5::EditPasswordChange);
     ConnectHandler(ui->ButtonEnvoi, &QPushButton::clicked, this, &TForm5::ButtonEnvoiClick);
     ConnectHandler(ui->ButtonArreter, &QPushButton::clicked, this, &TForm5::ButtonArreterClick);
+    ui->CheckBoxReduirePhotos->setChecked(settings_->ReducePhotos());
+    ConnectHandler(ui->CheckBoxReduirePhotos, &QCheckBox::clicked, this,
+                   &TForm5::CheckBoxReduirePhotosClick);
+    ConnectHandler(weighing_.get(), &PhotoWeighing::Weighed, this, &TForm5::ShowPhotoWeight);
 }
 
 TForm5::~TForm5() = default;
@@ -42,6 +55,26 @@ void TForm5::showEvent(QShowEvent* event) {
     RunReportingErrors([this] {
         ui->LabelLot->setText(FromW1252(offrel::BatchLine(offrel::BatchOf(cdsVente_, cdsOption_))));
     });
+    WeighPhotos();
+}
+
+void TForm5::WeighPhotos() {
+    ui->LabelPhotos->clear();
+    std::vector<std::string> paths;
+    for (std::vector<std::string>& sale : offrel::PhotosBySale(cdsVente_))
+        paths.insert(paths.end(), sale.begin(), sale.end());
+    weighing_->Start(std::move(paths), ui->CheckBoxReduirePhotos->isChecked());
+}
+
+void TForm5::ShowPhotoWeight(quint64 bytes, qint64 reduced) {
+    const std::optional<std::uint64_t> light =
+        reduced < 0 ? std::nullopt : std::optional<std::uint64_t>(reduced);
+    ui->LabelPhotos->setText(FromW1252(offrel::PhotoWeightText(bytes, light)));
+}
+
+void TForm5::CheckBoxReduirePhotosClick() {
+    settings_->SetReducePhotos(ui->CheckBoxReduirePhotos->isChecked());
+    WeighPhotos();
 }
 
 void TForm5::EditLoginChange() {
@@ -53,8 +86,12 @@ void TForm5::EditPasswordChange() {
 }
 
 void TForm5::ButtonEnvoiClick() {
+    // The upload's own reduction needs the cores more than the figure does.
+    weighing_->Stop();
+    offrel::UploadChoices choices;
+    choices.reducePhotos = ui->CheckBoxReduirePhotos->isChecked();
     offrel::RunSalesUpload(cdsVente_, ToW1252(ui->EditLogin->text()),
-                           ToW1252(ui->EditPassword->text()), *this);
+                           ToW1252(ui->EditPassword->text()), *this, std::nullopt, choices);
 }
 
 void TForm5::ButtonArreterClick() {

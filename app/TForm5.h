@@ -10,21 +10,26 @@ class TForm5;
 }
 class EventLoopWait;
 class PasswordStyle;
+class PhotoWeighing;
+class Settings;
 
 // The send window: login, password and "Démarrer", which uploads every sale. Created once and
 // reused: each opening shows it as the previous one left it, with the line of the batch (its
-// sales and the cost of their options) brought up to date.
+// sales, the cost of their options and the weight of their photos) brought up to date.
 class TForm5 : public QDialog, public offrel::UploadView {
     Q_OBJECT
 
 public:
-    TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, QWidget* parent = nullptr);
+    // dataFolder: where the seller's choices are remembered (Settings).
+    TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const QString& dataFolder,
+           QWidget* parent = nullptr);
     ~TForm5() override;
 
     void EditLoginChange();
     void EditPasswordChange();
     void ButtonEnvoiClick();
     void ButtonArreterClick();
+    void CheckBoxReduirePhotosClick();
 
     void SetStartEnabled(bool enabled) override;
     void SetProgressMax(int maximum) override;
@@ -52,10 +57,14 @@ protected:
 private:
     void ShowLabelEnvoi();
     void ShowProgress();
+    void WeighPhotos();
+    void ShowPhotoWeight(quint64 bytes, qint64 reduced);
 
     std::unique_ptr<Ui::TForm5> ui;
     std::unique_ptr<PasswordStyle> passwordStyle_;
     std::unique_ptr<EventLoopWait> wait_;
+    std::unique_ptr<Settings> settings_;
+    std::unique_ptr<PhotoWeighing> weighing_;
     offrel::Table& cdsVente_;
     offrel::Table& cdsOption_;
     int progressMax_ = 1;       // the bar's range, 0 to this, as the run set it

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "base/Money.h"
 #include "tables/Table.h"
@@ -12,6 +13,7 @@ namespace offrel {
 struct Batch {
     int sales = 0;
     Money options;
+    bool selected = false;  // the sales chosen in the list, not all of them
 };
 
 // Each sale's options cost what page 5 of the editor shows for it (its boxes 1 to 7 ticked in
@@ -19,8 +21,10 @@ struct Batch {
 // cdsVente without moving its current row; moves cdsOption. Throws the conversion message of an
 // option whose price cannot be read, as ticking its box does.
 Batch BatchOf(const Table& cdsVente, Table& cdsOption);
+// The same for the sales at positions of cdsVente.
+Batch BatchOfSelection(const Table& cdsVente, Table& cdsOption, const std::vector<int>& positions);
 
-// "12 ventes — options : 34.50 €".
+// "12 ventes — options : 34.50 €", "3 ventes sélectionnées — options : 4.50 €".
 std::string BatchLine(const Batch& batch);
 
 }  // namespace offrel

@@ -40,6 +40,16 @@ std::array<std::int32_t, 3> Categories(const Sale& sale) {
 
 }  // namespace
 
+SaleEntry EntryOfSale(const Sale& sale) {
+    SaleEntry entry;
+    entry.libelle = sale.libelle.value_or(std::string());
+    ReadTerms(sale, entry);
+    for (int box = 0; box < OptionCost::kBoxes; ++box)
+        entry.options[box] = sale.option[box].value_or(false);
+    if (sale.prix) entry.prix = CurrToStr(*sale.prix);
+    return entry;
+}
+
 LoadedSale LoadSale(ApplicationTables& tables, CategoryCascade& cascade, EditorState& state) {
     state.FichiersPhoto = {};
     state.CatChoisies = {-1, -1, -1};
@@ -54,15 +64,11 @@ LoadedSale LoadSale(ApplicationTables& tables, CategoryCascade& cascade, EditorS
         }
     } else {
         const Sale sale = ReadSale(vente, vente.RecNo());
-        loaded.entry.libelle = sale.libelle.value_or(std::string());
-        ReadTerms(sale, loaded.entry);
-        for (int box = 1; box <= OptionCost::kBoxes; ++box)
-            loaded.entry.options[box - 1] = sale.option[box - 1].value_or(false);
+        loaded.entry = EntryOfSale(sale);
         loaded.cout =
             OptionCost::TickedTotal(tables.cdsOption, loaded.entry.options, &loaded.problems);
         for (int slot = 0; slot < 8; ++slot)
             state.FichiersPhoto[slot] = sale.photo[slot].value_or(std::string());
-        if (sale.prix) loaded.entry.prix = CurrToStr(*sale.prix);
         cascade.RestoreSinglePass(Categories(sale));
     }
     cascade.Reset();

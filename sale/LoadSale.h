@@ -7,6 +7,7 @@
 #include "sale/EditorState.h"
 #include "sale/SaleEntry.h"
 #include "tables/ApplicationTables.h"
+#include "tables/Sale.h"
 
 namespace offrel {
 
@@ -27,5 +28,8 @@ struct LoadedSale {
 // Resets the cascade last. An option price that cannot be read is a problem to report: that box
 // stays ticked, the total goes on without it, and the opening goes on.
 LoadedSale LoadSale(ApplicationTables& tables, CategoryCascade& cascade, EditorState& state);
+
+// What the pages show of a sale that is being changed: every field as the opening fills it.
+SaleEntry EntryOfSale(const Sale& sale);
 
 }  // namespace offrel

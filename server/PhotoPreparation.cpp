@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "photo/PhotoReduction.h"
+#include "tables/Rows.h"
 
 namespace offrel {
 
@@ -35,6 +36,16 @@ ReducedPhotos ReduceAll(const std::vector<std::string>& paths, const std::stop_t
 }
 
 }  // namespace
+
+std::vector<std::vector<std::string>> PhotosBySale(const Table& cdsVente) {
+    std::vector<std::vector<std::string>> photos;
+    for (int position = 0; position < cdsVente.RecordCount(); ++position) {
+        std::vector<std::string>& paths = photos.emplace_back();
+        for (const std::optional<std::string>& path : ReadSale(cdsVente, position).photo)
+            if (path && !path->empty()) paths.push_back(*path);
+    }
+    return photos;
+}
 
 PhotoPreparation::PhotoPreparation(std::vector<std::vector<std::string>> photos, RequestWait& wait)
     : photos_(std::move(photos)), wait_(wait) {}

@@ -8,8 +8,12 @@
 
 #include "server/RequestWait.h"
 #include "server/SaleRequest.h"
+#include "tables/Table.h"
 
 namespace offrel {
+
+// The photo paths of each sale of cdsVente, by position.
+std::vector<std::vector<std::string>> PhotosBySale(const Table& cdsVente);
 
 // The photos of a run's sales reduced for sending on a thread of their own, one sale ahead of the
 // upload: on a slow line the next sale's photos are ready before the current sale has gone, and

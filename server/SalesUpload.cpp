@@ -110,10 +110,22 @@ std::string ClosingMessage(const RunOutcome& run) {
     return SentCount(run) + passed + " " + why;
 }
 
-// The sales to pass over for their photos, by position; none when every photo can be sent.
-// False when the seller would rather send nothing.
-bool ChooseSalesToSend(const Table& cdsVente, UploadView& view, std::vector<bool>& passOver) {
-    const std::vector<PhotoProblem> problems = CheckSalePhotos(cdsVente);
+// The sales of the run by position: every one, or those of the selection.
+std::vector<bool> SalesOfRun(const Table& cdsVente,
+                             const std::optional<std::vector<int>>& selection) {
+    std::vector<bool> inRun(static_cast<std::size_t>(cdsVente.RecordCount()), !selection);
+    if (selection)
+        for (int position : *selection)
+            if (position >= 0 && position < cdsVente.RecordCount()) inRun[position] = true;
+    return inRun;
+}
+
+// The sales of the run to pass over for their photos, by position; none when every photo can be
+// sent. False when the seller would rather send nothing.
+bool ChooseSalesToSend(const Table& cdsVente, UploadView& view, const std::vector<bool>& inRun,
+                       std::vector<bool>& passOver) {
+    std::vector<PhotoProblem> problems = CheckSalePhotos(cdsVente);
+    std::erase_if(problems, [&inRun](const PhotoProblem& problem) { return !inRun[problem.sale]; });
     passOver.assign(static_cast<std::size_t>(cdsVente.RecordCount()), false);
     if (problems.empty()) return true;
     if (!view.AskToSendOthers(W("Ces ventes ont une photo qui ne peut pas être envoyée ; si vous "
@@ -309,32 +321,25 @@ private:
     bool journalFollowed_ = false;
 };
 
-// The photo paths of each sale of cdsVente, by position.
-std::vector<std::vector<std::string>> PhotosBySale(const Table& cdsVente) {
-    std::vector<std::vector<std::string>> photos;
-    for (int position = 0; position < cdsVente.RecordCount(); ++position) {
-        std::vector<std::string>& paths = photos.emplace_back();
-        for (const std::optional<std::string>& path : ReadSale(cdsVente, position).photo)
-            if (path && !path->empty()) paths.push_back(*path);
-    }
-    return photos;
-}
-
 // Steps through cdsVente from its first sale until the run ends.
 void RunSteps(Table& cdsVente, const std::string& login, const std::string& password,
-              UploadView& view, SendJournal& journal, const std::vector<bool>& passOver,
-              const UploadChoices& choices, RunOutcome& run) {
+              UploadView& view, SendJournal& journal, const std::vector<bool>& inRun,
+              const std::vector<bool>& passOver, const UploadChoices& choices, RunOutcome& run) {
     ControlsSuspended suspended(cdsVente);
     UploadRun upload(cdsVente, login, password, view, journal, run);
     std::optional<PhotoPreparation> preparation;
     if (choices.reducePhotos) preparation.emplace(PhotosBySale(cdsVente), view.Waiting());
-    run.total = cdsVente.RecordCount();
+    run.total = static_cast<int>(std::count(inRun.begin(), inRun.end(), true));
     view.SetProgressMax(run.total -
                         static_cast<int>(std::count(passOver.begin(), passOver.end(), true)));
     cdsVente.First();
     // Each step deletes the current sale or steps past it, so the steps count the sales of the
     // table as it was checked.
     for (std::size_t position = 0; !cdsVente.Eof(); ++position) {
+        if (position < inRun.size() && !inRun[position]) {
+            cdsVente.Next();
+            continue;
+        }
         // Deleting the last row makes the row before it current: a sale passed over or skipped
         // earlier in the table must not come round again.
         const bool last = cdsVente.RecNo() + 1 == cdsVente.RecordCount();
@@ -343,7 +348,7 @@ void RunSteps(Table& cdsVente, const std::string& login, const std::string& pass
             ReducedPhotos reduced = preparation->Take(position);
             // The next sale that goes is prepared while this one uploads.
             for (std::size_t next = position + 1; next < passOver.size(); ++next) {
-                if (passOver[next]) continue;
+                if (passOver[next] || !inRun[next]) continue;
                 preparation->Start(next);
                 break;
             }
@@ -369,7 +374,8 @@ void RunSteps(Table& cdsVente, const std::string& login, const std::string& pass
 }  // namespace
 
 void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
-                    UploadView& view, const UploadChoices& choices) {
+                    UploadView& view, const std::optional<std::vector<int>>& selection,
+                    const UploadChoices& choices) {
     SendJournal journal(SendJournalPath(cdsVente.FileName()));
     try {
         journal.RequireReadable();
@@ -378,13 +384,14 @@ void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string
         view.ShowError(failure.what());
         return;
     }
+    const std::vector<bool> inRun = SalesOfRun(cdsVente, selection);
     std::vector<bool> passOver;
-    if (!ChooseSalesToSend(cdsVente, view, passOver)) return;
+    if (!ChooseSalesToSend(cdsVente, view, inRun, passOver)) return;
     RunOutcome run;
     view.SetStartEnabled(false);
     view.SetStopEnabled(true);
     try {
-        RunSteps(cdsVente, login, password, view, journal, passOver, choices, run);
+        RunSteps(cdsVente, login, password, view, journal, inRun, passOver, choices, run);
     } catch (const std::exception& failure) {
         run.stop = Stop::Escaped;
         run.reason = failure.what();

@@ -50,6 +50,20 @@ std::uint32_t RowStore::AddVersion(const std::vector<Value>& values, std::uint8_
     return static_cast<std::uint32_t>(versionStarts_.size() - 1);
 }
 
+std::uint32_t RowStore::AddVersion(const std::uint8_t* image, std::size_t size,
+                                   std::uint8_t status) {
+    versionStarts_.push_back(section_.size());
+    section_.insert(section_.end(), image, image + size);
+    section_[versionStarts_.back()] = status;
+    return static_cast<std::uint32_t>(versionStarts_.size() - 1);
+}
+
+void RowStore::AppendImage(int position, std::vector<std::uint8_t>& out) const {
+    const std::uint32_t version = live_.At(position);
+    const std::uint8_t* data = VersionData(version);
+    out.insert(out.end(), data, data + VersionSize(version));
+}
+
 void RowStore::AddLogEntry(std::uint32_t record, std::uint32_t replaced, std::uint32_t action) {
     log_.insert(log_.end(), {record, replaced, action});
 }
@@ -60,10 +74,24 @@ void RowStore::Insert(int position, const std::vector<Value>& values) {
     AddLogEntry(version + 1, 0, kStatusInserted);
 }
 
+void RowStore::InsertImage(int position, const std::uint8_t* image, std::size_t size) {
+    const std::uint32_t version = AddVersion(image, size, kStatusInserted);
+    live_.Insert(position, version);
+    AddLogEntry(version + 1, 0, kStatusInserted);
+}
+
 void RowStore::Modify(int position, const std::vector<Value>& values) {
+    const std::uint8_t inherited = Status(live_.At(position)) & kStatusInserted;
+    Replace(position, AddVersion(values, kStatusModified | inherited));
+}
+
+void RowStore::ModifyImage(int position, const std::uint8_t* image, std::size_t size) {
+    const std::uint8_t inherited = Status(live_.At(position)) & kStatusInserted;
+    Replace(position, AddVersion(image, size, kStatusModified | inherited));
+}
+
+void RowStore::Replace(int position, std::uint32_t version) {
     const std::uint32_t replaced = live_.At(position);
-    const std::uint8_t inherited = Status(replaced) & kStatusInserted;
-    const std::uint32_t version = AddVersion(values, kStatusModified | inherited);
     section_[versionStarts_[replaced]] |= kStatusReplaced;
     origins_[version] = origins_[replaced];
     live_.Set(position, version);

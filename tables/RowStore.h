@@ -40,6 +40,11 @@ public:
     void Insert(int position, const std::vector<Value>& values);
     void Modify(int position, const std::vector<Value>& values);
     void Delete(int position);
+    // The same changes with a row as AppendImage copied it: its values exactly as they were.
+    void InsertImage(int position, const std::uint8_t* image, std::size_t size);
+    void ModifyImage(int position, const std::uint8_t* image, std::size_t size);
+    // Appends the stored bytes of the live row at position: its values as they are now.
+    void AppendImage(int position, std::vector<std::uint8_t>& out) const;
     // Discards every version and the log; numbering starts again at 1.
     void Clear();
 
@@ -62,6 +67,9 @@ public:
 
 private:
     std::uint32_t AddVersion(const std::vector<Value>& values, std::uint8_t status);
+    std::uint32_t AddVersion(const std::uint8_t* image, std::size_t size, std::uint8_t status);
+    // The new version stands for the live row at position, which it replaces.
+    void Replace(int position, std::uint32_t version);
     void AddLogEntry(std::uint32_t record, std::uint32_t replaced, std::uint32_t action);
 
     std::vector<ColumnDef> columns_;

@@ -87,7 +87,7 @@ std::vector<ColumnDef> SaleColumns() {
     std::vector<ColumnDef> columns = {
         Integer("ID"),
         String("Libelle", 255),
-        String("Description", 4096),
+        String("Description", SaleColumn::kDescriptionSize),
         Integer("DureeTypeVente"),
         Integer("TypeVente"),
         Integer("Quantite"),

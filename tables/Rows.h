@@ -20,6 +20,8 @@ std::vector<ColumnDef> CategoryColumns();
 namespace SaleColumn {
 constexpr int kLibelle = 1;
 constexpr int kPrix = 6;
+// The most characters a description holds; a longer text is cut when it is stored.
+constexpr int kDescriptionSize = 4096;
 }  // namespace SaleColumn
 namespace CategoryColumn {
 constexpr int kId = 0;

@@ -35,6 +35,7 @@ Value& Table::Impl::ValueToSet(int column) {
 
 void Table::Impl::ClearRows() {
     Notify([](TableListener& l) { l.AboutToReset(); });
+    if (recorder) recorder->RowsReset();
     store.Clear();
     current = -1;
     eof = bof = true;
@@ -43,6 +44,7 @@ void Table::Impl::ClearRows() {
 
 void Table::Impl::TakeRows(RowStore rows) {
     Notify([](TableListener& l) { l.AboutToReset(); });
+    if (recorder) recorder->RowsReset();
     store = std::move(rows);
     current = store.LiveCount() > 0 ? 0 : -1;
     bof = true;
@@ -224,25 +226,36 @@ void Table::Edit() {
     impl_->state = TableState::Edit;
 }
 
+template <class Store>
+void Table::Impl::InsertRow(int position, Store storeRow) {
+    Notify([&](TableListener& l) { l.RowAboutToBeInserted(position); });
+    storeRow();
+    ++changeCount;
+    current = position;
+    eof = bof = false;
+    Notify([&](TableListener& l) { l.RowInserted(position); });
+    Notify([&](TableListener& l) { l.CurrentRowChanged(position); });
+    if (recorder) recorder->RowInserted(position);
+}
+
+template <class Store>
+void Table::Impl::ModifyRow(int position, Store storeRow) {
+    if (recorder) recorder->RowAboutToBeModified(position);
+    storeRow();
+    ++changeCount;
+    Notify([&](TableListener& l) { l.RowChanged(position); });
+}
+
 void Table::Post() {
     Impl& impl = *impl_;
     if (impl.state == TableState::Insert) {
         const int position = impl.insertPosition;
         impl.state = TableState::Browse;
-        impl.Notify([&](TableListener& l) { l.RowAboutToBeInserted(position); });
-        impl.store.Insert(position, impl.pending);
-        ++impl.changeCount;
-        impl.current = position;
-        impl.eof = impl.bof = false;
-        impl.Notify([&](TableListener& l) { l.RowInserted(position); });
-        impl.Notify([&](TableListener& l) { l.CurrentRowChanged(position); });
+        impl.InsertRow(position, [&] { impl.store.Insert(position, impl.pending); });
     } else if (impl.state == TableState::Edit) {
         impl.state = TableState::Browse;
         if (!impl.pendingTouched) return;
-        impl.store.Modify(impl.current, impl.pending);
-        ++impl.changeCount;
-        const int position = impl.current;
-        impl.Notify([&](TableListener& l) { l.RowChanged(position); });
+        impl.ModifyRow(impl.current, [&] { impl.store.Modify(impl.current, impl.pending); });
     }
 }
 
@@ -262,6 +275,7 @@ void Table::Delete() {
     Cancel();
     if (impl.current < 0) ThrowEmptyTable();
     const int position = impl.current;
+    if (impl.recorder) impl.recorder->RowAboutToBeDeleted(position);
     impl.Notify([&](TableListener& l) { l.RowAboutToBeDeleted(position); });
     impl.store.Delete(position);
     ++impl.changeCount;
@@ -341,11 +355,15 @@ int Table::RecNo() const {
     return impl_->current;
 }
 
+void Table::Impl::RequirePosition(int position, bool end) const {
+    if (position < 0 || position >= store.LiveCount() + (end ? 1 : 0))
+        throw Error(FormatMessage("La ligne %s n'existe pas dans la table %s",
+                                  {std::to_string(position + 1), name}));
+}
+
 void Table::MoveTo(int position) {
     impl_->StorePending(*this);
-    if (position < 0 || position >= impl_->store.LiveCount())
-        throw Error(FormatMessage("La ligne %s n'existe pas dans la table %s",
-                                  {std::to_string(position + 1), impl_->name}));
+    impl_->RequirePosition(position);
     impl_->MoveCurrent(position);
     impl_->eof = impl_->bof = false;
 }
@@ -408,6 +426,32 @@ void Table::AddListener(TableListener* listener) {
 
 void Table::RemoveListener(TableListener* listener) {
     std::erase(impl_->listeners, listener);
+}
+
+void Table::SetRecorder(TableRecorder* recorder) {
+    impl_->recorder = recorder;
+}
+
+void Table::AppendRowImage(int position, std::vector<std::uint8_t>& out) const {
+    impl_->RequirePosition(position);
+    impl_->store.AppendImage(position, out);
+}
+
+void Table::InsertRowImage(int position, const std::uint8_t* image, std::size_t size) {
+    Impl& impl = *impl_;
+    impl.RequireActive();
+    impl.StorePending(*this);
+    impl.RequirePosition(position, true);
+    impl.InsertRow(position, [&] { impl.store.InsertImage(position, image, size); });
+}
+
+void Table::ReplaceRowImage(int position, const std::uint8_t* image, std::size_t size) {
+    Impl& impl = *impl_;
+    impl.StorePending(*this);
+    impl.RequirePosition(position);
+    impl.MoveCurrent(position);
+    impl.eof = impl.bof = false;
+    impl.ModifyRow(position, [&] { impl.store.ModifyImage(position, image, size); });
 }
 
 }  // namespace offrel

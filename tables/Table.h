@@ -50,6 +50,20 @@ public:
     virtual void ControlsEnabled() = 0;
 };
 
+// Told of every change of a table's live rows as it is made, the changes of a bulk operation
+// included (its listeners hear of those only at the end): a history of the changes follows the
+// rows this way.
+class TableRecorder {
+public:
+    virtual ~TableRecorder() = default;
+    virtual void RowInserted(int position) = 0;
+    // Before the change: the row still reads as it was.
+    virtual void RowAboutToBeModified(int position) = 0;
+    virtual void RowAboutToBeDeleted(int position) = 0;
+    // Every row was discarded, or replaced by those of a file.
+    virtual void RowsReset() = 0;
+};
+
 class Table;
 
 // The accessor of one column of a table: reads the current row (or the row being inserted or
@@ -162,6 +176,16 @@ public:
 
     void AddListener(TableListener* listener);
     void RemoveListener(TableListener* listener);
+    // One recorder at a time; nullptr for none.
+    void SetRecorder(TableRecorder* recorder);
+
+    // Row images: a live row's stored bytes, to put back later exactly as they were.
+    // Appends the image of the row at position to out.
+    void AppendRowImage(int position, std::vector<std::uint8_t>& out) const;
+    // Inserts a row from its image at position (RecordCount() for the end), or puts the image
+    // over the row at position; the row becomes current, told as a posted row is.
+    void InsertRowImage(int position, const std::uint8_t* image, std::size_t size);
+    void ReplaceRowImage(int position, const std::uint8_t* image, std::size_t size);
 
     // The table packet of the table with every row version and the change log.
     std::vector<std::uint8_t> SaveToPacket() const;

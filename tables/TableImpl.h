@@ -36,6 +36,14 @@ struct Table::Impl {
     void LoadBuiltin(Table& owner);
     // Open and OpenDiscardingUnreadable.
     void Open(Table& owner, bool discardUnreadable);
+    // A row stored at position by store, made current and told.
+    template <class Store>
+    void InsertRow(int position, Store store);
+    // The row at position changed by store, told.
+    template <class Store>
+    void ModifyRow(int position, Store store);
+    // Throws unless position is that of a live row (or, with end, the end of the table).
+    void RequirePosition(int position, bool end = false) const;
 
     template <class Notification>
     void Notify(Notification notification) {
@@ -61,6 +69,7 @@ struct Table::Impl {
     int changeCount = 0;
     int disabledControls = 0;
     std::vector<TableListener*> listeners;
+    TableRecorder* recorder = nullptr;
     std::vector<std::string> unreadableFiles;  // full paths of files that failed to load
 };
 

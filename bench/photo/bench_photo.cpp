@@ -25,16 +25,6 @@ using testing::Rgb;
 
 constexpr double kMegabyte = 1024.0 * 1024.0;
 
-// A phone's photo: the tests' photo-like picture with a sensor's grain, about 4 MB at 12 MP.
-Rgb PhoneLike(int x, int y) {
-    const Rgb base = testing::PhotoLike(x, y);
-    const unsigned hash =
-        static_cast<unsigned>(x) * 2654435761u ^ static_cast<unsigned>(y) * 40503u;
-    const int grain = static_cast<int>((hash >> 11) % 17) - 8;
-    const auto level = [](int value) { return value < 0 ? 0 : value > 255 ? 255 : value; };
-    return {level(base.red + grain), level(base.green + grain), level(base.blue + grain)};
-}
-
 struct Photos {
     testing::TempFolder folder;
     std::string phone = folder / "telephone.jpg";           // 4032 x 3024, baseline
@@ -45,10 +35,10 @@ struct Photos {
     Photos() {
         JpegOptions camera;
         camera.quality = 92;
-        testing::WriteJpeg(phone, 4032, 3024, PhoneLike, camera);
-        testing::WriteJpeg(large, 6000, 4000, PhoneLike, camera);
+        testing::WriteJpeg(phone, 4032, 3024, testing::PhoneLike, camera);
+        testing::WriteJpeg(large, 6000, 4000, testing::PhoneLike, camera);
         camera.progressive = true;
-        testing::WriteJpeg(progressive, 6000, 4000, PhoneLike, camera);
+        testing::WriteJpeg(progressive, 6000, 4000, testing::PhoneLike, camera);
         testing::WriteJpeg(huge, 12000, 9000, testing::PhotoLike, camera);
     }
 

@@ -80,6 +80,15 @@ Rgb PhotoLike(int x, int y) {
             Level(90 + 0.02 * x - 0.015 * y + (tile ? -30 : 30) + grain)};
 }
 
+Rgb PhoneLike(int x, int y) {
+    const Rgb base = PhotoLike(x, y);
+    const unsigned hash =
+        static_cast<unsigned>(x) * 2654435761u ^ static_cast<unsigned>(y) * 40503u;
+    const int grain = static_cast<int>((hash >> 11) % 17) - 8;
+    const auto level = [](int value) { return value < 0 ? 0 : value > 255 ? 255 : value; };
+    return {level(base.red + grain), level(base.green + grain), level(base.blue + grain)};
+}
+
 std::function<Rgb(int, int)> Quadrants(int width, int height) {
     return [width, height](int x, int y) {
         static const Rgb kColours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};

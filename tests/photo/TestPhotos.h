@@ -32,6 +32,9 @@ void WriteJpeg(const std::string& path, int width, int height,
 // A picture with the detail of a photo: smooth shading, edges and fine grain.
 Rgb PhotoLike(int x, int y);
 
+// A phone's photo: PhotoLike with a sensor's grain, about 4 MB at 12 MP and quality 92.
+Rgb PhoneLike(int x, int y);
+
 // Four blocks of colours far apart (red, green / blue, white), which JPEG never confuses.
 std::function<Rgb(int, int)> Quadrants(int width, int height);
 

@@ -64,3 +64,16 @@ TEST_F(BatchCostTest, OptionWithoutPriceStopsAsTickingItsBoxDoes) {
                   W("'+' n'est pas une valeur en virgule flottante correcte"));
     }
 }
+
+TEST_F(BatchCostTest, TheSelectedSalesOnly) {
+    for (const char* prix : {"0.20", "1.50"}) AddOption(prix);
+    AddSale({1});
+    AddSale({2});
+    AddSale({1, 2});
+    const auto line = [this](const std::vector<int>& positions) {
+        return offrel::BatchLine(
+            offrel::BatchOfSelection(tables.cdsVente, tables.cdsOption, positions));
+    };
+    EXPECT_EQ(line({1, 2}), W("2 ventes sélectionnées — options : 3.20 €"));
+    EXPECT_EQ(line({0}), W("1 vente sélectionnée — options : 0.20 €"));
+}

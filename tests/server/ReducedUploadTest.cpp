@@ -63,7 +63,7 @@ protected:
     void Run(bool reduce) {
         UploadChoices choices;
         choices.reducePhotos = reduce;
-        RunSalesUpload(tables.cdsVente, "demo", "demo", view, choices);
+        RunSalesUpload(tables.cdsVente, "demo", "demo", view, std::nullopt, choices);
         ASSERT_EQ(view.messages.back(), W("L'envoi de vos ventes est réussi !"));
         ASSERT_EQ(tables.cdsVente.RecordCount(), 0);
     }

@@ -378,3 +378,31 @@ TEST_F(SalesUploadTest, EachAttemptShowsHowMuchOfTheSaleHasGone) {
     EXPECT_EQ(view.amountsShown.back(), size + " / " + size);
     EXPECT_EQ(std::count(view.amountsShown.begin(), view.amountsShown.end(), "0 Ko / " + size), 2);
 }
+
+TEST_F(SalesUploadTest, OnlyTheSelectedSalesGoAndTheOthersStayUntouched) {
+    const std::string good = dir.Write("bonne.jpg", "\xff\xd8\xff\xe0");
+    const std::string bad = (dir.Path() / "absente.jpg").string();
+    for (const auto& [title, photo] : std::vector<std::pair<std::string, std::string>>{
+             {"A", bad}, {"B", good}, {"C", good}, {"D", bad}, {"E", good}})
+        AddSale(title, photo);
+
+    // The check and its question name only the selected sales' photos.
+    offrel::RunSalesUpload(tables.cdsVente, "vendeur", "secret", view, std::vector<int>{1, 3, 4});
+    ASSERT_EQ(view.photoLists.size(), 1u);
+    EXPECT_EQ(view.photoLists[0], W("« D »\n    photo 1 : ") + bad + W(" — fichier introuvable\n"));
+    EXPECT_EQ(server.Requests().size(), 2u);
+    EXPECT_THAT(Titles(), ElementsAre("A", "C", "D"));
+    EXPECT_THAT(view.events,
+                ElementsAre("ask", "start off", "max 2", "label Envoi de la vente : B...", "step",
+                            "repaint", "events", "label Envoi de la vente : E...", "step",
+                            "repaint", "events", "message", "start on", "close"));
+    EXPECT_THAT(view.messages, ElementsAre(W("2 ventes envoyées sur 3. Vente laissée dans la liste "
+                                             "pour ses photos : « D ».")));
+
+    // Every selected sale accepted: the designed message, the others still there.
+    view = RecordingUploadView();
+    offrel::RunSalesUpload(tables.cdsVente, "vendeur", "secret", view, std::vector<int>{1});
+    EXPECT_EQ(server.Requests().size(), 3u);
+    EXPECT_THAT(Titles(), ElementsAre("A", "D"));
+    EXPECT_THAT(view.messages, ElementsAre(W("L'envoi de vos ventes est réussi !")));
+}
