@@ -30,10 +30,12 @@ protected:
         tables.cdsVente.SetFileName(folder / "Ventes.cds");
     }
 
-    void AddSale(const std::vector<std::string>& photos) {
+    // title: empty for a sale that the site refuses.
+    void AddSale(const std::vector<std::string>& photos,
+                 const std::string& title = "Appareil photo") {
         Table& t = tables.cdsVente;
         t.Append();
-        t.FieldByName("Libelle").SetAsString("Appareil photo");
+        t.FieldByName("Libelle").SetAsString(title);
         t.FieldByName("Description").SetAsString("Comme neuf");
         t.FieldByName("Prix").SetAsCurrency(Money::FromTicks(125000));
         t.FieldByName("Quantite").SetAsInteger(1);
@@ -106,6 +108,21 @@ TEST_F(ReducedUploadTest, LargePhotosArriveUprightAt2048PixelsOthersByteForByte)
     EXPECT_EQ(testing::FileContents(Received(2, 1)), testing::FileContents(broken));
     // The seller's files are only read.
     EXPECT_EQ(testing::ImageMagickView(turned, "").width, 3000);
+}
+
+// The run ends at a refused sale while the next one's photos are being reduced: that work is
+// given up, and nothing of it is sent or left running.
+TEST_F(ReducedUploadTest, ARunThatEndsEarlyGivesUpThePreparedPhotos) {
+    const std::string large = PhonePhoto("grande.jpg", 4000, 3000, 1);
+    AddSale({large}, "");
+    AddSale({large, large, large, large});
+    UploadChoices choices;
+    choices.reducePhotos = true;
+    RunSalesUpload(tables.cdsVente, "demo", "demo", view, std::nullopt, choices);
+    EXPECT_EQ(tables.cdsVente.RecordCount(), 2);
+    EXPECT_EQ(view.messages.back().rfind(W("0 vente envoyée sur 2. Le site a refusé"), 0), 0u)
+        << view.messages.back();
+    EXPECT_FALSE(fs::exists(store / "000001"));
 }
 
 TEST_F(ReducedUploadTest, UntickedEveryPhotoGoesAsItIs) {
