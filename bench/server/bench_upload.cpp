@@ -386,7 +386,11 @@ void UploadPhoneBatch(benchmark::State& state, bool reduce) {
     LoopTurns turns;
     for (auto _ : state) {
         state.PauseTiming();
+        // The table's file and its send journal in a folder of their own, as in the application.
+        const fs::path dataDir = bench.folder / "lot";
+        fs::create_directories(dataDir);
         offrel::ApplicationTables tables;
+        tables.cdsVente.SetFileName((dataDir / "Ventes.cds").string());
         tables.cdsVente.Open();
         for (int i = 0; i < kBatchSales; ++i) AppendSale(tables.cdsVente, bench.phonePhotos);
         SilentView view;
@@ -398,6 +402,7 @@ void UploadPhoneBatch(benchmark::State& state, bool reduce) {
         state.PauseTiming();
         if (reduce) g_batchGapsMs.push_back(turns.Stop());
         bench.homeLine->ClearStore();
+        fs::remove_all(dataDir);
         state.ResumeTiming();
         if (tables.cdsVente.RecordCount() != 0) {
             state.SkipWithError(("sales left: " + view.message).c_str());
