@@ -20,10 +20,11 @@ bool Narrows(const std::vector<std::string>& earlier, const std::vector<std::str
     });
 }
 
-// A sort key: numbers compare as numbers, texts as folded texts.
+// A sort key: numbers compare as numbers, texts as folded texts (held by the finder or by the
+// ranking).
 struct Key {
     std::int64_t number = 0;
-    std::string text;
+    std::string_view text;
     bool operator<(const Key& other) const {
         return number != other.number ? number < other.number : text < other.text;
     }
@@ -77,28 +78,46 @@ const std::vector<std::int32_t>& SalesFinder::Ranks(ListColumn column) {
     std::vector<std::int32_t>& ranks = ranks_[static_cast<int>(column)];
     const int count = cdsVente_.RecordCount();
     if (static_cast<int>(ranks.size()) == count) return ranks;
-    if (column == ListColumn::Libelle && !textsRead_) ReadTexts();
     std::vector<Key> keys(static_cast<std::size_t>(count));
+    std::vector<std::string> folded;  // the texts of the keys of a column other than the title
+    if (column == ListColumn::Reference || column == ListColumn::Categorie ||
+        (column == ListColumn::Libelle && !textsRead_))
+        folded.resize(static_cast<std::size_t>(count));
     for (int position = 0; position < count; ++position) {
         Key& key = keys[position];
+        // The title and the price are read alone: they are the sorts of a long list.
         if (column == ListColumn::Libelle) {
-            key.text.assign(texts_, starts_[position], titleEnds_[position] - starts_[position]);
+            if (textsRead_) {
+                key.text = std::string_view(texts_).substr(
+                    starts_[position], titleEnds_[position] - starts_[position]);
+            } else {
+                const Value title = cdsVente_.ValueAt(position, SaleColumn::kLibelle);
+                if (const auto* text = std::get_if<std::string>(&title))
+                    folded[position] = FoldForSearch(*text);
+                key.text = folded[position];
+            }
+            continue;
+        }
+        if (column == ListColumn::Prix) {
+            // No price comes before any price.
+            const Value price = cdsVente_.ValueAt(position, SaleColumn::kPrix);
+            const Money* amount = std::get_if<Money>(&price);
+            key.number = amount ? amount->Ticks() : INT64_MIN;
             continue;
         }
         const Sale sale = ReadSale(cdsVente_, position);
         switch (column) {
             case ListColumn::Libelle:
-                break;
             case ListColumn::Prix:
-                // No price comes before any price.
-                key.number = sale.prix ? sale.prix->Ticks() : INT64_MIN;
                 break;
             case ListColumn::Reference:
-                key.text = FoldForSearch(sale.reference.value_or(""));
+                folded[position] = FoldForSearch(sale.reference.value_or(""));
+                key.text = folded[position];
                 break;
             case ListColumn::Categorie: {
                 const std::optional<std::int32_t> first = SaleListCells::FirstCategory(sale);
-                key.text = first ? FoldForSearch(cells_.CategoryName(*first)) : "";
+                if (first) folded[position] = FoldForSearch(cells_.CategoryName(*first));
+                key.text = folded[position];
                 break;
             }
             case ListColumn::Photos:

@@ -58,8 +58,8 @@ struct UploadChoices {
 // nothing: the error box tells it and the window stays open. A failure that ends the run
 // otherwise (a photo that went away since the check, a journal or a table that cannot be
 // written) is shown in the error box after the closing message, before the window closes.
-// selection: the positions of the sales to send, the others left out of the run
-// (checks, questions and messages); every sale when there is none.
+// selection: the positions of the sales to send, the others left out of the run (checks,
+// questions and messages); every sale when there is none.
 void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
                     UploadView& view, const std::optional<std::vector<int>>& selection = {},
                     const UploadChoices& choices = {});

@@ -55,6 +55,7 @@ std::uint32_t RowStore::AddVersion(const std::uint8_t* image, std::size_t size,
     versionStarts_.push_back(section_.size());
     section_.insert(section_.end(), image, image + size);
     section_[versionStarts_.back()] = status;
+    origins_.push_back(static_cast<std::uint32_t>(versionStarts_.size()));
     return static_cast<std::uint32_t>(versionStarts_.size() - 1);
 }
 

@@ -95,6 +95,23 @@ TEST_F(TableHistoryTest, UndoAndRedoEachKindOfChangeStepByStep) {
     EXPECT_EQ(history.Redo(), "");
 }
 
+// A change undone is the row's own again: it keeps the record number that the send journal
+// names it by; a row put back gets one of its own, distinct from every other row's.
+TEST_F(TableHistoryTest, UndoneRowsKeepOrGetTheirOwnRecordNumbers) {
+    const std::uint32_t first = table.RowOrigin(0);
+    Step("Modification", [&] { SetLabel(table, 0, "changé"); });
+    Step("Suppression", [&] { DeleteAt(table, 2); });
+    history.Undo();
+    history.Undo();
+    EXPECT_EQ(table.RowOrigin(0), first);
+    std::set<std::uint32_t> origins;
+    for (int r = 0; r < table.RecordCount(); ++r) origins.insert(table.RowOrigin(r));
+    EXPECT_EQ(origins.size(), 5u);
+    history.Redo();
+    EXPECT_EQ(table.RowOrigin(0), first);
+    EXPECT_EQ(Rows(table)[0], Row(1, "changé"));
+}
+
 TEST_F(TableHistoryTest, ARowComesBackExactlyAsItWasAndTheFileReadsItBack) {
     ApplicationTables tables;
     Table& sales = tables.cdsVente;
