@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QShortcut>
 #include <QTabBar>
 #include <QUrl>
@@ -16,6 +17,7 @@
 #include "editor/CompactTabStyle.h"
 #include "editor/PhotoPreview.h"
 #include "gui/Dialogs.h"
+#include "gui/FileDrop.h"
 #include "gui/Fonts.h"
 #include "gui/HandlerConnection.h"
 #include "gui/QtText.h"
@@ -139,6 +141,10 @@ void TForm2::ConnectHandlers() {
         ConnectHandler(remove[slot - 1], &QPushButton::clicked, this,
                        [this, slot] { DelPhotoClick(slot); });
     }
+    // Photos dropped from the file manager: any local files, which their checks then sort out.
+    new FileDrop(
+        ui->TabSheet4, [](const QStringList&) { return true; },
+        [this](const QStringList& paths) { PhotosDropped(paths); });
 }
 
 void TForm2::FormCreate() {
@@ -319,6 +325,10 @@ void TForm2::ButtonImageClick(int slot) {
         Dialogs::Get().OpenFile(this, "Fichiers Images (*.jpg)|*.jpg;*.JPG", lastPhoto_);
     if (path.isEmpty()) return;
     lastPhoto_ = path;
+    ChoosePhoto(slot, path);
+}
+
+void TForm2::ChoosePhoto(int slot, const QString& path) {
     // The path is stored as Windows-1252 text: one that it cannot write would never name its
     // file again.
     const std::optional<std::string> stored =
@@ -334,6 +344,37 @@ void TForm2::ButtonImageClick(int slot) {
     // The name is kept even when the file cannot be shown.
     state_.FichiersPhoto[slot - 1] = *stored;
     ShowPhoto(slot);
+}
+
+void TForm2::PhotosDropped(const QStringList& paths) {
+    QStringList notJpeg;
+    QStringList beyond;
+    int slot = 1;
+    for (const QString& path : paths) {
+        const QString name = QFileInfo(path).fileName();
+        const QString extension = QFileInfo(path).suffix().toLower();
+        if (extension != QLatin1String("jpg") && extension != QLatin1String("jpeg")) {
+            notJpeg.append(name);
+            continue;
+        }
+        while (slot <= 8 && !state_.FichiersPhoto[slot - 1].empty()) ++slot;
+        if (slot > 8) {
+            beyond.append(name);
+            continue;
+        }
+        // As if chosen through the slot's dialog, which starts on it next time.
+        lastPhoto_ = path;
+        ChoosePhoto(slot, path);
+        // A path refused leaves its slot free for the next file.
+    }
+    if (!notJpeg.isEmpty())
+        Dialogs::Get().Message(this, QStringLiteral("Ces fichiers ne sont pas des photos JPEG "
+                                                    "(.jpg) et n'ont pas été ajoutés : %1.")
+                                         .arg(notJpeg.join(QStringLiteral(", "))));
+    if (!beyond.isEmpty())
+        Dialogs::Get().Message(this, QStringLiteral("Une vente a huit photos au plus : ces "
+                                                    "fichiers n'ont pas été ajoutés : %1.")
+                                         .arg(beyond.join(QStringLiteral(", "))));
 }
 
 void TForm2::DelPhotoClick(int slot) {

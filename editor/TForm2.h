@@ -49,6 +49,8 @@ public:
     void CheckBoxClick(int box);      // CheckBox1Click to CheckBox7Click; box from 1
     void ButtonImageClick(int slot);  // ButtonImage1Click to ButtonImage8Click; slot from 1
     void DelPhotoClick(int slot);     // DelPhoto1Click to DelPhoto8Click; slot from 1
+    // Files dropped on page 4: each JPEG file fills the next free slot, as if chosen there.
+    void PhotosDropped(const QStringList& paths);
     void MajCoutTotal(const QString& amount);
     // Ctrl+F: page 2 with the keyboard in the search field.
     void ShortcutRechercheActivate();
@@ -68,6 +70,8 @@ private:
     // Shows the slot's photo in its preview; a file that cannot be shown is reported and leaves
     // the preview as it was.
     void ShowPhoto(int slot);
+    // The photo of the slot chosen: its path stored, unless it cannot be, and shown.
+    void ChoosePhoto(int slot, const QString& path);
     void SyncCascade();
     void SyncSelected();
 
