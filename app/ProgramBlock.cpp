@@ -58,8 +58,10 @@ void ProgramBlock::CreateForms(const QString& dataDir) {
     });
     RunReportingErrors([&] { Form2 = new TForm2(tables_, editorState_, folder, Form1); });
     RunReportingErrors([&] { Form4 = new TForm4(tables_); });
-    RunReportingErrors(
-        [&] { Form5 = new TForm5(tables_.cdsVente, tables_.cdsOption, dataDir, Form1); });
+    RunReportingErrors([&] {
+        Form5 =
+            new TForm5(tables_.cdsVente, tables_.cdsOption, tables_.cdsCategorie, dataDir, Form1);
+    });
     RunReportingErrors([&] { Form6 = new TForm6(); });
 }
 

@@ -139,8 +139,10 @@ void TForm1::ReadVentesFromCSV(const QString& path) {
     ChangingSales([&] {
         report = offrel::ReadVentesFromCSV(tables_.cdsVente, QFile::encodeName(path).toStdString());
     });
-    // A file whose every line became a sale needs no word: the sales stand in the list.
-    if (!report.Complete()) Dialogs::Get().Report(this, FromW1252(offrel::ReportText(report)));
+    // A file whose every line became a sale as written needs no word: the sales stand in the
+    // list.
+    if (!report.Complete())
+        Dialogs::Get().Report(this, QString::fromStdString(offrel::ReportText(report)));
 }
 
 void TForm1::Button5Click() {

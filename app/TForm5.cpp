@@ -16,10 +16,11 @@
 #include "sale/BatchCost.h"
 #include "server/PhotoPreparation.h"
 #include "server/PhotoWeights.h"
+#include "server/PostToServer.h"
 #include "ui_TForm5.h"
 
-TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const QString& dataFolder,
-               QWidget* parent)
+TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const offrel::Table& cdsCategorie,
+               const QString& dataFolder, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ui(std::make_unique<Ui::TForm5>()),
@@ -27,12 +28,10 @@ TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const QString&
       settings_(std::make_unique<Settings>(dataFolder)),
       weighing_(std::make_unique<PhotoWeighing>()),
       cdsVente_(cdsVente),
-      cdsOption_(cdsOption) {
+      cdsOption_(cdsOption),
+      cdsCategorie_(cdsCategorie) {
     ui->setupUi(this);
     setFont(TahomaFont(11));
-    // Below the designed window: the photos' weight, which the batch's line has no room for,
-    // and "Réduire les photos".
-    setFixedSize(294, 190);
     ui->EditPassword->setStyle(passwordStyle_.get());
     ui->ButtonArreter->hide();
     wait_ = std::make_unique<EventLoopWait>(ui->ButtonArreter);
@@ -51,6 +50,7 @@ TForm5::~TForm5() = default;
 void TForm5::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;
+    ShowClearTextWarning();
     ui->LabelLot->clear();
     RunReportingErrors([this] {
         ui->LabelLot->setText(FromW1252(offrel::BatchLine(offrel::BatchOf(cdsVente_, cdsOption_))));
@@ -77,6 +77,19 @@ void TForm5::CheckBoxReduirePhotosClick() {
     WeighPhotos();
 }
 
+void TForm5::ShowClearTextWarning() {
+    bool inClear = false;
+    try {
+        inClear = offrel::PasswordTravelsInClear(offrel::ServerUrl());
+    } catch (const offrel::Error&) {
+        // An address that cannot be read is told when the upload starts, in the error box.
+    }
+    ui->LabelEnClair->setVisible(inClear);
+    // Below the designed window: the photos' weight, which the batch's line has no room for,
+    // "Réduire les photos", and the warning when it is shown.
+    setFixedSize(294, inClear ? 207 : 190);
+}
+
 void TForm5::EditLoginChange() {
     ui->EditPassword->setEnabled(true);
 }
@@ -90,7 +103,7 @@ void TForm5::ButtonEnvoiClick() {
     weighing_->Stop();
     offrel::UploadChoices choices;
     choices.reducePhotos = ui->CheckBoxReduirePhotos->isChecked();
-    offrel::RunSalesUpload(cdsVente_, ToW1252(ui->EditLogin->text()),
+    offrel::RunSalesUpload(cdsVente_, cdsCategorie_, ToW1252(ui->EditLogin->text()),
                            ToW1252(ui->EditPassword->text()), *this, std::nullopt, choices);
 }
 

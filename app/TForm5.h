@@ -21,8 +21,8 @@ class TForm5 : public QDialog, public offrel::UploadView {
 
 public:
     // dataFolder: where the seller's choices are remembered (Settings).
-    TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const QString& dataFolder,
-           QWidget* parent = nullptr);
+    TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const offrel::Table& cdsCategorie,
+           const QString& dataFolder, QWidget* parent = nullptr);
     ~TForm5() override;
 
     void EditLoginChange();
@@ -55,6 +55,8 @@ protected:
     void reject() override;
 
 private:
+    // One line under the buttons when the password would cross the network unencrypted.
+    void ShowClearTextWarning();
     void ShowLabelEnvoi();
     void ShowProgress();
     void WeighPhotos();
@@ -67,6 +69,7 @@ private:
     std::unique_ptr<PhotoWeighing> weighing_;
     offrel::Table& cdsVente_;
     offrel::Table& cdsOption_;
+    const offrel::Table& cdsCategorie_;
     int progressMax_ = 1;       // the bar's range, 0 to this, as the run set it
     int progressPosition_ = 0;  // kept from one run to the next
     bool running_ = false;

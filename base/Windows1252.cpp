@@ -36,6 +36,36 @@ char UnicodeToByte(char32_t code) {
     return ExactByte(code).value_or('?');
 }
 
+// A lone surrogate has no UTF-8 form of its own: it is written as the replacement character.
+void AppendUtf8(std::string& out, char32_t code) {
+    if (code >= 0xD800 && code < 0xE000) code = kNoCharacter;
+    if (code < 0x80) {
+        out.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+}
+
+// The character at text[i], a surrogate pair as one; i is left on its last unit.
+char32_t NextUtf16(std::u16string_view text, std::size_t& i) {
+    const char32_t unit = text[i];
+    if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] < 0xE000) {
+        return 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00);
+    }
+    return unit;
+}
+
 bool IsContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
@@ -89,19 +119,7 @@ std::optional<std::string> Utf8ToWindows1252Exactly(std::string_view utf8) {
 std::string Windows1252ToUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 4);
-    for (const char c : text) {
-        const char16_t code = ByteToUnicode(static_cast<unsigned char>(c));
-        if (code < 0x80) {
-            out.push_back(static_cast<char>(code));
-        } else if (code < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
-    }
+    for (const char c : text) AppendUtf8(out, ByteToUnicode(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -116,15 +134,16 @@ std::u16string Windows1252ToUtf16(std::string_view text) {
 std::string Utf16ToWindows1252(std::u16string_view utf16) {
     std::string out;
     out.reserve(utf16.size());
-    for (std::size_t i = 0; i < utf16.size(); ++i) {
-        const char16_t unit = utf16[i];
-        // A surrogate pair is one character, and none of them is in Windows-1252.
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
-            utf16[i + 1] < 0xE000) {
-            ++i;
-        }
-        out.push_back(UnicodeToByte(unit));
-    }
+    // A surrogate pair is one character, and none of them is in Windows-1252.
+    for (std::size_t i = 0; i < utf16.size(); ++i)
+        out.push_back(UnicodeToByte(NextUtf16(utf16, i)));
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size());
+    for (std::size_t i = 0; i < utf16.size(); ++i) AppendUtf8(out, NextUtf16(utf16, i));
     return out;
 }
 
@@ -137,15 +156,36 @@ std::optional<std::u16string> DecodeLaxUtf8(std::string_view bytes) {
             out.push_back(lead);
             continue;
         }
-        const bool three = (lead & 0x20) != 0;
-        std::uint32_t code = three ? (lead & 0x0F) : (lead & 0x1F);
-        for (int k = three ? 2 : 1; k > 0; --k) {
+        const bool four = lead >= 0xF0 && lead <= 0xF7;
+        const bool three = !four && (lead & 0x20) != 0;
+        std::uint32_t code = four ? (lead & 0x07) : three ? (lead & 0x0F) : (lead & 0x1F);
+        for (int k = four ? 3 : three ? 2 : 1; k > 0; --k) {
             if (i >= bytes.size() || !IsContinuation(static_cast<unsigned char>(bytes[i]))) {
                 return std::nullopt;
             }
             code = (code << 6) | (static_cast<unsigned char>(bytes[i++]) & 0x3F);
         }
-        out.push_back(static_cast<char16_t>(code));
+        if (code > 0x10FFFF) code = kNoCharacter;
+        if (code > 0xFFFF) {
+            code -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(code));
+        }
+    }
+    return out;
+}
+
+std::string CharactersBeyondWindows1252(std::u16string_view text) {
+    std::u32string seen;
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char32_t code = NextUtf16(text, i);
+        if (ExactByte(code) || seen.find(code) != std::u32string::npos) continue;
+        seen.push_back(code);
+        if (!out.empty()) out.push_back(' ');
+        AppendUtf8(out, code);
     }
     return out;
 }

@@ -15,6 +15,7 @@
 #include "base/FileNames.h"
 #include "editor/CategorySearchPanel.h"
 #include "editor/CompactTabStyle.h"
+#include "editor/DescriptionLimit.h"
 #include "editor/PhotoPreview.h"
 #include "gui/Dialogs.h"
 #include "gui/FileDrop.h"
@@ -24,6 +25,7 @@
 #include "sale/LoadSale.h"
 #include "sale/OptionCost.h"
 #include "sale/RecentCategories.h"
+#include "tables/Rows.h"
 #include "ui_TForm2.h"
 
 namespace {
@@ -66,6 +68,8 @@ TForm2::TForm2(offrel::ApplicationTables& tables, offrel::EditorState& state,
     ui->setupUi(this);
     ui->PageControlVente->tabBar()->setStyle(tabStyle_.get());
     search_ = new CategorySearchPanel(ui->EditRecherche, ui->ListBoxResultats);
+    descriptionLimit_ = new DescriptionLimit(ui->MemoDescription, ui->LabelResteDescription,
+                                             offrel::SaleWidth::kDescription);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -187,9 +191,11 @@ void TForm2::FormShow() {
     ShowPage(0);
     for (const std::string& problem : sale.problems)
         Dialogs::Get().Message(this, FromW1252(problem));
-    // A photo that cannot be shown is reported; the seller can then replace or remove it.
+    // A stored photo that cannot be shown is reported and stays; the seller can then replace or
+    // remove it.
     for (int slot = 1; slot <= 8; ++slot)
-        if (!state_.FichiersPhoto[slot - 1].empty()) ShowPhoto(slot);
+        if (!state_.FichiersPhoto[slot - 1].empty())
+            ShowPhoto(slot, state_.FichiersPhoto[slot - 1]);
 }
 
 void TForm2::ShowPage(int index) {
@@ -310,13 +316,14 @@ void TForm2::ShowCout(offrel::Money total) {
     ui->LabelCout->setText(FromW1252(offrel::CurrToStrTwoDecimals(total)));
 }
 
-void TForm2::ShowPhoto(int slot) {
+bool TForm2::ShowPhoto(int slot, const std::string& path) {
     QLabel* image = images_[slot - 1];
     try {
-        image->setPixmap(QPixmap::fromImage(
-            LoadPhotoPreview(FromW1252(state_.FichiersPhoto[slot - 1]), image->size())));
+        image->setPixmap(QPixmap::fromImage(LoadPhotoPreview(FromW1252(path), image->size())));
+        return true;
     } catch (const offrel::Error& error) {
         Dialogs::Get().Message(this, FromW1252(error.what()));
+        return false;
     }
 }
 
@@ -341,9 +348,9 @@ void TForm2::ChoosePhoto(int slot, const QString& path) {
                       .arg(QDir::toNativeSeparators(path)));
         return;
     }
-    // The name is kept even when the file cannot be shown.
-    state_.FichiersPhoto[slot - 1] = *stored;
-    ShowPhoto(slot);
+    // A file that cannot be shown would only stop the upload: the slot keeps its photo, name
+    // and preview both.
+    if (ShowPhoto(slot, *stored)) state_.FichiersPhoto[slot - 1] = *stored;
 }
 
 void TForm2::PhotosDropped(const QStringList& paths) {
@@ -387,6 +394,9 @@ void TForm2::ButtonValidationClick() {
     entry.libelle = ToW1252(ui->LabeledEditLibelle->text());
     entry.description = ToStored(ui->MemoDescription->toPlainText());
     entry.reference = ToW1252(ui->EditReference->text());
+    entry.unsendable = {UnsendableCharacters(ui->LabeledEditLibelle->text()),
+                        UnsendableCharacters(ui->MemoDescription->toPlainText()),
+                        UnsendableCharacters(ui->EditReference->text())};
     entry.quantite = ToW1252(ui->EditQuantite->text());
     entry.prix = ToW1252(ui->EditPrix->text());
     for (int k = 0; k < offrel::OptionCost::kBoxes; ++k)
@@ -396,7 +406,8 @@ void TForm2::ButtonValidationClick() {
     entry.renouvelable = ui->CheckBoxRenouvellement->isChecked();
     const std::string errors = offrel::SaleEntryErrors(entry, state_);
     if (!errors.empty()) {
-        Dialogs::Get().Message(this, "Votre saisie est incorrecte : \r\n" + FromW1252(errors));
+        Dialogs::Get().Message(
+            this, "Votre saisie est incorrecte : \r\n" + QString::fromStdString(errors));
         return;
     }
     offrel::SaveSale(tables_.cdsVente, entry, state_);

@@ -11,6 +11,7 @@
 
 class CategorySearchPanel;
 class CompactTabStyle;
+class DescriptionLimit;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -67,11 +68,15 @@ private:
     void ShowPage(int index);
     // The options' total, kept as an amount and shown in LabelCout.
     void ShowCout(offrel::Money total);
-    // Shows the slot's photo in its preview; a file that cannot be shown is reported and leaves
-    // the preview as it was.
-    void ShowPhoto(int slot);
-    // The photo of the slot chosen: its path stored, unless it cannot be, and shown.
+    // Shows the photo at that path in the slot's preview; a file that cannot be shown is
+    // reported and leaves the preview as it was (false).
+    bool ShowPhoto(int slot, const std::string& path);
+    // The photo of the slot chosen: its path stored, unless it cannot be or cannot be shown.
     void ChoosePhoto(int slot, const QString& path);
+    // Moves the photo of slot from to slot to, path and preview, the others shifting.
+    void MovePhoto(int from, int to);
+    // Opens the sale's photos large on the slot's, without holding the editor's caller.
+    void OpenPhoto(int slot);
     void SyncCascade();
     void SyncSelected();
 
@@ -81,7 +86,8 @@ private:
     offrel::EditorState& state_;
     std::string dataFolder_;
     offrel::CategoryCascade cascade_;
-    CategorySearchPanel* search_;  // owned by its field
+    CategorySearchPanel* search_;         // owned by its field
+    DescriptionLimit* descriptionLimit_;  // owned by its field
     std::array<QComboBox*, offrel::CategoryCascade::kLevels> catCbx_;
     std::array<QCheckBox*, 7> checkBoxes_;
     std::array<QLabel*, 8> images_;

@@ -2,14 +2,15 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <array>
+#include <filesystem>
 
 #include "base/Conversions.h"
 #include "base/Error.h"
 #include "base/FileNames.h"
 #include "base/Windows1252.h"
 #include "import/SalesFileRecords.h"
+#include "import/SpreadsheetPrice.h"
 #include "tables/Rows.h"
 
 namespace offrel {
@@ -32,7 +33,7 @@ enum Column {
 
 struct RequiredColumn {
     int column;
-    const char* whenEmpty;  // the reason, in UTF-8
+    const char* whenEmpty;
 };
 
 // The columns that a sale cannot do without, in the order they are tested.
@@ -52,31 +53,83 @@ constexpr int kFirstOptionColumn = 11;
 
 constexpr char kMark[] = "Y";
 
-// Title and description: UTF-8 when the bytes decode to some text, the bytes themselves
-// otherwise.
-std::string TextOrBytes(std::string_view bytes) {
-    const std::optional<std::u16string> decoded = DecodeLaxUtf8(bytes);
-    return decoded && !decoded->empty() ? Utf16ToWindows1252(*decoded) : std::string(bytes);
+const char* const kHeaderTaken =
+    "cette ligne se lit comme une vente entière : elle a été prise pour la ligne d'en-tête et "
+    "n'a pas été importée";
+
+// A cell as the seller wrote it: UTF-8 when its bytes decode as such, Windows-1252 otherwise.
+struct Cell {
+    std::u16string text;
+
+    std::string Shown() const { return Utf16ToUtf8(text); }  // for the report
+    std::string Stored() const { return Utf16ToWindows1252(text); }
+};
+
+Cell Decoded(std::string_view bytes) {
+    std::optional<std::u16string> text = DecodeLaxUtf8(bytes);
+    return Cell{text ? std::move(*text) : Windows1252ToUtf16(bytes)};
 }
 
-// Reference: UTF-8 only; bytes that do not decode give an empty reference.
-std::string TextOrNothing(std::string_view bytes) {
-    const std::optional<std::u16string> decoded = DecodeLaxUtf8(bytes);
-    return decoded ? Utf16ToWindows1252(*decoded) : std::string();
+// What a line of the sheet gives: a sale with what it does not keep as written, or the reason
+// the line gives none.
+struct LineSale {
+    std::optional<Sale> sale;
+    std::string reason;
+    std::vector<std::string> notes;
+};
+
+// A text column as stored, noting the characters that the site cannot receive and a cut.
+std::string StoredText(const SalesFileRecords& line, int column, const char* name, int width,
+                       std::vector<std::string>& notes) {
+    const Cell cell = Decoded(line.Field(column));
+    const std::string lost = CharactersBeyondWindows1252(cell.text);
+    if (!lost.empty()) {
+        notes.push_back(FormatMessage(
+            "%s contient des caractères que le site ne peut pas recevoir, remplacés par « ? » : %s",
+            {name, lost}));
+    }
+    std::string stored = cell.Stored();
+    if (stored.size() > static_cast<std::size_t>(width)) {
+        notes.push_back(
+            FormatMessage("%s a %s caractères : seuls les %s premiers sont gardés",
+                          {name, std::to_string(stored.size()), std::to_string(width)}));
+    }
+    return stored;
 }
 
-// A photo column is decoded like the title, so that a UTF-8 and a Windows-1252 file naming the
-// same photo store the same path; nothing when it names a letter that Windows-1252 cannot write.
-std::optional<std::string> PhotoPath(std::string_view column) {
-    const std::optional<std::u16string> decoded = DecodeLaxUtf8(column);
-    if (!decoded || decoded->empty()) return std::string(column);
-    return PathFromFileSystemName(column);
+// The stored path of a photo cell: whole, a relative path taken from the sheet's folder (a
+// file-system name); nothing when it holds a character that Windows-1252 cannot write, since
+// such a path could not name its file again once stored.
+std::optional<std::string> PhotoPath(const Cell& cell, const std::string& sheetFolder) {
+    std::filesystem::path path(Utf16ToUtf8(cell.text));
+    if (path.is_relative()) path = std::filesystem::path(sheetFolder) / path;
+    return PathFromFileSystemName(path.lexically_normal().string());
 }
 
-// A relative path is taken from the working directory.
 bool PhotoExists(const std::string& path) {
     struct stat status {};
     return ::stat(FileSystemName(path).c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+std::string UnwritablePhoto(const char* photo, const Cell& cell) {
+    return FormatMessage(
+        "le chemin de %s « %s » contient des caractères que l'application ne sait pas enregistrer",
+        {photo, cell.Shown()});
+}
+
+// Photo 2 or 3: kept when its file exists, otherwise left out with a note.
+std::optional<std::string> OptionalPhoto(const SalesFileRecords& line, int column,
+                                         const std::string& sheetFolder,
+                                         std::vector<std::string>& notes) {
+    if (line.Field(column).empty()) return std::nullopt;
+    const Cell cell = Decoded(line.Field(column));
+    const std::string photo = "la photo " + std::to_string(column - kPhoto1 + 1);
+    const std::optional<std::string> path = PhotoPath(cell, sheetFolder);
+    if (path && PhotoExists(*path)) return path;
+    notes.push_back((path ? FormatMessage("%s « %s » est introuvable", {photo, cell.Shown()})
+                          : UnwritablePhoto(photo.c_str(), cell)) +
+                    " ; la vente est importée sans elle");
+    return std::nullopt;
 }
 
 // Any number of days other than 3 and 5 is a sale of 7 days.
@@ -91,71 +144,115 @@ Duration DureeTypeVente(std::int32_t days) {
     }
 }
 
+std::string MarkColumnName(int column) {
+    if (column == kPrixNet) return "prix net";
+    if (column == kRenouvelable) return "renouvellement";
+    return "option " + std::to_string(kOptionOfColumn[column - kFirstOptionColumn] + 1);
+}
+
+// A mark sets its field; no mark leaves it empty, and any other text is noted.
+std::optional<bool> Mark(const SalesFileRecords& line, int column,
+                         std::vector<std::string>& notes) {
+    const std::string_view bytes = line.Field(column);
+    if (bytes == kMark) return true;
+    if (!bytes.empty()) {
+        notes.push_back(FormatMessage("marque « %s » : seul « Y » compte (%s)",
+                                      {Decoded(bytes).Shown(), MarkColumnName(column)}));
+    }
+    return std::nullopt;
+}
+
 bool NoText(const SalesFileRecords& line) {
     for (int column = 0; column < line.FieldCount(); ++column)
         if (!line.Field(column).empty()) return false;
     return true;
 }
 
-// A mark sets its field; no mark leaves it empty.
-std::optional<bool> Mark(std::string_view column) {
-    return column == kMark ? std::optional(true) : std::nullopt;
-}
-
-// The sale of an accepted line, from the duration on; a duration that does not convert stops the
-// import there.
-Sale LineSale(const SalesFileRecords& line, std::int32_t categorie, Money prix,
-              const std::string& photo1) {
-    Sale sale;
-    sale.libelle = TextOrBytes(line.Field(kLibelle));
-    sale.reference = TextOrNothing(line.Field(kReference));
-    sale.description = TextOrBytes(line.Field(kDescription));
-    sale.prix = prix;
-    sale.typeVente = line.Field(kPrixNet) == kMark ? SaleType::FixedPrice : SaleType::Auction;
-    sale.dureeTypeVente = DureeTypeVente(StrToInt(line.Field(kDuree)));
-    sale.renouvelable = Mark(line.Field(kRenouvelable));
-    sale.categorie[0] = categorie;
-    sale.photo[0] = photo1;
-    for (const int column : {kPhoto2, kPhoto3}) {
-        const std::optional<std::string> path = PhotoPath(line.Field(column));
-        if (path && !path->empty() && PhotoExists(*path)) sale.photo[column - kPhoto1] = *path;
+// Reads one line in the order of the designed checks. A category or a duration that does not
+// convert throws its conversion message.
+LineSale ReadLineSale(const SalesFileRecords& line, const std::string& sheetFolder) {
+    LineSale read;
+    for (const RequiredColumn& required : kRequiredColumns) {
+        if (line.Field(required.column).empty()) {
+            read.reason = required.whenEmpty;
+            return read;
+        }
     }
+    const Cell categorieCell = Decoded(line.Field(kCategorie));
+    const std::int32_t categorie = StrToInt(categorieCell.Stored());
+    if (categorie < 1) {
+        read.reason =
+            FormatMessage("la catégorie « %s » est inférieure à 1", {categorieCell.Shown()});
+        return read;
+    }
+    const Cell photo1Cell = Decoded(line.Field(kPhoto1));
+    const std::optional<std::string> photo1 = PhotoPath(photo1Cell, sheetFolder);
+    if (!photo1) {
+        read.reason = UnwritablePhoto("la photo", photo1Cell);
+        return read;
+    }
+    if (!PhotoExists(*photo1)) {
+        read.reason = FormatMessage("la photo « %s » est introuvable", {photo1Cell.Shown()});
+        return read;
+    }
+    const Cell prixCell = Decoded(line.Field(kPrix));
+    const std::optional<Money> prix = SpreadsheetPrice(prixCell.text);
+    if (!prix) {
+        read.reason =
+            FormatMessage("le prix « %s » ne se lit pas comme un montant", {prixCell.Shown()});
+        return read;
+    }
+    if (*prix <= Money()) {
+        read.reason =
+            FormatMessage("le prix « %s » n'est pas supérieur à zéro", {prixCell.Shown()});
+        return read;
+    }
+
+    std::vector<std::string>& notes = read.notes;
+    Sale sale;
+    sale.libelle = StoredText(line, kLibelle, "le titre", SaleWidth::kLibelle, notes);
+    sale.reference = StoredText(line, kReference, "la référence", SaleWidth::kReference, notes);
+    sale.description =
+        StoredText(line, kDescription, "la description", SaleWidth::kDescription, notes);
+    sale.photo[0] = *photo1;
+    for (const int column : {kPhoto2, kPhoto3})
+        sale.photo[column - kPhoto1] = OptionalPhoto(line, column, sheetFolder, notes);
+    sale.prix = *prix;
+    sale.typeVente = Mark(line, kPrixNet, notes) ? SaleType::FixedPrice : SaleType::Auction;
+    const Cell dureeCell = Decoded(line.Field(kDuree));
+    const std::int32_t days = StrToInt(dureeCell.Stored());
+    sale.dureeTypeVente = DureeTypeVente(days);
+    if (days != 3 && days != 5 && days != 7)
+        notes.push_back(FormatMessage("durée %s : lue comme 7 jours", {dureeCell.Shown()}));
+    sale.renouvelable = Mark(line, kRenouvelable, notes);
+    sale.categorie[0] = categorie;
     for (std::size_t k = 0; k < kOptionOfColumn.size(); ++k)
         sale.option[kOptionOfColumn[k]] =
-            Mark(line.Field(kFirstOptionColumn + static_cast<int>(k)));
+            Mark(line, kFirstOptionColumn + static_cast<int>(k), notes);
     sale.quantite = 1;
-    return sale;
+    read.sale = std::move(sale);
+    return read;
 }
 
-// Imports one line; the reason when it is passed over, "" when it became a sale. A number that
-// does not convert throws its conversion message.
-std::string ImportLine(Table& cdsVente, const SalesFileRecords& line) {
-    for (const RequiredColumn& required : kRequiredColumns)
-        if (line.Field(required.column).empty()) return W(required.whenEmpty);
-    const std::int32_t categorie = StrToInt(line.Field(kCategorie));
-    if (categorie < 1) return W("la catégorie est inférieure à 1");
-    const std::optional<std::string> photo1 = PhotoPath(line.Field(kPhoto1));
-    if (!photo1) {
-        return FormatMessage(W("le chemin de la photo « %s » contient des caractères que "
-                               "l'application ne sait pas enregistrer"),
-                             {Utf8ToWindows1252(line.Field(kPhoto1))});
+// A sheet saved without its header line starts with a sale, which the header's place loses.
+bool ReadsAsASale(const SalesFileRecords& line, const std::string& sheetFolder) {
+    if (NoText(line)) return false;
+    try {
+        return ReadLineSale(line, sheetFolder).sale.has_value();
+    } catch (const Error&) {
+        return false;
     }
-    if (!PhotoExists(*photo1))
-        return FormatMessage(W("la photo « %s » est introuvable"), {*photo1});
-    std::string price(line.Field(kPrix));
-    std::replace(price.begin(), price.end(), ',', '.');
-    const Money prix = StrToCurr(price);
-    if (prix <= Money()) return W("le prix n'est pas supérieur à zéro");
+}
 
-    const Sale sale = LineSale(line, categorie, prix, *photo1);
-    cdsVente.Insert();
-    WriteSale(cdsVente, sale);
-    cdsVente.Post();
-    return {};
+// The folder of the sheet, as a whole file-system name.
+std::string SheetFolder(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path whole = std::filesystem::absolute(path, error);
+    return (error ? std::filesystem::path(path) : whole).parent_path().string();
 }
 
 std::string Counted(int count, const char* one, const char* many) {
-    return std::to_string(count) + " " + W(count > 1 ? many : one);
+    return std::to_string(count) + " " + (count > 1 ? many : one);
 }
 
 }  // namespace
@@ -166,19 +263,27 @@ SalesImportReport ReadVentesFromCSV(Table& cdsVente, const std::string& path) {
     if (!text) {
         throw Error(FormatMessage("Le fichier \"%s\" n'existe pas.", {ShownFileSystemName(path)}));
     }
+    const std::string sheetFolder = SheetFolder(path);
     SalesFileRecords lines(std::move(*text));
     SalesImportReport report;
-    lines.Next();  // the header
+    if (lines.Next() && ReadsAsASale(lines, sheetFolder))
+        report.passedOver.push_back({lines.Line(), kHeaderTaken});
     while (lines.Next()) {
         if (NoText(lines)) continue;
         try {
-            std::string reason = ImportLine(cdsVente, lines);
-            if (reason.empty())
-                ++report.imported;
-            else
-                report.passedOver.push_back({lines.Line(), std::move(reason)});
+            LineSale read = ReadLineSale(lines, sheetFolder);
+            if (!read.sale) {
+                report.passedOver.push_back({lines.Line(), std::move(read.reason)});
+                continue;
+            }
+            cdsVente.Insert();
+            WriteSale(cdsVente, *read.sale);
+            cdsVente.Post();
+            ++report.imported;
+            for (std::string& note : read.notes)
+                report.notes.push_back({lines.Line(), std::move(note)});
         } catch (const Error& error) {
-            report.stop = PassedOverLine{lines.Line(), error.what()};
+            report.stop = PassedOverLine{lines.Line(), Windows1252ToUtf8(error.what())};
             break;
         }
     }
@@ -198,8 +303,12 @@ std::string ReportText(const SalesImportReport& report) {
     for (const PassedOverLine& line : report.passedOver) add(line);
     if (report.stop) {
         add(*report.stop);
-        text += W("\n\nL'import s'est arrêté à la ligne ") + std::to_string(report.stop->line) +
-                W(" ; les lignes suivantes n'ont pas été lues.");
+        text += "\n\nL'import s'est arrêté à la ligne " + std::to_string(report.stop->line) +
+                " ; les lignes suivantes n'ont pas été lues.";
+    }
+    if (!report.notes.empty()) {
+        text += "\n\nRemarques sur les ventes importées :\n";
+        for (const PassedOverLine& note : report.notes) add(note);
     }
     return text;
 }

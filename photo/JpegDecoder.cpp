@@ -29,7 +29,8 @@ constexpr std::size_t kReadPiece = 64 * 1024;
 struct ErrorManager {
     jpeg_error_mgr base;
     std::jmp_buf jump;
-    bool corrupt = false;  // the picture's data was found cut short or corrupt
+    bool corrupt = false;   // the picture's data was found corrupt
+    bool cutShort = false;  // the file ended before the picture's data
 };
 
 [[noreturn]] void ExitByJump(j_common_ptr info) {
@@ -46,6 +47,9 @@ void NoteWarning(j_common_ptr info, int level) {
         case JWRN_ARITH_BAD_CODE:
         case JWRN_MUST_RESYNC:
             errors->corrupt = true;
+            break;
+        case JWRN_JPEG_EOF:
+            errors->cutShort = true;
             break;
         default:
             break;
@@ -310,6 +314,7 @@ DecodeOutcome JpegDecoder::Decode(PictureSize size, DecodeFor purpose, RgbImage&
     if (!ReadRowsUnderJump(s.info, s.errors, corruptionFails, row.data(), scaler) ||
         (corruptionFails && s.errors.corrupt))
         return DecodeOutcome::kDamaged;
+    if (s.errors.cutShort) return DecodeOutcome::kCutShort;
     picture = scaler.Take();
     return DecodeOutcome::kDone;
 }

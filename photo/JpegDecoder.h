@@ -30,12 +30,12 @@ struct PhotoFile {
 PhotoFile OpenPhotoFile(const std::string& path);
 
 enum class HeadOutcome { kRead, kNotJpeg, kDamaged };
-enum class DecodeOutcome { kDone, kDamaged, kTooLarge };
+enum class DecodeOutcome { kDone, kDamaged, kCutShort, kTooLarge };
 
 // What the picture is decoded for. Showing: when it is reduced, plain upsampling of the colour
-// planes, which costs nothing visible at that size, and a picture cut short shows what could be
-// read of it, as any viewer shows it. Sending: smooth upsampling, and a picture whose data is cut
-// short or corrupt fails, so that nothing made up goes to the site.
+// planes, which costs nothing visible at that size. Sending: smooth upsampling, and a picture
+// whose data is corrupt fails, so that nothing made up goes to the site. A picture cut short
+// fails for both, rather than show or send its missing part grey.
 enum class DecodeFor { kShowing, kSending };
 
 // One JPEG file decoded by libjpeg, read in pieces of a fixed size so that the file is never held

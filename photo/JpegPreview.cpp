@@ -1,10 +1,12 @@
 #include "photo/JpegPreview.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "base/Error.h"
 #include "base/Windows1252.h"
 #include "photo/JpegDecoder.h"
+#include "photo/JpegEnd.h"
 #include "photo/PhotoOrientation.h"
 
 namespace offrel {
@@ -21,7 +23,9 @@ PictureSize FitInBox(PictureSize picture, PictureSize box) {
     return {static_cast<int>(std::max(1LL, width)), box.height};
 }
 
-RgbImage DecodeJpegPreview(const std::string& path, int boxWidth, int boxHeight) {
+ShownPhoto DecodeJpegToBox(const std::string& path, int boxWidth, int boxHeight) {
+    constexpr const char* kIncomplete =
+        "Le fichier \"%s\" ne peut pas être montré : la photo est incomplète ou abîmée.";
     const auto failure = [&path](const char* pattern) {
         return Error(FormatMessage(W(pattern), {path}));
     };
@@ -35,6 +39,9 @@ RgbImage DecodeJpegPreview(const std::string& path, int boxWidth, int boxHeight)
         case HeadOutcome::kDamaged:
             throw failure("Le fichier \"%s\" est une image JPEG abîmée, qui ne peut pas être lue.");
     }
+    // A preview of a progressive picture stops reading after its first scans: whether the file
+    // ends where its picture does is asked of the file itself.
+    if (!JpegReachesItsEnd(::fileno(file.handle.get()), file.size)) throw failure(kIncomplete);
     const int orientation = decoder.Orientation();
     // A picture shown turned a quarter fits the box with its sides exchanged.
     const bool swaps = SwapsSides(orientation);
@@ -47,6 +54,8 @@ RgbImage DecodeJpegPreview(const std::string& path, int boxWidth, int boxHeight)
             break;
         case DecodeOutcome::kDamaged:
             throw failure("Le fichier \"%s\" est une image JPEG abîmée, qui ne peut pas être lue.");
+        case DecodeOutcome::kCutShort:
+            throw failure(kIncomplete);
         case DecodeOutcome::kTooLarge:
             throw Error(FormatMessage(
                 W("L'image \"%s\" est trop grande pour être affichée : en JPEG progressif, ses "
@@ -54,7 +63,12 @@ RgbImage DecodeJpegPreview(const std::string& path, int boxWidth, int boxHeight)
                 {path, std::to_string(stored.width), std::to_string(stored.height),
                  std::to_string(kDecodingMemoryLimit / (1024 * 1024))}));
     }
-    return Oriented(std::move(picture), orientation);
+    return {Oriented(std::move(picture), orientation),
+            swaps ? PictureSize{stored.height, stored.width} : stored, file.size};
+}
+
+RgbImage DecodeJpegPreview(const std::string& path, int boxWidth, int boxHeight) {
+    return DecodeJpegToBox(path, boxWidth, boxHeight).picture;
 }
 
 }  // namespace offrel

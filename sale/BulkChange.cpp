@@ -37,11 +37,11 @@ std::string Problems(const Sale& sale) {
         problems = std::string(error.what()) + "\r\n";
     }
     const std::size_t length = sale.description.value_or(std::string()).size();
-    if (length > static_cast<std::size_t>(SaleColumn::kDescriptionSize)) {
+    if (length > static_cast<std::size_t>(SaleWidth::kDescription)) {
         problems +=
             FormatMessage(W("- La description aurait %s caractères ; son champ en "
                             "contient au plus %s"),
-                          {std::to_string(length), std::to_string(SaleColumn::kDescriptionSize)}) +
+                          {std::to_string(length), std::to_string(SaleWidth::kDescription)}) +
             "\r\n";
     }
     return problems;

@@ -5,7 +5,6 @@
 
 #include "base/Conversions.h"
 #include "base/Error.h"
-#include "base/Windows1252.h"
 
 namespace offrel {
 
@@ -24,9 +23,25 @@ bool PriceIsValid(const std::string& text) {
 
 std::string SaleEntryErrors(const SaleEntry& entry, const EditorState& state) {
     std::string errors;
-    auto fail = [&errors](const char* line) { errors += W(line) + "\r\n"; };
+    auto fail = [&errors](std::string_view line) {
+        errors.append(line);
+        errors += "\r\n";
+    };
+    auto unsendable = [&fail](const char* text, const std::string& characters) {
+        if (!characters.empty())
+            fail(FormatMessage("- %s contient des caractères que le site ne peut pas recevoir : %s",
+                               {text, characters}));
+    };
     if (entry.libelle.empty()) fail("- Le titre de la vente est requis");
+    unsendable("Le titre", entry.unsendable.libelle);
     if (entry.description.empty()) fail("- La description de la vente est requise");
+    unsendable("La description", entry.unsendable.description);
+    if (entry.description.size() > static_cast<std::size_t>(SaleWidth::kDescription)) {
+        fail(FormatMessage(
+            "- La description a %s caractères : %s au plus sont possibles",
+            {std::to_string(entry.description.size()), std::to_string(SaleWidth::kDescription)}));
+    }
+    unsendable("La référence", entry.unsendable.reference);
     if (StrToInt(entry.quantite) < 1) fail("- La quantité est incorrecte");
     if (!PriceIsValid(entry.prix))
         fail("- Indiquer le prix de départ - Utiliser le point comme délimiteur décimal");

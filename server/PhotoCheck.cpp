@@ -9,6 +9,7 @@
 #include "base/Error.h"
 #include "base/FileNames.h"
 #include "base/Windows1252.h"
+#include "photo/JpegEnd.h"
 #include "tables/Rows.h"
 
 namespace offrel {
@@ -40,6 +41,8 @@ std::string PhotoFault(const std::string& path) {
         fault = Unreadable(errno);
     } else if (got != sizeof head || head[0] != 0xFF || head[1] != 0xD8 || head[2] != 0xFF) {
         fault = "ce n'est pas une image JPEG";
+    } else if (!JpegReachesItsEnd(fd, static_cast<std::uint64_t>(status.st_size))) {
+        fault = W("la photo est incomplète ou abîmée");
     }
     ::close(fd);
     return fault;
@@ -61,21 +64,6 @@ std::vector<PhotoProblem> CheckSalePhotos(const Table& cdsVente) {
         }
     }
     return problems;
-}
-
-std::string PhotoProblemsList(const std::vector<PhotoProblem>& problems) {
-    std::string list;
-    int sale = -1;
-    for (const PhotoProblem& problem : problems) {
-        if (problem.sale != sale) {
-            if (sale >= 0) list += '\n';
-            list += W("« ") + problem.libelle + W(" »\n");
-            sale = problem.sale;
-        }
-        list += "    photo " + std::to_string(problem.slot) + " : " + problem.path + W(" — ") +
-                problem.reason + '\n';
-    }
-    return list;
 }
 
 }  // namespace offrel

@@ -11,6 +11,7 @@
 
 #include "base/Error.h"
 #include "base/Windows1252.h"
+#include "server/TlsCheck.h"
 
 namespace offrel {
 
@@ -20,17 +21,23 @@ PostTimeouts g_timeouts;
 
 [[noreturn]] void ThrowBadUrl(const std::string& url) {
     throw Error(FormatMessage(
-        W("L'adresse du site \"%s\" n'est pas une adresse http://hôte[:port]/chemin."), {url}));
+        W("L'adresse du site \"%s\" n'est pas une adresse http(s)://hôte[:port]/chemin."), {url}));
+}
+
+constexpr int DefaultPort(bool secure) {
+    return secure ? 443 : 80;
 }
 
 ServerAddress ParseServerUrl(const std::string& url) {
-    constexpr std::string_view kScheme = "http://";
-    if (url.size() <= kScheme.size() || url.compare(0, kScheme.size(), kScheme) != 0)
-        ThrowBadUrl(url);
-    const std::string rest = url.substr(kScheme.size());
+    ServerAddress address;
+    const std::size_t schemeEnd = url.find("://");
+    const std::string scheme = url.substr(0, schemeEnd);
+    if (schemeEnd == std::string::npos || (scheme != "http" && scheme != "https")) ThrowBadUrl(url);
+    address.secure = scheme == "https";
+    address.port = DefaultPort(address.secure);
+    const std::string rest = url.substr(schemeEnd + 3);
     const std::size_t slash = rest.find('/');
     const std::string authority = rest.substr(0, slash);
-    ServerAddress address;
     address.path = slash == std::string::npos ? "/" : rest.substr(slash);
     const std::size_t colon = authority.rfind(':');
     address.host = authority.substr(0, colon);
@@ -58,6 +65,7 @@ struct Exchange {
     bool answerCut = false;  // the answer went past the limit and its reading was stopped
     std::string statusLine;  // of the last answer, interim answers passed over
     bool hasLocation = false;
+    char curlText[CURL_ERROR_SIZE] = {};  // curl's own words on a failure
 };
 
 std::size_t ReadBody(char* buffer, std::size_t size, std::size_t count, void* user) {
@@ -148,18 +156,20 @@ struct CurlDeleter {
 
 std::string HostHeader(const ServerAddress& address) {
     std::string host = address.host;
-    if (address.port != 80) host += ":" + std::to_string(address.port);
+    if (address.port != DefaultPort(address.secure)) host += ":" + std::to_string(address.port);
     return host;
 }
 
 // The failure of a transfer that curl reports, in a French sentence of its own: libcurl's text is
 // English and speaks of sockets.
 PostFailure TransportFailure(CURL* curl, CURLcode code, const ServerAddress& address,
-                             bool bodySent) {
+                             const char* curlText, bool bodySent) {
     using Kind = PostFailure::Kind;
     const auto failure = [bodySent](std::string_view text, Kind kind = Kind::Transport) {
         return PostFailure(std::string(text), bodySent, kind);
     };
+    if (const auto secure = SecureConnectionFailure(curl, code, address.host, curlText))
+        return failure(*secure);
     switch (code) {
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_RESOLVE_PROXY:
@@ -236,7 +246,15 @@ PostFailure StatusFailure(long status, bool redirected, const std::string& statu
 ServerAddress ServerUrl() {
     const char* url = std::getenv("OFFREL_SERVER_URL");
     if (url != nullptr && *url != '\0') return ParseServerUrl(url);
-    return ServerAddress{"127.0.0.1", 8642, "/offrel.php"};
+    return ServerAddress{false, "127.0.0.1", 8642, "/offrel.php"};
+}
+
+bool PasswordTravelsInClear(const ServerAddress& address) {
+    if (address.secure) return false;
+    const std::string& host = address.host;
+    const bool loopbackV4 =
+        host.starts_with("127.") && host.find_first_not_of("0123456789.") == std::string::npos;
+    return !loopbackV4 && host != "localhost" && host != "[::1]" && host != "::1";
 }
 
 void SetPostTimeouts(const PostTimeouts& timeouts) {
@@ -247,8 +265,9 @@ std::string PostToServer(TMultipartBody& body, const TransferProgressCallback& o
                          const PostOptions& options) {
     InitCurlOnce();
     const ServerAddress address = ServerUrl();
-    const std::string url =
-        "http://" + address.host + ":" + std::to_string(address.port) + address.path;
+    const char* scheme = address.secure ? "https" : "http";
+    const std::string url = std::string(scheme) + "://" + address.host + ":" +
+                            std::to_string(address.port) + address.path;
 
     // These seven headers replace curl's own, in this order; curl adds none of its own. The
     // empty "Host:" first keeps curl from writing the host ahead of the others.
@@ -278,7 +297,8 @@ std::string PostToServer(TMultipartBody& body, const TransferProgressCallback& o
     body.Rewind();
 
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, scheme);
+    if (address.secure) RequireVerifiedCertificate(curl);
     curl_easy_setopt(curl, CURLOPT_PROXY, "");
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
@@ -297,6 +317,7 @@ std::string PostToServer(TMultipartBody& body, const TransferProgressCallback& o
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &exchange);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, ReadHeader);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &exchange);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, exchange.curlText);
     if (onProgress) {
         exchange.onProgress = &onProgress;
         curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, ReportProgress);
@@ -313,7 +334,7 @@ std::string PostToServer(TMultipartBody& body, const TransferProgressCallback& o
     if (code == CURLE_WRITE_ERROR && exchange.answerCut) code = CURLE_OK;
     // Bytes given to the transfer may not have left yet: counting them errs on the side of "sent".
     const bool bodySent = exchange.handedOver == body.Size();
-    if (code != CURLE_OK) throw TransportFailure(curl, code, address, bodySent);
+    if (code != CURLE_OK) throw TransportFailure(curl, code, address, exchange.curlText, bodySent);
 
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);

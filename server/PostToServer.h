@@ -12,13 +12,19 @@
 namespace offrel {
 
 struct ServerAddress {
+    bool secure = false;  // https: TLS with the site's certificate verified
     std::string host;
     int port = 80;
     std::string path;  // "/offrel.php"
 };
 
-// From OFFREL_SERVER_URL when it is set, otherwise the stand-in site's default address.
+// From OFFREL_SERVER_URL (http:// or https://) when it is set, otherwise the stand-in site's
+// default address.
 ServerAddress ServerUrl();
+
+// Whether the login and password would cross a network unencrypted: plain http to a host that
+// is not this machine.
+bool PasswordTravelsInClear(const ServerAddress& address);
 
 // How long a request may wait: for its connection, and without any byte moving either way.
 // A site that stops answering would otherwise freeze the application for ever.

@@ -9,9 +9,9 @@
 
 #include "base/Error.h"
 #include "base/Windows1252.h"
-#include "server/PhotoCheck.h"
 #include "server/PhotoPreparation.h"
 #include "server/PostToServer.h"
+#include "server/Preflight.h"
 #include "server/SaleAnswer.h"
 #include "server/SaleRequest.h"
 #include "server/SendJournal.h"
@@ -35,7 +35,7 @@ struct RunOutcome {
     std::string libelle;        // of the sale where the run stopped
     std::string reason;         // the site's text as shown, or the failure's text
     bool asksNextTime = false;  // that sale may be at the site: the next upload asks about it
-    std::vector<std::string> passedOver;  // the titles of the sales not sent for their photos
+    std::vector<std::string> passedOver;  // the titles of the sales the check before it kept back
 };
 
 std::string SentCount(const RunOutcome& run) {
@@ -50,8 +50,8 @@ std::string PassedOver(const std::vector<std::string>& titles) {
     for (const std::string& title : titles)
         names += (names.empty() ? "" : ", ") + W("« ") + title + W(" »");
     if (titles.size() == 1)
-        return FormatMessage(W("Vente laissée dans la liste pour ses photos : %s."), {names});
-    return FormatMessage(W("Ventes laissées dans la liste pour leurs photos : %s."), {names});
+        return FormatMessage(W("Vente laissée dans la liste pour être corrigée : %s."), {names});
+    return FormatMessage(W("Ventes laissées dans la liste pour être corrigées : %s."), {names});
 }
 
 // One message that says how many sales went, which sales the run passed over and why it stopped
@@ -120,20 +120,21 @@ std::vector<bool> SalesOfRun(const Table& cdsVente,
     return inRun;
 }
 
-// The sales of the run to pass over for their photos, by position; none when every photo can be
-// sent. False when the seller would rather send nothing.
-bool ChooseSalesToSend(const Table& cdsVente, UploadView& view, const std::vector<bool>& inRun,
-                       std::vector<bool>& passOver) {
-    std::vector<PhotoProblem> problems = CheckSalePhotos(cdsVente);
-    std::erase_if(problems, [&inRun](const PhotoProblem& problem) { return !inRun[problem.sale]; });
-    passOver.assign(static_cast<std::size_t>(cdsVente.RecordCount()), false);
-    if (problems.empty()) return true;
-    if (!view.AskToSendOthers(W("Ces ventes ont une photo qui ne peut pas être envoyée ; si vous "
-                                "envoyez les autres ventes, elles resteront dans la liste :"),
-                              PhotoProblemsList(problems)))
-        return false;
-    for (const PhotoProblem& problem : problems) passOver[problem.sale] = true;
-    return true;
+// The sales of the run to pass over for their photos or their categories, by position; none when
+// every sale can be sent. False when the seller would rather send nothing.
+bool ChooseSalesToSend(const Table& cdsVente, const Table& cdsCategorie, UploadView& view,
+                       const std::vector<bool>& inRun, std::vector<bool>& passOver) {
+    PreflightProblems problems = CheckBeforeSending(cdsVente, cdsCategorie);
+    std::erase_if(problems.photos,
+                  [&inRun](const PhotoProblem& problem) { return !inRun[problem.sale]; });
+    std::erase_if(problems.categories,
+                  [&inRun](const CategoryProblem& problem) { return !inRun[problem.sale]; });
+    passOver = problems.SalesConcerned(cdsVente.RecordCount());
+    if (problems.Empty()) return true;
+    return view.AskToSendOthers(
+        W("Ces ventes ne peuvent pas être envoyées telles quelles ; si "
+          "vous envoyez les autres ventes, elles resteront dans la liste :"),
+        PreflightList(problems));
 }
 
 // Posts the sale's body while the window waits, its amounts following the transfer.
@@ -373,8 +374,9 @@ void RunSteps(Table& cdsVente, const std::string& login, const std::string& pass
 
 }  // namespace
 
-void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
-                    UploadView& view, const std::optional<std::vector<int>>& selection,
+void RunSalesUpload(Table& cdsVente, const Table& cdsCategorie, const std::string& login,
+                    const std::string& password, UploadView& view,
+                    const std::optional<std::vector<int>>& selection,
                     const UploadChoices& choices) {
     SendJournal journal(SendJournalPath(cdsVente.FileName()));
     try {
@@ -386,7 +388,7 @@ void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string
     }
     const std::vector<bool> inRun = SalesOfRun(cdsVente, selection);
     std::vector<bool> passOver;
-    if (!ChooseSalesToSend(cdsVente, view, inRun, passOver)) return;
+    if (!ChooseSalesToSend(cdsVente, cdsCategorie, view, inRun, passOver)) return;
     RunOutcome run;
     view.SetStartEnabled(false);
     view.SetStopEnabled(true);

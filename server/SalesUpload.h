@@ -34,9 +34,9 @@ public:
     // "Non" by default. True for "Oui".
     virtual bool ConfirmSendAgain(const std::string& question) = 0;
     virtual void Close() = 0;
-    // Photos that cannot be sent were found before the run: the text, the list of the sales and
-    // their photos; true to send the other sales ("Envoyer les autres ventes"), false to send
-    // nothing ("Annuler").
+    // Sales that cannot be sent were found before the run: the text, the list of the sales with
+    // their photos and categories; true to send the other sales ("Envoyer les autres ventes"),
+    // false to send nothing ("Annuler").
     virtual bool AskToSendOthers(const std::string& text, const std::string& list) = 0;
 };
 
@@ -48,9 +48,10 @@ struct UploadChoices {
 
 // The upload run of "Démarrer": one "putVente" request per sale of cdsVente, each accepted sale
 // deleted (and the table saved), until the end of the table, a sale that does not go, or the
-// seller's "Arrêter" after the current sale's answer. The photo files are checked first: when
-// some cannot be sent, the view is asked whether to send the other sales, passing over those
-// (which stay in the table), or nothing at all (then nothing changes and the window stays open).
+// seller's "Arrêter" after the current sale's answer. The photo files and the categories (against
+// cdsCategorie, the site's catalogue) are checked first: when some cannot be sent, the view is
+// asked whether to send the other sales, passing over those (which stay in the table), or
+// nothing at all (then nothing changes and the window stays open).
 // A request is noted in the send journal beside the table's file as its whole body is about to
 // go; a sale still noted from an interrupted send is sent again only if the seller says so. The
 // site's answer is read as SaleAnswer says: only a refusal gets a second attempt, and an answer
@@ -60,8 +61,9 @@ struct UploadChoices {
 // written) is shown in the error box after the closing message, before the window closes.
 // selection: the positions of the sales to send, the others left out of the run (checks,
 // questions and messages); every sale when there is none.
-void RunSalesUpload(Table& cdsVente, const std::string& login, const std::string& password,
-                    UploadView& view, const std::optional<std::vector<int>>& selection = {},
+void RunSalesUpload(Table& cdsVente, const Table& cdsCategorie, const std::string& login,
+                    const std::string& password, UploadView& view,
+                    const std::optional<std::vector<int>>& selection = {},
                     const UploadChoices& choices = {});
 
 }  // namespace offrel

@@ -10,7 +10,8 @@ namespace offrel::site {
 
 const char* const kSiteUsage =
     "usage: offrel-site [--port N] [--catalogue DIR] [--store DIR] [--login L] [--password P]\n"
-    "                   [--delay MS] [--throttle KBPS] [--accepted-answer TEXT]";
+    "                   [--delay MS] [--throttle KBPS] [--accepted-answer TEXT]\n"
+    "                   [--tls-cert PEM --tls-key PEM]";
 
 namespace {
 
@@ -69,10 +70,16 @@ SiteOptions ParseSiteOptions(int argc, const char* const* argv) {
             options.throttle = ParseNumber(name, value, 1 << 20);
         } else if (name == "--accepted-answer") {
             options.acceptedAnswer = Utf8ToWindows1252(Unescaped(value));
+        } else if (name == "--tls-cert") {
+            options.tlsCert = std::filesystem::path(value);
+        } else if (name == "--tls-key") {
+            options.tlsKey = std::filesystem::path(value);
         } else {
             throw std::invalid_argument("unknown option " + std::string(name));
         }
     }
+    if (options.tlsCert.empty() != options.tlsKey.empty())
+        throw std::invalid_argument("--tls-cert and --tls-key go together");
     return options;
 }
 

@@ -19,12 +19,15 @@ struct SiteOptions {
     int throttle = 0;
     // The answer to an accepted sale: "OK", or what a real site may write instead ("OK\r\n").
     std::string acceptedAnswer = "OK";
+    // PEM files of the certificate and its private key: given both, the site serves https.
+    std::filesystem::path tlsCert;
+    std::filesystem::path tlsKey;
 };
 
 // Reads --port, --catalogue, --store, --login, --password, --delay (milliseconds), --throttle
 // (KB per second) and --accepted-answer (the text, where \r, \n and \\ stand for a carriage
-// return, a line feed and a backslash). Throws std::invalid_argument with the reason when the
-// command line is wrong.
+// return, a line feed and a backslash), --tls-cert and --tls-key (together or not at all). Throws
+// std::invalid_argument with the reason when the command line is wrong.
 SiteOptions ParseSiteOptions(int argc, const char* const* argv);
 
 extern const char* const kSiteUsage;

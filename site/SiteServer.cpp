@@ -57,6 +57,16 @@ void SetThrottledContent(httplib::Response& response, std::string text, int thro
         });
 }
 
+std::unique_ptr<httplib::Server> MakeServer(const SiteOptions& options) {
+    if (options.tlsCert.empty()) return std::make_unique<httplib::Server>();
+    auto server =
+        std::make_unique<httplib::SSLServer>(options.tlsCert.c_str(), options.tlsKey.c_str());
+    if (!server->is_valid())
+        throw std::runtime_error("cannot use the certificate " + options.tlsCert.string() +
+                                 " with the key " + options.tlsKey.string());
+    return server;
+}
+
 }  // namespace
 
 void LogLine(const std::string& utf8) {
@@ -86,16 +96,18 @@ SiteServer::SiteServer(const SiteOptions& options)
       account_{options.login, options.password},
       delay_(options.delay),
       throttle_(options.throttle),
-      acceptedAnswer_(options.acceptedAnswer) {
-    http_.set_keep_alive_max_count(1);  // the application opens a connection per request
-    http_.set_read_timeout(30);
-    http_.set_write_timeout(30);
-    http_.set_payload_max_length(kMaxBody);
-    http_.set_pre_routing_handler(CheckRequest);
+      acceptedAnswer_(options.acceptedAnswer),
+      secure_(!options.tlsCert.empty()),
+      http_(MakeServer(options)) {
+    http_->set_keep_alive_max_count(1);  // the application opens a connection per request
+    http_->set_read_timeout(30);
+    http_->set_write_timeout(30);
+    http_->set_payload_max_length(kMaxBody);
+    http_->set_pre_routing_handler(CheckRequest);
     if (throttle_ > 0) {
         // A slow line holds little in flight: without this, the system would take megabytes
         // of a body at once and the sender would see them gone long before the site has them.
-        http_.set_socket_options([](socket_t socket) {
+        http_->set_socket_options([](socket_t socket) {
             httplib::default_socket_options(socket);
             const int size = 64 * 1024;
             setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
@@ -103,16 +115,16 @@ SiteServer::SiteServer(const SiteOptions& options)
             setsockopt(socket, IPPROTO_TCP, TCP_MAXSEG, &segment, sizeof segment);
         });
     }
-    http_.Post("/offrel.php",
-               [this](const httplib::Request& request, httplib::Response& response,
-                      const httplib::ContentReader& reader) { Post(request, response, reader); });
-    http_.set_error_handler([](const httplib::Request& request, httplib::Response& response) {
+    http_->Post("/offrel.php",
+                [this](const httplib::Request& request, httplib::Response& response,
+                       const httplib::ContentReader& reader) { Post(request, response, reader); });
+    http_->set_error_handler([](const httplib::Request& request, httplib::Response& response) {
         if (response.body.empty()) response.set_content(W("Requête incorrecte"), kTextType);
         LogLine(std::to_string(response.status) + " " + request.method + " " + request.path + ": " +
                 Windows1252ToUtf8(response.body));
     });
-    http_.set_exception_handler([](const httplib::Request&, httplib::Response& response,
-                                   std::exception_ptr error) {
+    http_->set_exception_handler([](const httplib::Request&, httplib::Response& response,
+                                    std::exception_ptr error) {
         std::string what = "?";
         try {
             std::rethrow_exception(error);
@@ -125,14 +137,14 @@ SiteServer::SiteServer(const SiteOptions& options)
 }
 
 int SiteServer::Bind(int port) {
-    bool bound = port == 0 ? (port = http_.bind_to_any_port("127.0.0.1")) > 0
-                           : http_.bind_to_port("127.0.0.1", port);
+    bool bound = port == 0 ? (port = http_->bind_to_any_port("127.0.0.1")) > 0
+                           : http_->bind_to_port("127.0.0.1", port);
     if (!bound) throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port));
     return port;
 }
 
 void SiteServer::Run() {
-    http_.listen_after_bind();
+    http_->listen_after_bind();
 }
 
 void SiteServer::Post(const httplib::Request& request, httplib::Response& response,

@@ -30,7 +30,8 @@ int main(int argc, char** argv) {
     try {
         SiteServer server(options);
         int port = server.Bind(options.port);
-        std::printf("offrel-site: listening on http://127.0.0.1:%d/offrel.php\n", port);
+        std::printf("offrel-site: listening on %s://127.0.0.1:%d/offrel.php\n",
+                    server.Secure() ? "https" : "http", port);
         std::fflush(stdout);
         std::thread stopper([&server, &stopSignals] {
             int signal = 0;

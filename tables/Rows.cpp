@@ -86,15 +86,15 @@ void Put(Table& table, int column, const std::optional<T>& value) {
 std::vector<ColumnDef> SaleColumns() {
     std::vector<ColumnDef> columns = {
         Integer("ID"),
-        String("Libelle", 255),
-        String("Description", SaleColumn::kDescriptionSize),
+        String("Libelle", SaleWidth::kLibelle),
+        String("Description", SaleWidth::kDescription),
         Integer("DureeTypeVente"),
         Integer("TypeVente"),
         Integer("Quantite"),
         Currency("Prix"),
         Currency("PrixBoutique"),
         Boolean("Renouvelable"),
-        String("Reference", 255),
+        String("Reference", SaleWidth::kReference),
         Integer("Categorie1"),
         Integer("Categorie2"),
         Integer("Categorie3"),

@@ -20,9 +20,13 @@ std::vector<ColumnDef> CategoryColumns();
 namespace SaleColumn {
 constexpr int kLibelle = 1;
 constexpr int kPrix = 6;
-// The most characters a description holds; a longer text is cut when it is stored.
-constexpr int kDescriptionSize = 4096;
 }  // namespace SaleColumn
+// The widths of the sales' text columns, in characters: a longer text is cut when stored.
+namespace SaleWidth {
+constexpr int kLibelle = 255;
+constexpr int kDescription = 4096;
+constexpr int kReference = 255;
+}  // namespace SaleWidth
 namespace CategoryColumn {
 constexpr int kId = 0;
 constexpr int kParentId = 1;

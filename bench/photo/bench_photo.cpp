@@ -65,7 +65,8 @@ void BM_LargeView24MP(benchmark::State& bench) {
     const std::string& path = Photos::Get().large;
     const int width = static_cast<int>(bench.range(0));
     const int height = static_cast<int>(bench.range(1));
-    for (auto _ : bench) benchmark::DoNotOptimize(DecodeJpegPreview(path, width, height).width);
+    for (auto _ : bench)
+        benchmark::DoNotOptimize(DecodeJpegToBox(path, width, height).picture.width);
 }
 
 // A sale's eight previews decoded one after the other by one worker (this thread), or shared

@@ -361,7 +361,7 @@ void BM_ThousandSmallSales(benchmark::State& state) {
         for (int i = 0; i < kSales; ++i) AppendSale(tables.cdsVente, {bench.smallPhoto});
         SilentView view;
         state.ResumeTiming();
-        offrel::RunSalesUpload(tables.cdsVente, "demo", "demo", view);
+        offrel::RunSalesUpload(tables.cdsVente, tables.cdsCategorie, "demo", "demo", view);
         state.PauseTiming();
         const bool allSent = tables.cdsVente.RecordCount() == 0;
         medianSale = MedianSaleMilliseconds(view.starts);
@@ -398,7 +398,8 @@ void UploadPhoneBatch(benchmark::State& state, bool reduce) {
         choices.reducePhotos = reduce;
         if (reduce) turns.Start();
         state.ResumeTiming();
-        offrel::RunSalesUpload(tables.cdsVente, "demo", "demo", view, std::nullopt, choices);
+        offrel::RunSalesUpload(tables.cdsVente, tables.cdsCategorie, "demo", "demo", view,
+                               std::nullopt, choices);
         state.PauseTiming();
         if (reduce) g_batchGapsMs.push_back(turns.Stop());
         bench.homeLine->ClearStore();

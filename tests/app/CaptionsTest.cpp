@@ -229,7 +229,8 @@ void CaptionsTest::sendWindowBeforeDuringAndAfterRuns() {
     Show(Form5);  // the batch line of a long total
     cut_.Check(Form5, QStringLiteral("send window, two sales"));
     CheckedUploadView view(*Form5, cut_);
-    offrel::RunSalesUpload(Sales(), "vendeur", "secret", view);
+    offrel::RunSalesUpload(Sales(), fixture_->program->Tables().cdsCategorie, "vendeur", "secret",
+                           view);
     QCOMPARE(Sales().RecordCount(), 0);
     // The amounts of a large sale, after a long title.
     Show(Form5);

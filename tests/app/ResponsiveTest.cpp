@@ -115,10 +115,15 @@ private slots:
 
 void ResponsiveTest::uploadToASlowSiteKeepsTheWindowAliveAndStopsAfterTheCurrentSale() {
     AppFixture fixture;
+    // The catalogue at start-up knows the category that the slow site takes.
+    fixture.site.SetCatalogue(
+        AppFixture::kOptions,
+        AppFixture::kCategories + std::to_string(kCategory) + ";0;0;0;Lampes de bureau\n");
     fixture.Start();
     // 2.5 MB at 1 MB a second: each sale takes some seconds to go.
     const auto site = StartSlowSite(fixture, {"--throttle", "1024", "--delay", "200"});
-    const std::string photoBytes = "\xFF\xD8\xFF\xE0" + std::string(5 << 19, '\x5A');
+    const std::string photoBytes =
+        "\xFF\xD8\xFF\xE0" + std::string((5 << 19) - 2, '\x5A') + "\xFF\xD9";
     fixture.WriteFile("photo.jpg", photoBytes);
     offrel::Table& sales = fixture.program->Tables().cdsVente;
     for (const char* title : {"A", "B", "C"})

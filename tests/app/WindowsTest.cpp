@@ -363,7 +363,7 @@ void WindowsTest::photoProblemsAreToldBeforeTheFirstRequest() {
         file.write(bytes);
         return file.fileName();
     };
-    const QString good = write("bonne.jpg", QByteArray("\xff\xd8\xff\xe0", 4));
+    const QString good = write("bonne.jpg", QByteArray("\xff\xd8\xff\xd9", 4));
     QVERIFY(folder.mkdir(QStringLiteral("dossier.jpg")));
     AddSaleWithPhoto("A", good);
     AddSaleWithPhoto("B", folder.filePath(QStringLiteral("absente.jpg")));
@@ -394,7 +394,7 @@ void WindowsTest::photoProblemsAreToldBeforeTheFirstRequest() {
     QCOMPARE(fixture_->SalesInFile(), (QStringList{"B", "C", "D"}));
     QCOMPARE(fixture_->dialogs.messages,
              QStringList{QStringLiteral("2 ventes envoyées sur 5. Ventes laissées dans la liste "
-                                        "pour leurs photos : « B », « C », « D ».")});
+                                        "pour être corrigées : « B », « C », « D ».")});
     QVERIFY(!Form5->isVisible());
 }
 

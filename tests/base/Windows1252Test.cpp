@@ -57,8 +57,12 @@ TEST(Windows1252, LaxUtf8DecodesTwoAndThreeByteSequences) {
                             "5"),
               u"\u20AC5");
     EXPECT_EQ(DecodeLaxUtf8("\xC5\x93"), u"\u0153");
-    // The lead byte alone decides the length: a four-byte lead opens three bytes of 16 bits.
-    EXPECT_EQ(DecodeLaxUtf8("\xF0\x9F\x98"), std::u16string(1, char16_t(0x07D8)));
+    // The lead byte alone decides the length: a four-byte lead opens a character beyond 16 bits,
+    // which a title with an emoji holds; 0xF8 and above open three bytes.
+    EXPECT_EQ(DecodeLaxUtf8("V\xC3\xA9lo \xF0\x9F\x9A\xB2 neuf"), u"V\u00E9lo \U0001F6B2 neuf");
+    EXPECT_EQ(DecodeLaxUtf8("\xF4\x8F\xBF\xBF"), u"\U0010FFFF");
+    EXPECT_EQ(DecodeLaxUtf8("\xF7\xBF\xBF\xBF"), u"\uFFFD");  // beyond Unicode
+    EXPECT_EQ(DecodeLaxUtf8("\xF8\x80\x81"), std::u16string(1, char16_t(0x8001)));
     // A stray continuation byte opens a sequence too.
     EXPECT_EQ(DecodeLaxUtf8("\x82\x81"), std::u16string(1, char16_t(0x81)));
 }
@@ -70,6 +74,18 @@ TEST(Windows1252, LaxUtf8FailsOnAMissingOrWrongFollowingByte) {
     EXPECT_FALSE(DecodeLaxUtf8("\xE2\x82"));
     EXPECT_FALSE(DecodeLaxUtf8("\xE2\x82\xC0"));
     EXPECT_FALSE(DecodeLaxUtf8("\xC3\xC3\xA9"));
+    EXPECT_FALSE(DecodeLaxUtf8("\xF0\x9F\x9A"));  // a four-byte sequence cut short
+    EXPECT_FALSE(DecodeLaxUtf8("\xF0\x9F\x9A!"));
+}
+
+TEST(Windows1252, CharactersBeyondItAreNamedOnceEach) {
+    EXPECT_EQ(offrel::CharactersBeyondWindows1252(u"V\u00E9lo \U0001F6B2 \u2713 \U0001F6B2 \u20AC"),
+              "\xF0\x9F\x9A\xB2 \xE2\x9C\x93");
+    EXPECT_EQ(offrel::CharactersBeyondWindows1252(u"Cœur à 20 € « ok » \u0081"), "");
+    EXPECT_EQ(offrel::CharactersBeyondWindows1252(u""), "");
+    // A lone surrogate, as a broken paste may leave, is named by the replacement character.
+    EXPECT_EQ(offrel::CharactersBeyondWindows1252(std::u16string{u'a', char16_t(0xDC00)}),
+              "\xEF\xBF\xBD");
 }
 
 TEST(Windows1252, ExactConversionRefusesWhatItCannotWrite) {

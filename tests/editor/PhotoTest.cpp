@@ -117,24 +117,33 @@ private slots:
         QCOMPARE(Shown(form.get(), 4), QSize(75, 75));
     }
 
-    void UnreadableFilesAreReportedAndStayChosen() {
+    // A file that cannot be shown would only stop the upload later: the slot keeps what it
+    // held, its name and its preview both.
+    void UnreadableFilesAreReportedAndLeaveTheSlotAsItWas() {
         EditorFixture f;
         const QString good = f.Picture("a.jpg", 20, 20, "JPEG");
         const QString missing = f.folder.filePath("absente.jpg");
         const QString unknown = f.folder.filePath("photo.gif");
         QFile(unknown).open(QIODevice::WriteOnly);
-        f.dialogs.fileAnswers = {good, missing, unknown};
+        const QString png = f.Picture("vraie.png", 30, 30, "PNG");
+        const QString disguised = f.folder.filePath("deguisee.jpg");
+        QFile::copy(png, disguised);
+        const QString empty = f.folder.filePath("vide.jpg");
+        QFile(empty).open(QIODevice::WriteOnly);
+        f.dialogs.fileAnswers = {good, missing, disguised, empty, unknown};
         auto form = f.Open(false);
-        Click(form.get(), "ButtonImage1");
-        Click(form.get(), "ButtonImage1");
-        Click(form.get(), "ButtonImage2");
-        QCOMPARE(f.dialogs.messages,
-                 QStringList({QString("Impossible d'ouvrir le fichier \"%1\". %2")
-                                  .arg(missing, QString::fromLocal8Bit(std::strerror(ENOENT))),
-                              "Extension de fichier image inconnue (.gif)"}));
-        QCOMPARE(f.state.FichiersPhoto[0], ToW1252(missing));
-        QCOMPARE(Shown(form.get(), 1), QSize(20, 20));  // the former preview stays
-        QCOMPARE(f.state.FichiersPhoto[1], ToW1252(unknown));
+        for (const char* button :
+             {"ButtonImage1", "ButtonImage1", "ButtonImage1", "ButtonImage1", "ButtonImage2"})
+            Click(form.get(), button);
+        QCOMPARE(f.dialogs.messages.size(), 4);
+        QCOMPARE(f.dialogs.messages[0],
+                 QString("Impossible d'ouvrir le fichier \"%1\". %2")
+                     .arg(missing, QString::fromLocal8Bit(std::strerror(ENOENT))));
+        QCOMPARE(f.dialogs.messages[3], QString("Extension de fichier image inconnue (.gif)"));
+        QCOMPARE(f.state.FichiersPhoto[0], ToW1252(good));
+        QCOMPARE(Shown(form.get(), 1), QSize(20, 20));
+        QVERIFY(f.state.FichiersPhoto[1].empty());
+        QCOMPARE(Shown(form.get(), 2), QSize());
     }
 
     void MessagesOfTheOtherFormats() {

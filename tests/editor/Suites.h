@@ -8,3 +8,4 @@ int RunPhotoTests(int argc, char** argv);
 int RunPhonePhotoTests(int argc, char** argv);
 int RunValidationTests(int argc, char** argv);
 int RunSearchTests(int argc, char** argv);
+int RunDescriptionLimitTests(int argc, char** argv);

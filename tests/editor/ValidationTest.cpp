@@ -156,14 +156,38 @@ private slots:
         QVERIFY(f.state.FichiersPhoto[0].empty());
     }
 
-    void LongDescriptionIsCutToItsField() {
+    // A character that Windows-1252 lacks would reach the site as "?": nothing is saved until
+    // the seller removes it, and the message shows it as typed, each once.
+    void CharactersTheSiteCannotReceiveAreListed() {
         EditorFixture f;
         f.AddCategoryTree();
         auto form = f.Open(false);
         FillValidSale(f, form.get());
-        Child<QPlainTextEdit>(form.get(), "MemoDescription")->setPlainText(QString(5000, 'x'));
+        QLineEdit* title = Child<QLineEdit>(form.get(), "LabeledEditLibelle");
+        title->setText("Vélo 🚲 enfant 🚲 ✓");
+        Child<QPlainTextEdit>(form.get(), "MemoDescription")->setPlainText("Prêt ✓\nœuvre €");
+        Child<QLineEdit>(form.get(), "EditReference")->setText("R-𝔸");
         Click(form.get(), "ButtonValidation");
-        QCOMPARE(f.tables.cdsVente.FieldByName("Description").AsString().size(), std::size_t(4096));
+        QCOMPARE(f.dialogs.messages,
+                 QStringList({kHeader +
+                              "- Le titre contient des caractères que le site ne peut pas "
+                              "recevoir : 🚲 ✓\r\n"
+                              "- La description contient des caractères que le site ne peut pas "
+                              "recevoir : ✓\r\n"
+                              "- La référence contient des caractères que le site ne peut pas "
+                              "recevoir : 𝔸\r\n"}));
+        QCOMPARE(f.tables.cdsVente.RecordCount(), 0);
+        QCOMPARE(form->result(), 0);
+
+        // Removed, the sale is saved with its other accents (œ and € are Windows-1252's).
+        f.dialogs.messages.clear();
+        title->setText("Vélo enfant");
+        Child<QPlainTextEdit>(form.get(), "MemoDescription")->setPlainText("Prêt\nœuvre €");
+        Child<QLineEdit>(form.get(), "EditReference")->setText("R-A");
+        Click(form.get(), "ButtonValidation");
+        QVERIFY(f.dialogs.messages.isEmpty());
+        QCOMPARE(FromW1252(f.tables.cdsVente.FieldByName("Description").AsString()),
+                 QString("Prêt\r\nœuvre €"));
     }
 };
 

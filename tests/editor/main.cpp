@@ -6,8 +6,9 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     int failed = 0;
-    for (auto run : {RunPickerTests, RunOpeningTests, RunCostTests, RunPhotoTests,
-                     RunPhonePhotoTests, RunValidationTests, RunSearchTests})
+    for (auto run :
+         {RunPickerTests, RunOpeningTests, RunCostTests, RunPhotoTests, RunPhonePhotoTests,
+          RunValidationTests, RunSearchTests, RunDescriptionLimitTests})
         failed += run(argc, argv);
     return failed;
 }

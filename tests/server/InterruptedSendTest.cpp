@@ -109,11 +109,12 @@ TEST_F(InterruptedSendTest, ASiteThatKeepsTheSaleAndNeverAnswersLeavesItToTheSel
     EXPECT_TRUE(Notes().empty());
 }
 
-// The upload of cdsVente, run in a child process against a raw server that replies so, and killed
-// once the server has read what it reads of the request; the requests that the server read. The
-// child is forked while this process has no thread but its own: in a child forked beside other
+// The upload of the tables' sales, run in a child process against a raw server that replies so, and
+// killed once the server has read what it reads of the request; the requests that the server read.
+// The child is forked while this process has no thread but its own: in a child forked beside other
 // threads, a lock that one of them held stays taken for ever.
-std::vector<std::string> UploadKilledAtTheSite(offrel::Table& cdsVente, RawServer::Reply reply) {
+std::vector<std::string> UploadKilledAtTheSite(offrel::ApplicationTables& tables,
+                                               RawServer::Reply reply) {
     int urlPipe[2];
     if (::pipe(urlPipe) != 0) return {};
     const pid_t child = ::fork();
@@ -124,7 +125,7 @@ std::vector<std::string> UploadKilledAtTheSite(offrel::Table& cdsVente, RawServe
         if (::read(urlPipe[0], url, sizeof url - 1) <= 0) ::_exit(1);
         ScopedServerUrl there(url);
         RecordingUploadView view;
-        offrel::RunSalesUpload(cdsVente, "vendeur", "secret", view);
+        offrel::RunSalesUpload(tables.cdsVente, tables.cdsCategorie, "vendeur", "secret", view);
         ::_exit(0);
     }
     ::close(urlPipe[0]);
@@ -167,7 +168,7 @@ TEST_F(AfterAKill, TheSiteHoldingTheSaleOfAKilledApplicationMakesTheNextStartAsk
     AppendSale(tables.cdsVente, "A");
     tables.cdsVente.Save();
     // The site reads the whole request, stores it, never answers.
-    const auto requests = UploadKilledAtTheSite(tables.cdsVente, {"", End::Hang});
+    const auto requests = UploadKilledAtTheSite(tables, {"", End::Hang});
     ASSERT_EQ(requests.size(), 1u);
 
     Restart();
@@ -175,7 +176,7 @@ TEST_F(AfterAKill, TheSiteHoldingTheSaleOfAKilledApplicationMakesTheNextStartAsk
     ScopedServerUrl there(server.Url());
     RecordingUploadView view;
     view.answers = {false};
-    offrel::RunSalesUpload(restarted.cdsVente, "vendeur", "secret", view);
+    offrel::RunSalesUpload(restarted.cdsVente, restarted.cdsCategorie, "vendeur", "secret", view);
     EXPECT_THAT(view.questions, ElementsAre(HasSubstr(W("« A » était en cours d'envoi"))));
     EXPECT_TRUE(server.Requests().empty());
     EXPECT_EQ(restarted.cdsVente.RecordCount(), 1);
@@ -183,12 +184,13 @@ TEST_F(AfterAKill, TheSiteHoldingTheSaleOfAKilledApplicationMakesTheNextStartAsk
 
 // Killed after 64 KB of a 35 MB body: the site cannot have the sale, and nobody is asked.
 TEST_F(AfterAKill, ASaleKilledEarlyInItsBodyGoesAgainWithoutAQuestion) {
-    AppendSale(tables.cdsVente, "A",
-               dir.Write("grande.jpg", "\xff\xd8\xff\xe0" + std::string(35 << 20, 'p')));
+    AppendSale(
+        tables.cdsVente, "A",
+        dir.Write("grande.jpg", "\xff\xd8\xff\xe0" + std::string(35 << 20, 'p') + "\xff\xd9"));
     tables.cdsVente.Save();
     RawServer::Reply stalled{"", End::Hang};
     stalled.readAtMost = 64 << 10;
-    const auto requests = UploadKilledAtTheSite(tables.cdsVente, stalled);
+    const auto requests = UploadKilledAtTheSite(tables, stalled);
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].size(), std::size_t{64 << 10});
     EXPECT_TRUE(SendJournal(offrel::SendJournalPath(tables.cdsVente.FileName())).Pending().empty());
@@ -197,7 +199,7 @@ TEST_F(AfterAKill, ASaleKilledEarlyInItsBodyGoesAgainWithoutAQuestion) {
     RawServer server;
     ScopedServerUrl there(server.Url());
     RecordingUploadView view;
-    offrel::RunSalesUpload(restarted.cdsVente, "vendeur", "secret", view);
+    offrel::RunSalesUpload(restarted.cdsVente, restarted.cdsCategorie, "vendeur", "secret", view);
     EXPECT_TRUE(view.questions.empty());
     EXPECT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(restarted.cdsVente.RecordCount(), 0);
@@ -287,7 +289,7 @@ TEST_F(InterruptedSendTest, AnAcceptedSaleThatCannotBeSavedStaysNotedForTheNextS
     restarted.cdsVente.Open();
     ASSERT_EQ(restarted.cdsVente.RecordCount(), 2);  // the file still holds A
     Answer({false});
-    offrel::RunSalesUpload(restarted.cdsVente, "vendeur", "secret", view);
+    offrel::RunSalesUpload(restarted.cdsVente, restarted.cdsCategorie, "vendeur", "secret", view);
     EXPECT_THAT(view.questions, ElementsAre(HasSubstr(W("« A »"))));
     EXPECT_EQ(server.Requests().size(), 2u);  // B only
 }
@@ -364,7 +366,7 @@ TEST_F(InterruptedSendTest, TheNoteFollowsTheSaleThroughChangesAndNotToItsCopies
     restarted.cdsVente.SetFileName(tables.cdsVente.FileName());
     restarted.cdsVente.Open();
     Answer({false});
-    offrel::RunSalesUpload(restarted.cdsVente, "vendeur", "secret", view);
+    offrel::RunSalesUpload(restarted.cdsVente, restarted.cdsCategorie, "vendeur", "secret", view);
     EXPECT_EQ(view.questions.size(), 1u);
     EXPECT_EQ(server.Requests().size(), 2u);
 

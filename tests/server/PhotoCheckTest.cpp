@@ -15,7 +15,8 @@ using offrel::W;
 
 namespace {
 
-const std::string kJpeg = "\xff\xd8\xff\xe0 JFIF";
+// The smallest picture that the check takes as whole: a JFIF segment and the end marker.
+const std::string kJpeg = std::string("\xff\xd8\xff\xe0\x00\x06JFIF\xff\xd9", 12);
 
 class PhotoCheckTest : public ::testing::Test {
 protected:
@@ -64,6 +65,20 @@ TEST_F(PhotoCheckTest, MissingFolderNotJpegAndEmptyAreFound) {
                              "1 5 ce n'est pas une image JPEG", "1 6 ce n'est pas une image JPEG",
                              "1 7 ce n'est pas un fichier", "2 1 fichier introuvable"));
     EXPECT_EQ(tables.cdsVente.RecNo(), 1);
+}
+
+// The first half of a photo, as an interrupted copy leaves it: it begins as a JPEG picture does.
+TEST_F(PhotoCheckTest, APhotoCutShortIsFound) {
+    const std::string whole = kJpeg.substr(0, 10) +
+                              std::string(
+                                  "\xff\xda\x00\x04"
+                                  "ab",
+                                  6) +
+                              std::string(5000, '\x11') + "\xff\xd9";
+    AddSale("A", {{1, dir.Write("entiere.jpg", whole)},
+                  {2, dir.Write("moitie.jpg", whole.substr(0, whole.size() / 2))},
+                  {3, dir.Write("video.jpg", whole + "ftypmp42 une video")}});
+    EXPECT_THAT(Problems(), testing::ElementsAre("0 2 la photo est incomplète ou abîmée"));
 }
 
 TEST_F(PhotoCheckTest, PathsAreWindows1252AndFilesUtf8) {

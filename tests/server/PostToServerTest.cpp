@@ -347,8 +347,15 @@ TEST(ServerUrl, ComesFromTheEnvironmentOrTheStandInSite) {
         EXPECT_EQ(address.port, 8080);
         EXPECT_EQ(address.path, "/site/offrel.php");
     }
-    for (const char* bad : {"https://h/p", "http://:80/p", "http://h:/p", "http://h:99999/p",
-                            "http://h:8x/p", "ftp://h/p"}) {
+    {
+        ScopedServerUrl url("https://brivax.example/offrel.php");
+        const offrel::ServerAddress address = offrel::ServerUrl();
+        EXPECT_TRUE(address.secure);
+        EXPECT_EQ(address.host, "brivax.example");
+        EXPECT_EQ(address.port, 443);
+    }
+    for (const char* bad : {"http://:80/p", "http://h:/p", "http://h:99999/p", "http://h:8x/p",
+                            "ftp://h/p", "https:/h/p", "HTTPS://h/p", "h/p"}) {
         ScopedServerUrl url(bad);
         EXPECT_THROW(offrel::ServerUrl(), offrel::Error) << bad;
     }
@@ -357,4 +364,19 @@ TEST(ServerUrl, ComesFromTheEnvironmentOrTheStandInSite) {
     EXPECT_EQ(standIn.host, "127.0.0.1");
     EXPECT_EQ(standIn.port, 8642);
     EXPECT_EQ(standIn.path, "/offrel.php");
+    EXPECT_FALSE(standIn.secure);
+}
+
+TEST(ServerUrl, ThePasswordTravelsInClearOnlyOverPlainHttpBeyondThisMachine) {
+    const auto inClear = [](const char* url) {
+        ScopedServerUrl there(url);
+        return offrel::PasswordTravelsInClear(offrel::ServerUrl());
+    };
+    for (const char* local : {"http://127.0.0.1:8642/offrel.php", "http://localhost/offrel.php",
+                              "http://[::1]:8642/offrel.php", "http://127.1.2.3/offrel.php",
+                              "https://brivax.example/offrel.php"})
+        EXPECT_FALSE(inClear(local)) << local;
+    for (const char* far : {"http://brivax.example/offrel.php", "http://192.168.1.5/offrel.php",
+                            "http://127.example/offrel.php", "http://localhost.example/p"})
+        EXPECT_TRUE(inClear(far)) << far;
 }

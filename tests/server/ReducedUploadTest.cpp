@@ -65,7 +65,8 @@ protected:
     void Run(bool reduce) {
         UploadChoices choices;
         choices.reducePhotos = reduce;
-        RunSalesUpload(tables.cdsVente, "demo", "demo", view, std::nullopt, choices);
+        RunSalesUpload(tables.cdsVente, tables.cdsCategorie, "demo", "demo", view, std::nullopt,
+                       choices);
         ASSERT_EQ(view.messages.back(), W("L'envoi de vos ventes est réussi !"));
         ASSERT_EQ(tables.cdsVente.RecordCount(), 0);
     }
@@ -118,7 +119,8 @@ TEST_F(ReducedUploadTest, ARunThatEndsEarlyGivesUpThePreparedPhotos) {
     AddSale({large, large, large, large});
     UploadChoices choices;
     choices.reducePhotos = true;
-    RunSalesUpload(tables.cdsVente, "demo", "demo", view, std::nullopt, choices);
+    RunSalesUpload(tables.cdsVente, tables.cdsCategorie, "demo", "demo", view, std::nullopt,
+                   choices);
     EXPECT_EQ(tables.cdsVente.RecordCount(), 2);
     EXPECT_EQ(view.messages.back().rfind(W("0 vente envoyée sur 2. Le site a refusé"), 0), 0u)
         << view.messages.back();

@@ -22,8 +22,8 @@ class SalesUploadTest : public UploadFixture {};
 
 TEST_F(SalesUploadTest, SaleIsSentWithItsPartsInOrder) {
     setlocale(LC_ALL, "C");
-    const std::string photo2 = dir.Write("a.jpg", "\xff\xd8\xff-A");
-    const std::string photo5 = dir.Write("b.jpg", "\xff\xd8\xff-B\r\n");
+    const std::string photo2 = dir.Write("a.jpg", "\xff\xd8\xff-A\xff\xd9");
+    const std::string photo5 = dir.Write("b.jpg", "\xff\xd8\xff-B\r\n\xff\xd9");
     offrel::Table& t = tables.cdsVente;
     t.Append();
     t.FieldByName("Libelle").SetAsString(W("Vélo"));
@@ -54,8 +54,8 @@ TEST_F(SalesUploadTest, SaleIsSentWithItsPartsInOrder) {
         wire::TextPart(b, "dureetypevente", "3") + wire::TextPart(b, "typevente", "2") +
         wire::TextPart(b, "option2", "true") + wire::TextPart(b, "option8", "true") +
         wire::TextPart(b, "reference", "") + wire::TextPart(b, "categorie2", "1042") +
-        wire::FilePart(b, "photo2", photo2, "\xff\xd8\xff-A") +
-        wire::FilePart(b, "photo5", photo5, "\xff\xd8\xff-B\r\n") + wire::Closing(b);
+        wire::FilePart(b, "photo2", photo2, "\xff\xd8\xff-A\xff\xd9") +
+        wire::FilePart(b, "photo5", photo5, "\xff\xd8\xff-B\r\n\xff\xd9") + wire::Closing(b);
     EXPECT_EQ(requests[0], wire::Request("127.0.0.1:" + std::to_string(server.Port()), b, body));
 }
 
@@ -242,10 +242,10 @@ TEST_F(SalesUploadTest, PhotoThatWentAwaySinceTheCheckStopsBeforeSending) {
         std::string photo;
         void ProcessPendingEvents() override { std::filesystem::remove(photo); }
     } removing;
-    removing.photo = dir.Write("partie.jpg", "\xff\xd8\xff\xe0");
+    removing.photo = dir.Write("partie.jpg", "\xff\xd8\xff\xd9");
     AddSale("A");
     AddSale("B", removing.photo);
-    offrel::RunSalesUpload(tables.cdsVente, "vendeur", "secret", removing);
+    offrel::RunSalesUpload(tables.cdsVente, tables.cdsCategorie, "vendeur", "secret", removing);
     EXPECT_THAT(removing.errors, ElementsAre("Impossible d'ouvrir le fichier \"" + removing.photo +
                                              "\". No such file or directory"));
     EXPECT_EQ(server.Requests().size(), 1u);
@@ -260,6 +260,7 @@ TEST_F(SalesUploadTest, PhotosUnderAccentedFoldersGoWithTheirBytesIntact) {
     std::filesystem::create_directories(dir.Path() / "Images" / "Été 2026");
     std::string jpeg = "\xFF\xD8\xFF\xE1";
     for (int i = 0; i < 70000; ++i) jpeg.push_back(static_cast<char>(i * 7 % 256));
+    jpeg += "\xFF\xD9";
     dir.Write("Images/Été 2026/vélo.jpg", jpeg);
     const std::string stored = (dir.Path() / W("Images/Été 2026/vélo.jpg")).string();
     AddSale(W("Vélo"), stored);
@@ -282,7 +283,7 @@ TEST_F(SalesUploadTest, PhotosUnderAccentedFoldersGoWithTheirBytesIntact) {
 }
 
 TEST_F(SalesUploadTest, PhotoProblemsAreAskedAboutBeforeAnythingIsSent) {
-    const std::string good = dir.Write("bonne.jpg", "\xff\xd8\xff\xe0");
+    const std::string good = dir.Write("bonne.jpg", "\xff\xd8\xff\xd9");
     const std::string missing = (dir.Path() / "absente.jpg").string();
     AddSale("A", good);
     AddSale("B", missing);
@@ -308,11 +309,42 @@ TEST_F(SalesUploadTest, PhotoProblemsAreAskedAboutBeforeAnythingIsSent) {
                             "repaint", "events", "label Envoi de la vente : C...", "step",
                             "repaint", "events", "message", "start on", "close"));
     EXPECT_THAT(view.messages, ElementsAre(W("2 ventes envoyées sur 3. Vente laissée dans la liste "
-                                             "pour ses photos : « B ».")));
+                                             "pour être corrigée : « B ».")));
+}
+
+// The site would refuse a category it does not hold, and the run would stop there: such a sale
+// is asked about in the same box as the photos, and passed over like them.
+TEST_F(SalesUploadTest, UnknownCategoriesAreAskedAboutWithThePhotos) {
+    offrel::Table& categories = tables.cdsCategorie;
+    categories.Open();
+    categories.Append();
+    categories.FieldByName("ID").SetAsInteger(12);
+    categories.Post();
+    const std::string good = dir.Write("bonne.jpg", "\xff\xd8\xff\xd9");
+    const std::string cut = dir.Write("coupee.jpg", "\xff\xd8\xff\xe0");  // cut at a segment
+    const auto add = [&](const char* libelle, std::int32_t category, const std::string& photo) {
+        AddSale(libelle, photo);
+        tables.cdsVente.Edit();
+        tables.cdsVente.FieldByName("Categorie1").SetAsInteger(category);
+        tables.cdsVente.Post();
+    };
+    add("A", 12, good);
+    add("B", 4242, good);
+    add("C", 12, cut);
+    add("D", 12, good);
+    EXPECT_EQ(Run(), "");
+    EXPECT_THAT(view.photoLists,
+                ElementsAre(W("« B »\n    catégorie 1 : 4242 — inconnue du site\n\n« C »\n    "
+                              "photo 1 : ") +
+                            cut + W(" — la photo est incomplète ou abîmée\n")));
+    EXPECT_EQ(server.Requests().size(), 2u);
+    EXPECT_THAT(Titles(), ElementsAre("B", "C"));
+    EXPECT_THAT(view.messages, ElementsAre(W("2 ventes envoyées sur 4. Ventes laissées dans la "
+                                             "liste pour être corrigées : « B », « C ».")));
 }
 
 TEST_F(SalesUploadTest, PassedOverSalesAndTheRunsEnd) {
-    const std::string good = dir.Write("bonne.jpg", "\xff\xd8\xff\xe0");
+    const std::string good = dir.Write("bonne.jpg", "\xff\xd8\xff\xd9");
     const std::string bad = dir.Write("texte.jpg", "pas une photo");
     // The last sale accepted after one passed over: the run ends there.
     AddSale("A", bad);
@@ -321,7 +353,7 @@ TEST_F(SalesUploadTest, PassedOverSalesAndTheRunsEnd) {
     EXPECT_EQ(server.Requests().size(), 1u);
     EXPECT_THAT(Titles(), ElementsAre("A"));
     EXPECT_THAT(view.messages, ElementsAre(W("1 vente envoyée sur 2. Vente laissée dans la liste "
-                                             "pour ses photos : « A ».")));
+                                             "pour être corrigée : « A ».")));
 
     // Passed over, then a refusal: the run stops as before and names both.
     view = RecordingUploadView();
@@ -335,8 +367,8 @@ TEST_F(SalesUploadTest, PassedOverSalesAndTheRunsEnd) {
     EXPECT_EQ(server.Requests().size(), 4u);
     EXPECT_THAT(Titles(), ElementsAre("A", "D", "E"));
     EXPECT_THAT(view.messages,
-                ElementsAre(W("1 vente envoyée sur 4. Ventes laissées dans la liste pour leurs "
-                              "photos : « A », « D ». Le site a refusé la vente « E » : Prix "
+                ElementsAre(W("1 vente envoyée sur 4. Ventes laissées dans la liste pour être "
+                              "corrigées : « A », « D ». Le site a refusé la vente « E » : Prix "
                               "trop bas")));
 }
 
@@ -364,7 +396,7 @@ TEST_F(SalesUploadTest, ArreterEndsTheRunAfterTheCurrentSale) {
 }
 
 TEST_F(SalesUploadTest, EachAttemptShowsHowMuchOfTheSaleHasGone) {
-    AddSale("A", dir.Write("a.jpg", "\xff\xd8\xff\xe0" + std::string(300000, '\x5a')));
+    AddSale("A", dir.Write("a.jpg", "\xff\xd8\xff\xe0" + std::string(300000, '\x5a') + "\xff\xd9"));
     server.PushAnswer("Refus");
     EXPECT_EQ(Run(), "");
     const auto requests = server.Requests();
@@ -387,7 +419,8 @@ TEST_F(SalesUploadTest, OnlyTheSelectedSalesGoAndTheOthersStayUntouched) {
         AddSale(title, photo);
 
     // The check and its question name only the selected sales' photos.
-    offrel::RunSalesUpload(tables.cdsVente, "vendeur", "secret", view, std::vector<int>{1, 3, 4});
+    offrel::RunSalesUpload(tables.cdsVente, tables.cdsCategorie, "vendeur", "secret", view,
+                           std::vector<int>{1, 3, 4});
     ASSERT_EQ(view.photoLists.size(), 1u);
     EXPECT_EQ(view.photoLists[0], W("« D »\n    photo 1 : ") + bad + W(" — fichier introuvable\n"));
     EXPECT_EQ(server.Requests().size(), 2u);
@@ -401,7 +434,8 @@ TEST_F(SalesUploadTest, OnlyTheSelectedSalesGoAndTheOthersStayUntouched) {
 
     // Every selected sale accepted: the designed message, the others still there.
     view = RecordingUploadView();
-    offrel::RunSalesUpload(tables.cdsVente, "vendeur", "secret", view, std::vector<int>{1});
+    offrel::RunSalesUpload(tables.cdsVente, tables.cdsCategorie, "vendeur", "secret", view,
+                           std::vector<int>{1});
     EXPECT_EQ(server.Requests().size(), 3u);
     EXPECT_THAT(Titles(), ElementsAre("A", "D"));
     EXPECT_THAT(view.messages, ElementsAre(W("L'envoi de vos ventes est réussi !")));

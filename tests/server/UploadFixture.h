@@ -42,7 +42,7 @@ protected:
 
     // The upload; the text of its error box, if it showed one.
     std::string Run() {
-        offrel::RunSalesUpload(tables.cdsVente, "vendeur", "secret", view);
+        offrel::RunSalesUpload(tables.cdsVente, tables.cdsCategorie, "vendeur", "secret", view);
         return view.errors.empty() ? "" : view.errors.back();
     }
 

@@ -37,10 +37,12 @@ SiteProcess::SiteProcess(const std::filesystem::path& store, std::vector<std::st
             output_.append(buffer, n);
         }
     });
-    const std::string prefix = "offrel-site: listening on http://127.0.0.1:";
     for (int i = 0; i < 3000 && port_ == 0; ++i) {
         std::string out = Output();
         if (std::size_t end = out.find('\n'); end != std::string::npos) {
+            const std::string scheme =
+                out.starts_with("offrel-site: listening on https") ? "https" : "http";
+            const std::string prefix = "offrel-site: listening on " + scheme + "://127.0.0.1:";
             if (!out.starts_with(prefix)) throw std::runtime_error("unexpected first line: " + out);
             port_ = std::stoi(out.substr(prefix.size()));
             if (out.substr(0, end) != prefix + std::to_string(port_) + "/offrel.php")

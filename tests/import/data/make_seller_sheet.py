@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Writes a seller's sales sheet as a spreadsheet document (flat OpenDocument), then has
-LibreOffice Calc save it as "CSV, séparateur point-virgule" in UTF-8 and in Windows-1252, as a
-seller does with "Enregistrer sous". Run from this folder; needs libreoffice-calc-nogui.
+"""Writes a seller's sales sheets as spreadsheet documents (flat OpenDocument), then has
+LibreOffice Calc save each as "CSV, séparateur point-virgule" in UTF-8 and in Windows-1252, as a
+seller does with "Enregistrer sous". The second sheet ("remarques") is also written as Excel
+saves it (see excel_csv). Run from this folder; needs libreoffice-calc-nogui.
 
     python3 make_seller_sheet.py
 """
@@ -35,14 +36,30 @@ ROWS = [
 ]
 
 
+# A sheet of what the import must not change without a word: a reference typed in Windows-1252
+# letters, characters that Windows-1252 lacks, prices formatted as euros with thousands, photos 2
+# and 3 that do not exist, durations and marks that the import replaces, a title of 300
+# characters, and a price that reads as no amount. Prices are numbers shown as currency.
+REMARK_ROWS = [
+    [12, "Vélo enfant 🚲 état neuf", "RÉF-é1", "Roues 16 pouces ✓ révisé",
+     "Images/Été 2026/vélo.jpg", "Images/Été 2026/absente.jpg", "", 1200, "Oui", 4, "X",
+     "y", "", "", "", "", "", ""],
+    [31, "Lampe de bureau", "LAM-é2", "Ampoule fournie", "Images/Maison/lampe.jpg", "",
+     "Images/Maison/manque.jpg", 12.5, "", 10, "Y"],
+    [31, "Affiche", "AFF-3", "Prix écrit en lettres", "Images/Maison/affiche.jpg", "", "",
+     "douze euros", "", 7],
+    [44, "Cœur " + "en verre soufflé, " * 16 + "fin", "CŒUR-5", "Pièce unique",
+     "Images/Été 2026/cœur.jpg", "", "", 1234567.5, "Y", 5],
+]
+
 PRICE = 7
 
 
-def cell(value, column):
+def cell(value, column, price_style):
     if value is None or value == "":
         return "<table:table-cell/>"
     if isinstance(value, (int, float)):
-        style = ' table:style-name="prix"' if column == PRICE else ""
+        style = f' table:style-name="{price_style}"' if column == PRICE else ""
         return (f'<table:table-cell{style} office:value-type="float" office:value="{value}">'
                 f"<text:p>{value}</text:p></table:table-cell>")
     # A line break typed in a cell (Ctrl+Entrée) starts a new paragraph of the cell.
@@ -50,9 +67,9 @@ def cell(value, column):
     return f'<table:table-cell office:value-type="string">{paragraphs}</table:table-cell>'
 
 
-def sheet():
-    rows = [HEADER] + ROWS
-    body = "".join("<table:table-row>" + "".join(cell(v, k) for k, v in enumerate(row)) +
+def sheet(rows, price_style):
+    rows = [HEADER] + rows
+    body = "".join("<table:table-row>" + "".join(cell(v, k, price_style) for k, v in enumerate(row)) +
                    "</table:table-row>" for row in rows)
     return f"""<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
@@ -66,7 +83,13 @@ def sheet():
   <number:number-style style:name="euros" number:language="fr" number:country="FR">
    <number:number number:decimal-places="2" number:min-decimal-places="2" number:min-integer-digits="1"/>
   </number:number-style>
+  <number:currency-style style:name="monnaie" number:language="fr" number:country="FR">
+   <number:number number:decimal-places="2" number:min-decimal-places="2" number:min-integer-digits="1" number:grouping="true"/>
+   <number:text> </number:text>
+   <number:currency-symbol number:language="fr" number:country="FR">€</number:currency-symbol>
+  </number:currency-style>
   <style:style style:name="prix" style:family="table-cell" style:data-style-name="euros"/>
+  <style:style style:name="euro" style:family="table-cell" style:data-style-name="monnaie"/>
  </office:automatic-styles>
  <office:body><office:spreadsheet><table:table table:name="Ventes">{body}</table:table>
  </office:spreadsheet></office:body>
@@ -74,22 +97,58 @@ def sheet():
 """
 
 
+# How Excel (French Windows) saves a sheet: ";" between cells, every row as wide as the sheet,
+# CR LF between rows and LF for a line break inside a cell, a cell quoted when it holds ";", a
+# double quote or a line break, numbers as shown. "CSV (séparateur : point-virgule)" writes the
+# ANSI code page, Windows-1252, with "?" for what it lacks; "CSV UTF-8" writes UTF-8 after a
+# byte-order mark. The thousands of a currency cell are separated by the locale's space: a
+# no-break space in the older French locale, a narrow no-break space in the current one, which
+# Windows-1252 lacks; so each file gets the one it can hold.
+def excel_csv(rows, encoding, thousands):
+    def shown(value, column):
+        if value is None or value == "":
+            return ""
+        if isinstance(value, (int, float)) and column == PRICE:
+            whole, cents = f"{value:,.2f}".split(".")
+            return whole.replace(",", thousands) + "," + cents + "\u00a0€"
+        if isinstance(value, (int, float)):
+            return str(value)
+        if any(c in value for c in ';"\n'):
+            return '"' + value.replace('"', '""') + '"'
+        return value
+    width = len(HEADER)
+    lines = [";".join(shown(row[k] if k < len(row) else None, k) for k in range(width))
+             for row in [HEADER] + rows]
+    text = "\r\n".join(lines) + "\r\n"
+    if encoding == "utf-8":
+        return b"\xef\xbb\xbf" + text.encode("utf-8")
+    return text.encode("cp1252", errors="replace")
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     with tempfile.TemporaryDirectory() as work:
-        source = os.path.join(work, "ventes-vendeur.fods")
-        with open(source, "w", encoding="utf-8") as f:
-            f.write(sheet())
-        # The options of Calc's CSV dialog as a seller leaves them: field separator ";", text
-        # delimiter '"', character set (76 UTF-8, 1 Windows-1252), text cells quoted only when
-        # they need it, cell contents saved as shown.
-        for charset, name in ((76, "ventes-calc-utf8.csv"), (1, "ventes-calc-windows1252.csv")):
-            out = os.path.join(work, charset == 76 and "utf8" or "cp1252")
-            os.mkdir(out)
-            subprocess.run(["soffice", "--headless", f"-env:UserInstallation=file://{work}/profile",
-                            "--convert-to", f"csv:Text - txt - csv (StarCalc):59,34,{charset},1,,0,false,true,true",
-                            "--outdir", out, source], check=True)
-            shutil.copyfile(os.path.join(out, "ventes-vendeur.csv"), os.path.join(here, name))
+        for stem, rows, price_style in (("ventes-calc", ROWS, "prix"),
+                                        ("remarques-calc", REMARK_ROWS, "euro")):
+            source = os.path.join(work, "ventes-vendeur.fods")
+            with open(source, "w", encoding="utf-8") as f:
+                f.write(sheet(rows, price_style))
+            # The options of Calc's CSV dialog as a seller leaves them: field separator ";", text
+            # delimiter '"', character set (76 UTF-8, 1 Windows-1252), text cells quoted only when
+            # they need it, cell contents saved as shown.
+            for charset, name in ((76, stem + "-utf8.csv"), (1, stem + "-windows1252.csv")):
+                out = os.path.join(work, stem + str(charset))
+                os.mkdir(out)
+                subprocess.run(["soffice", "--headless",
+                                f"-env:UserInstallation=file://{work}/profile",
+                                "--convert-to",
+                                f"csv:Text - txt - csv (StarCalc):59,34,{charset},1,,0,false,true,true",
+                                "--outdir", out, source], check=True)
+                shutil.copyfile(os.path.join(out, "ventes-vendeur.csv"), os.path.join(here, name))
+    for encoding, name, thousands in (("utf-8", "remarques-excel-utf8.csv", "\u202f"),
+                                      ("cp1252", "remarques-excel-windows1252.csv", "\u00a0")):
+        with open(os.path.join(here, name), "wb") as f:
+            f.write(excel_csv(REMARK_ROWS, encoding, thousands))
 
 
 if __name__ == "__main__":
