@@ -17,6 +17,8 @@
 #include "editor/CompactTabStyle.h"
 #include "editor/DescriptionLimit.h"
 #include "editor/PhotoPreview.h"
+#include "editor/PhotoSlots.h"
+#include "editor/PhotoViewer.h"
 #include "gui/Dialogs.h"
 #include "gui/FileDrop.h"
 #include "gui/Fonts.h"
@@ -24,6 +26,7 @@
 #include "gui/QtText.h"
 #include "sale/LoadSale.h"
 #include "sale/OptionCost.h"
+#include "sale/PhotoOrder.h"
 #include "sale/RecentCategories.h"
 #include "tables/Rows.h"
 #include "ui_TForm2.h"
@@ -149,6 +152,10 @@ void TForm2::ConnectHandlers() {
     new FileDrop(
         ui->TabSheet4, [](const QStringList&) { return true; },
         [this](const QStringList& paths) { PhotosDropped(paths); });
+    new PhotoSlots(
+        images_, [this](int slot) { return !state_.FichiersPhoto[slot - 1].empty(); },
+        [this](int from, int to) { MovePhoto(from, to); }, [this](int slot) { OpenPhoto(slot); },
+        this);
 }
 
 void TForm2::FormCreate() {
@@ -382,6 +389,28 @@ void TForm2::PhotosDropped(const QStringList& paths) {
         Dialogs::Get().Message(this, QStringLiteral("Une vente a huit photos au plus : ces "
                                                     "fichiers n'ont pas été ajoutés : %1.")
                                          .arg(beyond.join(QStringLiteral(", "))));
+}
+
+void TForm2::MovePhoto(int from, int to) {
+    offrel::MoveToSlot(state_.FichiersPhoto, from, to);
+    std::array<QPixmap, 8> previews;
+    for (int slot = 1; slot <= 8; ++slot) previews[slot - 1] = images_[slot - 1]->pixmap();
+    offrel::MoveToSlot(previews, from, to);
+    for (int slot = 1; slot <= 8; ++slot) images_[slot - 1]->setPixmap(previews[slot - 1]);
+}
+
+void TForm2::OpenPhoto(int slot) {
+    // The other photos in slot order, free slots passed over.
+    std::vector<std::string> paths;
+    int shown = 0;
+    for (int k = 1; k <= 8; ++k) {
+        if (state_.FichiersPhoto[k - 1].empty()) continue;
+        if (k == slot) shown = static_cast<int>(paths.size());
+        paths.push_back(state_.FichiersPhoto[k - 1]);
+    }
+    auto* viewer = new PhotoViewer(std::move(paths), shown, this);
+    viewer->setAttribute(Qt::WA_DeleteOnClose);
+    viewer->open();
 }
 
 void TForm2::DelPhotoClick(int slot) {

@@ -7,8 +7,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     int failed = 0;
     for (auto run :
-         {RunPickerTests, RunOpeningTests, RunCostTests, RunPhotoTests, RunPhonePhotoTests,
-          RunValidationTests, RunSearchTests, RunDescriptionLimitTests})
+         {RunPickerTests, RunOpeningTests, RunCostTests, RunPhotoTests, RunPhotoReorderTests,
+          RunPhonePhotoTests, RunValidationTests, RunSearchTests, RunDescriptionLimitTests})
         failed += run(argc, argv);
     return failed;
 }
