@@ -9,6 +9,7 @@
 #include "app/DataFolder.h"
 #include "app/DataFolderLock.h"
 #include "app/Forms.h"
+#include "app/SalesKeeping.h"
 #include "app/TForm1.h"
 #include "app/TForm3.h"
 #include "app/TForm4.h"
@@ -19,6 +20,7 @@
 #include "gui/Dialogs.h"
 #include "gui/ErrorReport.h"
 #include "gui/HandlerConnection.h"
+#include "gui/QtText.h"
 
 TForm1* Form1 = nullptr;
 TForm2* Form2 = nullptr;
@@ -37,8 +39,9 @@ void DestroyForm(Form*& form) {
 
 }  // namespace
 
-ProgramBlock::ProgramBlock(const QString& dataDir) {
+ProgramBlock::ProgramBlock(const QString& dataDir) : settings_(dataDir) {
     offrel::OpenTables(tables_, QFile::encodeName(dataDir).toStdString());
+    keeping_ = std::make_unique<SalesKeeping>(tables_.cdsVente);
     CreateForms(dataDir);
 }
 
@@ -50,7 +53,7 @@ ProgramBlock::~ProgramBlock() {
 void ProgramBlock::CreateForms(const QString& dataDir) {
     // Without its main window the program cannot run: that error ends the start.
     const std::string folder = QFile::encodeName(dataDir + QDir::separator()).toStdString();
-    Form1 = new TForm1(tables_, editorState_, folder);
+    Form1 = new TForm1(tables_, editorState_, settings_, *keeping_, folder);
     ConnectHandler(Form1, &TForm1::closed, qApp, &QCoreApplication::quit);
     RunReportingErrors([&] {
         Form3 = new TForm3(tables_, folder, Form1);
@@ -59,8 +62,8 @@ void ProgramBlock::CreateForms(const QString& dataDir) {
     RunReportingErrors([&] { Form2 = new TForm2(tables_, editorState_, folder, Form1); });
     RunReportingErrors([&] { Form4 = new TForm4(tables_); });
     RunReportingErrors([&] {
-        Form5 =
-            new TForm5(tables_.cdsVente, tables_.cdsOption, tables_.cdsCategorie, dataDir, Form1);
+        Form5 = new TForm5(tables_.cdsVente, tables_.cdsOption, tables_.cdsCategorie, settings_,
+                           Form1, keeping_.get());
     });
     RunReportingErrors([&] { Form6 = new TForm6(); });
 }
@@ -77,6 +80,9 @@ void ProgramBlock::DestroyForms() {
 void ProgramBlock::CloseTables() {
     for (offrel::Table* table : {&tables_.cdsVente, &tables_.cdsOption, &tables_.cdsCategorie})
         RunReportingErrors([table] { table->Close(); });
+    // The last save may be the run's first, and its backup the one that failed.
+    for (const std::string& notice : keeping_->TakeNotices())
+        Dialogs::Get().Message(nullptr, FromW1252(notice));
 }
 
 void ProgramBlock::Run() {

@@ -1,11 +1,16 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
+#include "app/Settings.h"
 #include "sale/EditorState.h"
 #include "tables/ApplicationTables.h"
 
-// The program block, the one owner of the run: it opens the tables first, then creates the six
+class SalesKeeping;
+
+// The program block, the one owner of the run: it opens the tables and the remembered choices
+// first, then creates the six
 // windows in their order TForm1, TForm3, TForm2, TForm4, TForm5, TForm6 into the process-wide
 // references (Forms.h), handing each what it uses; it destroys them in the reverse order and
 // closes the tables last, so that no window or model outlives what it shows.
@@ -34,8 +39,11 @@ private:
     void DestroyForms();
     void CloseTables();
 
+    // Made once the tables are open; declared first so that it outlives their last save.
+    std::unique_ptr<SalesKeeping> keeping_;
     offrel::ApplicationTables tables_;
     offrel::EditorState editorState_;
+    Settings settings_;
 };
 
 // The program: the title, the lock on the data folder, the program block, the event loop, the

@@ -16,6 +16,33 @@ QList<int> SalesGrid::SelectedRows() const {
     return rows;
 }
 
+std::vector<int> SalesGrid::SelectedSales() const {
+    std::vector<int> sales;
+    for (int row : SelectedRows()) sales.push_back(TableRow(row));
+    std::sort(sales.begin(), sales.end());
+    return sales;
+}
+
+void SalesGrid::SelectSales(const std::vector<int>& tableRows) {
+    std::vector<int> rows;
+    for (int tableRow : tableRows)
+        if (const int row = GridRow(tableRow); row >= 0) rows.push_back(row);
+    const int current = rows.empty() ? -1 : rows.front();
+    std::sort(rows.begin(), rows.end());
+    // One range for each run of rows that follow each other.
+    QItemSelection selection;
+    const int lastColumn = model()->columnCount() - 1;
+    for (std::size_t start = 0, end = 0; start < rows.size(); start = end) {
+        for (end = start + 1; end < rows.size() && rows[end] == rows[end - 1] + 1;) ++end;
+        selection.select(model()->index(rows[start], 0), model()->index(rows[end - 1], lastColumn));
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    anchor_ = -1;
+    if (current >= 0)
+        selectionModel()->setCurrentIndex(model()->index(current, 0),
+                                          QItemSelectionModel::NoUpdate);
+}
+
 QItemSelectionModel::SelectionFlags SalesGrid::selectionCommand(const QModelIndex& index,
                                                                 const QEvent* event) const {
     if (!index.isValid() || !event || event->type() != QEvent::MouseButtonPress)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "app/TableGrid.h"
 
 // DBGridVente's selection rules: a click makes the row current and the only selected one;
@@ -14,6 +16,11 @@ public:
 
     // The selected rows, in ascending order.
     QList<int> SelectedRows() const;
+    // The table rows of the selected rows, in ascending order.
+    std::vector<int> SelectedSales() const;
+    // Selects the rows showing those table rows (the hidden ones stay unselected) and makes the
+    // first one shown current.
+    void SelectSales(const std::vector<int>& tableRows);
 
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,

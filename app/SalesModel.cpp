@@ -7,16 +7,15 @@
 #include "gui/QtText.h"
 #include "tables/Rows.h"
 
-namespace {
-enum Column { kLibelle, kPrix, kColumnCount };
-}
+using offrel::ListColumn;
 
-SalesModel::SalesModel(offrel::Table& cdsVente, QObject* parent) : TableModel(cdsVente, parent) {
+SalesModel::SalesModel(offrel::Table& cdsVente, offrel::SaleListCells& cells, QObject* parent)
+    : TableModel(cdsVente, parent), cells_(cells) {
     ReadSendJournal();
 }
 
 int SalesModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : kColumnCount;
+    return parent.isValid() ? 0 : offrel::kListColumns;
 }
 
 void SalesModel::RowInserted(int position) {
@@ -90,17 +89,24 @@ QVariant SalesModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::FontRole || role == Qt::ToolTipRole)
         return InterruptedSendData(index.row(), role);
     if (role != Qt::DisplayRole) return {};
-    if (index.column() == kLibelle) {
+    const auto column = static_cast<ListColumn>(index.column());
+    if (column == ListColumn::Libelle) {
         const offrel::Value value = CellValue(index.row(), offrel::SaleColumn::kLibelle);
         if (const auto* text = std::get_if<std::string>(&value)) return FromW1252(*text);
         return QString();
     }
-    const offrel::Value value = CellValue(index.row(), offrel::SaleColumn::kPrix);
-    if (const auto* amount = std::get_if<offrel::Money>(&value)) return MoneyText(*amount);
-    return QString();
+    if (column == ListColumn::Prix) {
+        const offrel::Value value = CellValue(index.row(), offrel::SaleColumn::kPrix);
+        if (const auto* amount = std::get_if<offrel::Money>(&value)) return MoneyText(*amount);
+        return QString();
+    }
+    if (index.row() >= table().RecordCount()) return QString();
+    return FromW1252(cells_.Text(offrel::ReadSale(table(), index.row()), column));
 }
 
 QVariant SalesModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return {};
-    return section == kLibelle ? QStringLiteral("Libelle") : QStringLiteral("Prix");
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
+        section >= offrel::kListColumns)
+        return {};
+    return FromW1252(offrel::ListColumnTitle(static_cast<ListColumn>(section)));
 }

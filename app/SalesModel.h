@@ -5,15 +5,17 @@
 #include <optional>
 
 #include "app/TableModel.h"
+#include "sale/SaleListCells.h"
 #include "server/SendJournal.h"
 
-// dsVente: the two columns of the list of sales, "Libelle" and "Prix", read-only. A sale whose
-// send was interrupted, as the send journal says, shows in italics with a tooltip telling why.
+// dsVente: the columns of the list of sales, read-only: the designed "Libelle" and "Prix", then
+// those the seller may show (ListColumn). A sale whose send was interrupted, as the send journal
+// says, shows in italics with a tooltip telling why.
 class SalesModel : public TableModel {
     Q_OBJECT
 
 public:
-    explicit SalesModel(offrel::Table& cdsVente, QObject* parent = nullptr);
+    SalesModel(offrel::Table& cdsVente, offrel::SaleListCells& cells, QObject* parent = nullptr);
 
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -35,6 +37,7 @@ private:
     void AttachNotesToRows();
     QVariant InterruptedSendData(int row, int role) const;
 
+    offrel::SaleListCells& cells_;
     offrel::JournalNotes notes_;
     // Which rows the notes belong to, by origin; worked out again after a change of the rows.
     mutable std::optional<std::map<std::uint32_t, offrel::SaleNotes>> notedRows_;

@@ -6,6 +6,7 @@
 
 #include "app/PasswordStyle.h"
 #include "app/PhotoWeighing.h"
+#include "app/SalesKeeping.h"
 #include "app/Settings.h"
 #include "gui/Dialogs.h"
 #include "gui/ErrorReport.h"
@@ -20,16 +21,17 @@
 #include "ui_TForm5.h"
 
 TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const offrel::Table& cdsCategorie,
-               const QString& dataFolder, QWidget* parent)
+               Settings& settings, QWidget* parent, SalesKeeping* keeping)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ui(std::make_unique<Ui::TForm5>()),
       passwordStyle_(std::make_unique<PasswordStyle>()),
-      settings_(std::make_unique<Settings>(dataFolder)),
+      settings_(settings),
       weighing_(std::make_unique<PhotoWeighing>()),
       cdsVente_(cdsVente),
       cdsOption_(cdsOption),
-      cdsCategorie_(cdsCategorie) {
+      cdsCategorie_(cdsCategorie),
+      keeping_(keeping) {
     ui->setupUi(this);
     setFont(TahomaFont(11));
     ui->EditPassword->setStyle(passwordStyle_.get());
@@ -39,7 +41,7 @@ TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const offrel::
     ConnectHandler(ui->EditPassword, &QLineEdit::textChanged, this, &TForm5::EditPasswordChange);
     ConnectHandler(ui->ButtonEnvoi, &QPushButton::clicked, this, &TForm5::ButtonEnvoiClick);
     ConnectHandler(ui->ButtonArreter, &QPushButton::clicked, this, &TForm5::ButtonArreterClick);
-    ui->CheckBoxReduirePhotos->setChecked(settings_->ReducePhotos());
+    ui->CheckBoxReduirePhotos->setChecked(settings_.ReducePhotos());
     ConnectHandler(ui->CheckBoxReduirePhotos, &QCheckBox::clicked, this,
                    &TForm5::CheckBoxReduirePhotosClick);
     ConnectHandler(weighing_.get(), &PhotoWeighing::Weighed, this, &TForm5::ShowPhotoWeight);
@@ -47,13 +49,20 @@ TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const offrel::
 
 TForm5::~TForm5() = default;
 
+void TForm5::SetSelection(std::optional<std::vector<int>> positions) {
+    selection_ = std::move(positions);
+}
+
 void TForm5::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;
     ShowClearTextWarning();
     ui->LabelLot->clear();
     RunReportingErrors([this] {
-        ui->LabelLot->setText(FromW1252(offrel::BatchLine(offrel::BatchOf(cdsVente_, cdsOption_))));
+        const offrel::Batch batch =
+            selection_ ? offrel::BatchOfSelection(cdsVente_, cdsOption_, *selection_)
+                       : offrel::BatchOf(cdsVente_, cdsOption_);
+        ui->LabelLot->setText(FromW1252(offrel::BatchLine(batch)));
     });
     WeighPhotos();
 }
@@ -73,7 +82,7 @@ void TForm5::ShowPhotoWeight(quint64 bytes, qint64 reduced) {
 }
 
 void TForm5::CheckBoxReduirePhotosClick() {
-    settings_->SetReducePhotos(ui->CheckBoxReduirePhotos->isChecked());
+    settings_.SetReducePhotos(ui->CheckBoxReduirePhotos->isChecked());
     WeighPhotos();
 }
 
@@ -103,8 +112,16 @@ void TForm5::ButtonEnvoiClick() {
     weighing_->Stop();
     offrel::UploadChoices choices;
     choices.reducePhotos = ui->CheckBoxReduirePhotos->isChecked();
+    if (keeping_)
+        choices.keepAccepted = [this](const offrel::Sale& sale, std::int64_t answeredAt,
+                                      const std::string& login) {
+            keeping_->KeepSent(sale, answeredAt, login);
+        };
     offrel::RunSalesUpload(cdsVente_, cdsCategorie_, ToW1252(ui->EditLogin->text()),
-                           ToW1252(ui->EditPassword->text()), *this, std::nullopt, choices);
+                           ToW1252(ui->EditPassword->text()), *this, selection_, choices);
+    if (keeping_)
+        for (const std::string& notice : keeping_->TakeNotices())
+            Dialogs::Get().Message(parentWidget(), FromW1252(notice));
 }
 
 void TForm5::ButtonArreterClick() {

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "server/SalesUpload.h"
 
@@ -11,19 +13,25 @@ class TForm5;
 class EventLoopWait;
 class PasswordStyle;
 class PhotoWeighing;
+class SalesKeeping;
 class Settings;
 
-// The send window: login, password and "Démarrer", which uploads every sale. Created once and
-// reused: each opening shows it as the previous one left it, with the line of the batch (its
-// sales, the cost of their options and the weight of their photos) brought up to date.
+// The send window: login, password and "Démarrer", which uploads every sale, or the sales
+// selected in the list. Created once and reused: each opening shows it as the previous one left
+// it, with the line of the batch (its sales, the cost of their options and the weight of their
+// photos) brought up to date.
 class TForm5 : public QDialog, public offrel::UploadView {
     Q_OBJECT
 
 public:
-    // dataFolder: where the seller's choices are remembered (Settings).
+    // settings: where the seller's choices are remembered.
+    // keeping: where each accepted sale is kept before it leaves cdsVente; none keeps nothing.
     TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const offrel::Table& cdsCategorie,
-           const QString& dataFolder, QWidget* parent = nullptr);
+           Settings& settings, QWidget* parent = nullptr, SalesKeeping* keeping = nullptr);
     ~TForm5() override;
+
+    // The sales the next opening sends, by position in cdsVente; every sale when none is given.
+    void SetSelection(std::optional<std::vector<int>> positions);
 
     void EditLoginChange();
     void EditPasswordChange();
@@ -65,11 +73,13 @@ private:
     std::unique_ptr<Ui::TForm5> ui;
     std::unique_ptr<PasswordStyle> passwordStyle_;
     std::unique_ptr<EventLoopWait> wait_;
-    std::unique_ptr<Settings> settings_;
+    Settings& settings_;
     std::unique_ptr<PhotoWeighing> weighing_;
     offrel::Table& cdsVente_;
     offrel::Table& cdsOption_;
     const offrel::Table& cdsCategorie_;
+    std::optional<std::vector<int>> selection_;
+    SalesKeeping* keeping_;
     int progressMax_ = 1;       // the bar's range, 0 to this, as the run set it
     int progressPosition_ = 0;  // kept from one run to the next
     bool running_ = false;

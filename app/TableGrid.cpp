@@ -1,5 +1,6 @@
 #include "app/TableGrid.h"
 
+#include <QAbstractProxyModel>
 #include <QHeaderView>
 
 #include "app/TableModel.h"
@@ -14,12 +15,28 @@ TableGrid::TableGrid(QWidget* parent) : QTableView(parent) {
 
 void TableGrid::setModel(QAbstractItemModel* model) {
     if (tableModel_) disconnect(tableModel_, nullptr, this, nullptr);
+    if (proxy_) disconnect(proxy_, nullptr, this, nullptr);
     QTableView::setModel(model);
-    tableModel_ = qobject_cast<TableModel*>(model);
+    proxy_ = qobject_cast<QAbstractProxyModel*>(model);
+    tableModel_ = qobject_cast<TableModel*>(proxy_ ? proxy_->sourceModel() : model);
     if (tableModel_) {
         ConnectHandler(tableModel_, &TableModel::currentRowMoved, this, &TableGrid::FollowTable);
+        // A row hidden or shown again, or the rows ordered anew.
+        if (proxy_)
+            ConnectHandler(proxy_, &QAbstractItemModel::layoutChanged, this,
+                           &TableGrid::FollowTable);
         ApplyTableRow();
     }
+}
+
+int TableGrid::TableRow(int gridRow) const {
+    if (!proxy_) return gridRow;
+    return proxy_->mapToSource(proxy_->index(gridRow, 0)).row();
+}
+
+int TableGrid::GridRow(int tableRow) const {
+    if (!proxy_) return tableRow;
+    return proxy_->mapFromSource(tableModel_->index(tableRow, 0)).row();
 }
 
 void TableGrid::FollowTable() {
@@ -31,9 +48,10 @@ void TableGrid::FollowTable() {
 void TableGrid::ApplyTableRow() {
     followPending_ = false;
     if (!tableModel_ || !selectionModel()) return;
-    const int position = tableModel_->table().RecNo();
-    if (position < 0 || position >= model()->rowCount()) return;
-    if (currentIndex().row() == position) return;
+    const int table = tableModel_->table().RecNo();
+    if (table < 0 || table >= tableModel_->rowCount()) return;
+    const int position = GridRow(table);
+    if (position < 0 || currentIndex().row() == position) return;
     following_ = true;
     const int column = currentIndex().isValid() ? currentIndex().column() : 0;
     selectionModel()->setCurrentIndex(model()->index(position, column),
@@ -45,6 +63,7 @@ void TableGrid::currentChanged(const QModelIndex& current, const QModelIndex& pr
     QTableView::currentChanged(current, previous);
     if (following_ || !tableModel_ || !current.isValid()) return;
     offrel::Table& table = tableModel_->table();
-    if (table.State() == offrel::TableState::Browse && table.RecNo() != current.row())
-        table.MoveTo(current.row());
+    const int row = TableRow(current.row());
+    if (table.State() == offrel::TableState::Browse && row >= 0 && table.RecNo() != row)
+        table.MoveTo(row);
 }

@@ -103,7 +103,8 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     return content;
 }
 
-void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                         const BeforeReplace& beforeReplace) {
     const std::filesystem::path target = LinkTarget(FullPath(path));
     std::string temporary =
         (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
@@ -123,9 +124,34 @@ void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t
         ::unlink(temporary.c_str());
         ThrowCannotCreate(path, error);
     }
+    if (beforeReplace && ::access(target.c_str(), F_OK) == 0) {
+        try {
+            beforeReplace(target.string());
+        } catch (...) {
+            ::unlink(temporary.c_str());
+            throw;
+        }
+    }
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
+        ThrowCannotCreate(path, error);
+    }
+    FlushFolder(target.parent_path());
+}
+
+void ReplaceFileWithLink(const std::string& path, const std::string& source) {
+    const std::filesystem::path target = LinkTarget(FullPath(path));
+    const std::string link =
+        (target.parent_path() / ("." + target.filename().string() + ".lien")).string();
+    ::unlink(link.c_str());  // left by a crash between the link and the rename
+    if (::link(source.c_str(), link.c_str()) != 0) {
+        WriteFileAtomically(path, ReadWholeFile(source));
+        return;
+    }
+    if (::rename(link.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(link.c_str());
         ThrowCannotCreate(path, error);
     }
     FlushFolder(target.parent_path());

@@ -117,9 +117,25 @@ std::optional<std::string> Utf8ToWindows1252Exactly(std::string_view utf8) {
 }
 
 std::string Windows1252ToUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 4);
-    for (const char c : text) AppendUtf8(out, ByteToUnicode(static_cast<unsigned char>(c)));
+    std::string out(3 * text.size(), '\0');
+    out.resize(static_cast<std::size_t>(Windows1252ToUtf8(text, out.data()) - out.data()));
+    return out;
+}
+
+char* Windows1252ToUtf8(std::string_view text, char* out) {
+    for (const char c : text) {
+        const char16_t code = ByteToUnicode(static_cast<unsigned char>(c));
+        if (code < 0x80) {
+            *out++ = static_cast<char>(code);
+        } else if (code < 0x800) {
+            *out++ = static_cast<char>(0xC0 | (code >> 6));
+            *out++ = static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            *out++ = static_cast<char>(0xE0 | (code >> 12));
+            *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            *out++ = static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
     return out;
 }
 

@@ -10,6 +10,8 @@ namespace offrel {
 // A character that Windows-1252 lacks becomes '?'.
 std::string Utf8ToWindows1252(std::string_view utf8);
 std::string Windows1252ToUtf8(std::string_view text);
+// Writes the text as UTF-8 at out, which has room for three bytes a character; returns the end.
+char* Windows1252ToUtf8(std::string_view text, char* out);
 std::u16string Windows1252ToUtf16(std::string_view text);
 std::string Utf16ToWindows1252(std::u16string_view utf16);
 // A lone surrogate becomes the replacement character.

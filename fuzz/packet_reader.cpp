@@ -1,6 +1,6 @@
-// Any bytes given to the table packet reader either read or fail with an Error: never a crash,
-// an out-of-bounds read or an allocation beyond what the bytes justify. What reads writes back
-// as a packet that reads and writes again to the same bytes.
+// Any bytes given to the table packet reader, or to the count of a packet's sales, either read or
+// fail with an Error: never a crash, an out-of-bounds read or an allocation beyond what the bytes
+// justify. What reads writes back as a packet that reads and writes again to the same bytes.
 #include <cstdlib>
 
 #include "base/Error.h"
@@ -18,6 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::vector<std::uint8_t> written = offrel::WritePacket(rows);
         const offrel::RowStore reread = offrel::ReadPacket(written.data(), written.size());
         if (offrel::WritePacket(reread) != written) std::abort();
+    } catch (const offrel::Error&) {
+    }
+
+    try {
+        offrel::CountLiveRows(data, size);
     } catch (const offrel::Error&) {
     }
 

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -91,6 +92,12 @@ public:
         return QFileDialog::getOpenFileName(parent, QString(), start, ToolkitFilter(filter),
                                             nullptr, QFileDialog::HideNameFilterDetails);
     }
+    QString SaveFile(QWidget* parent, const QString& filter, const QString& start) override {
+        return WithDefaultExtension(
+            QFileDialog::getSaveFileName(parent, QString(), start, ToolkitFilter(filter), nullptr,
+                                         QFileDialog::HideNameFilterDetails),
+            filter);
+    }
 };
 
 Dialogs* installed = nullptr;
@@ -100,6 +107,17 @@ Dialogs* installed = nullptr;
 Dialogs& Dialogs::Get() {
     static RealDialogs real;
     return installed ? *installed : real;
+}
+
+QString Dialogs::WithDefaultExtension(const QString& path, const QString& filter) {
+    if (path.isEmpty() || QFileInfo(path).fileName().contains(QLatin1Char('.'))) return path;
+    const QString patterns = filter.section(QLatin1Char('|'), 1, 1);
+    const QString first = patterns.section(QLatin1Char(';'), 0, 0);
+    // "*.csv" gives ".csv"; a pattern such as "*" names no extension to add.
+    const qsizetype dot = first.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || dot + 1 == first.size() || first.indexOf(QLatin1Char('*'), dot) >= 0)
+        return path;
+    return path + first.mid(dot);
 }
 
 void Dialogs::Set(Dialogs* dialogs) {

@@ -30,7 +30,14 @@ public:
     // A file-open dialog. filter: "Description|*.a;*.b". Returns the full path, or an empty text
     // when cancelled.
     virtual QString OpenFile(QWidget* parent, const QString& filter, const QString& start) = 0;
+    // A file-save dialog that asks before replacing a file. filter: as for OpenFile. Returns the
+    // full path, the filter's first extension added when the name typed has none, or an empty
+    // text when cancelled.
+    virtual QString SaveFile(QWidget* parent, const QString& filter, const QString& start) = 0;
 
     static Dialogs& Get();
+    // The path chosen in a save dialog of that filter, with the filter's first extension when
+    // its file name has none; empty stays empty.
+    static QString WithDefaultExtension(const QString& path, const QString& filter);
     static void Set(Dialogs* dialogs);  // nullptr restores the real dialogs
 };

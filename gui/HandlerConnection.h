@@ -2,7 +2,9 @@
 
 #include <QObject>
 #include <functional>
+#include <tuple>
 #include <type_traits>
+#include <utility>
 
 #include "gui/ErrorReport.h"
 
@@ -13,13 +15,20 @@
 
 namespace handler_connection {
 
-// Runs the handler with the signal's arguments when it takes them, without them otherwise.
+template <typename Handler, typename Arguments, std::size_t... I>
+void CallWithFirst(const Handler& handler, const Arguments& arguments, std::index_sequence<I...>) {
+    if constexpr (std::is_invocable_v<const Handler&, std::tuple_element_t<I, Arguments>...>)
+        std::invoke(handler, std::get<I>(arguments)...);
+    else
+        CallWithFirst(handler, arguments, std::make_index_sequence<sizeof...(I) - 1>());
+}
+
+// Runs the handler with as many of the signal's first arguments as it takes: all of them, or
+// none, or all but the last, which a signal private to its class adds for no handler to take.
 template <typename Handler, typename... Args>
 void Call(const Handler& handler, const Args&... args) {
-    if constexpr (std::is_invocable_v<const Handler&, const Args&...>)
-        std::invoke(handler, args...);
-    else
-        std::invoke(handler);
+    CallWithFirst(handler, std::forward_as_tuple(args...),
+                  std::make_index_sequence<sizeof...(Args)>());
 }
 
 }  // namespace handler_connection

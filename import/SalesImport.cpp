@@ -10,6 +10,7 @@
 #include "base/FileNames.h"
 #include "base/Windows1252.h"
 #include "import/SalesFileRecords.h"
+#include "import/SalesSheetColumns.h"
 #include "import/SpreadsheetPrice.h"
 #include "tables/Rows.h"
 
@@ -17,19 +18,7 @@ namespace offrel {
 
 namespace {
 
-enum Column {
-    kCategorie = 0,
-    kLibelle = 1,
-    kReference = 2,
-    kDescription = 3,
-    kPhoto1 = 4,
-    kPhoto2 = 5,
-    kPhoto3 = 6,
-    kPrix = 7,
-    kPrixNet = 8,
-    kDuree = 9,
-    kRenouvelable = 10,
-};
+using namespace SalesSheetColumn;
 
 struct RequiredColumn {
     int column;
@@ -45,13 +34,6 @@ constexpr std::array<RequiredColumn, 6> kRequiredColumns = {{
     {kPrix, "le prix est vide"},
     {kDuree, "la durée est vide"},
 }};
-
-// The options (from 0) fed by columns 11 to 17; the fourth and fifth are crossed over in the
-// file.
-constexpr std::array<int, 7> kOptionOfColumn = {0, 1, 2, 4, 3, 5, 6};
-constexpr int kFirstOptionColumn = 11;
-
-constexpr char kMark[] = "Y";
 
 const char* const kHeaderTaken =
     "cette ligne se lit comme une vente entière : elle a été prise pour la ligne d'en-tête et "
@@ -117,13 +99,13 @@ std::string UnwritablePhoto(const char* photo, const Cell& cell) {
         {photo, cell.Shown()});
 }
 
-// Photo 2 or 3: kept when its file exists, otherwise left out with a note.
-std::optional<std::string> OptionalPhoto(const SalesFileRecords& line, int column,
+// Photo 2 to 8 (number, from 1): kept when its file exists, otherwise left out with a note.
+std::optional<std::string> OptionalPhoto(const SalesFileRecords& line, int column, int number,
                                          const std::string& sheetFolder,
                                          std::vector<std::string>& notes) {
     if (line.Field(column).empty()) return std::nullopt;
     const Cell cell = Decoded(line.Field(column));
-    const std::string photo = "la photo " + std::to_string(column - kPhoto1 + 1);
+    const std::string photo = "la photo " + std::to_string(number);
     const std::optional<std::string> path = PhotoPath(cell, sheetFolder);
     if (path && PhotoExists(*path)) return path;
     notes.push_back((path ? FormatMessage("%s « %s » est introuvable", {photo, cell.Shown()})
@@ -147,7 +129,8 @@ Duration DureeTypeVente(std::int32_t days) {
 std::string MarkColumnName(int column) {
     if (column == kPrixNet) return "prix net";
     if (column == kRenouvelable) return "renouvellement";
-    return "option " + std::to_string(kOptionOfColumn[column - kFirstOptionColumn] + 1);
+    if (column == kOption8) return "option 8";
+    return "option " + std::to_string(kOptionOfColumn[column - kFirstOption] + 1);
 }
 
 // A mark sets its field; no mark leaves it empty, and any other text is noted.
@@ -160,6 +143,48 @@ std::optional<bool> Mark(const SalesFileRecords& line, int column,
                                       {Decoded(bytes).Shown(), MarkColumnName(column)}));
     }
     return std::nullopt;
+}
+
+// A whole number of the further columns, from low up. Since these columns never stopped an
+// import, a text that is not one is noted with what becomes of it, and gives nothing.
+std::optional<std::int32_t> FurtherNumber(const SalesFileRecords& line, int column,
+                                          std::int32_t low, const std::string& name,
+                                          const char* otherwise, std::vector<std::string>& notes) {
+    if (line.Field(column).empty()) return std::nullopt;
+    const Cell cell = Decoded(line.Field(column));
+    try {
+        const std::int32_t number = StrToInt(cell.Stored());
+        if (number >= low) return number;
+    } catch (const Error&) {
+    }
+    notes.push_back(FormatMessage("%s « %s » n'est pas un nombre entier d'au moins %s ; %s",
+                                  {name, cell.Shown(), std::to_string(low), otherwise}));
+    return std::nullopt;
+}
+
+// The columns after the 18 that the sales file has always had, which an exported sheet fills:
+// an empty or missing one leaves the sale as those 18 columns made it, one that does not read
+// is noted and left out.
+void ReadFurtherColumns(const SalesFileRecords& line, const std::string& sheetFolder, Sale& sale,
+                        std::vector<std::string>& notes) {
+    for (int k = 1; k < 3; ++k)
+        sale.categorie[k] =
+            FurtherNumber(line, kCategorie2 + k - 1, 1, "la catégorie " + std::to_string(k + 1),
+                          "la vente est importée sans elle", notes);
+    for (int k = 3; k < 8; ++k)
+        sale.photo[k] = OptionalPhoto(line, kPhoto4 + k - 3, k + 1, sheetFolder, notes);
+    if (const auto quantite =
+            FurtherNumber(line, kQuantite, 1, "la quantité", "elle est lue comme 1", notes))
+        sale.quantite = quantite;
+    if (!line.Field(kPrixBoutique).empty()) {
+        const Cell cell = Decoded(line.Field(kPrixBoutique));
+        sale.prixBoutique = SpreadsheetPrice(cell.text);
+        if (!sale.prixBoutique)
+            notes.push_back(FormatMessage(
+                "le prix boutique « %s » ne se lit pas comme un montant ; il est laissé vide",
+                {cell.Shown()}));
+    }
+    sale.option[7] = Mark(line, kOption8, notes);
 }
 
 bool NoText(const SalesFileRecords& line) {
@@ -215,8 +240,8 @@ LineSale ReadLineSale(const SalesFileRecords& line, const std::string& sheetFold
     sale.description =
         StoredText(line, kDescription, "la description", SaleWidth::kDescription, notes);
     sale.photo[0] = *photo1;
-    for (const int column : {kPhoto2, kPhoto3})
-        sale.photo[column - kPhoto1] = OptionalPhoto(line, column, sheetFolder, notes);
+    for (int k = 1; k < 3; ++k)
+        sale.photo[k] = OptionalPhoto(line, kPhoto1 + k, k + 1, sheetFolder, notes);
     sale.prix = *prix;
     sale.typeVente = Mark(line, kPrixNet, notes) ? SaleType::FixedPrice : SaleType::Auction;
     const Cell dureeCell = Decoded(line.Field(kDuree));
@@ -227,9 +252,9 @@ LineSale ReadLineSale(const SalesFileRecords& line, const std::string& sheetFold
     sale.renouvelable = Mark(line, kRenouvelable, notes);
     sale.categorie[0] = categorie;
     for (std::size_t k = 0; k < kOptionOfColumn.size(); ++k)
-        sale.option[kOptionOfColumn[k]] =
-            Mark(line, kFirstOptionColumn + static_cast<int>(k), notes);
+        sale.option[kOptionOfColumn[k]] = Mark(line, kFirstOption + static_cast<int>(k), notes);
     sale.quantite = 1;
+    ReadFurtherColumns(line, sheetFolder, sale, notes);
     read.sale = std::move(sale);
     return read;
 }

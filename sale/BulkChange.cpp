@@ -24,27 +24,18 @@ std::string ChangedDescription(const std::string& description, const Description
     return left;
 }
 
-// The editor's checks of the sale as "Modifier une vente" would show it, and the size of the
-// description field, which would cut a longer text; "" when the sale may be saved.
+// The editor's checks of the sale as "Modifier une vente" would show it, its description's
+// size among them; "" when the sale may be saved.
 std::string Problems(const Sale& sale) {
     EditorState slots;
     for (int k = 0; k < 3; ++k) slots.CatChoisies[k] = sale.categorie[k].value_or(0);
     for (int k = 0; k < 8; ++k) slots.FichiersPhoto[k] = sale.photo[k].value_or(std::string());
-    std::string problems;
     try {
-        problems = SaleEntryErrors(EntryOfSale(sale), slots);
+        // The entry's lines are in UTF-8 for the editor's box; this report is the core's text.
+        return Utf8ToWindows1252(SaleEntryErrors(EntryOfSale(sale), slots));
     } catch (const Error& error) {
-        problems = std::string(error.what()) + "\r\n";
+        return std::string(error.what()) + "\r\n";
     }
-    const std::size_t length = sale.description.value_or(std::string()).size();
-    if (length > static_cast<std::size_t>(SaleWidth::kDescription)) {
-        problems +=
-            FormatMessage(W("- La description aurait %s caractères ; son champ en "
-                            "contient au plus %s"),
-                          {std::to_string(length), std::to_string(SaleWidth::kDescription)}) +
-            "\r\n";
-    }
-    return problems;
 }
 
 std::string Named(const Sale& sale) {

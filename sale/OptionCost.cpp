@@ -19,11 +19,20 @@ bool MoveToBox(Table& cdsOption, int box) {
     return true;
 }
 
-}  // namespace
-
-std::string Caption(Table& cdsOption, int box) {
+OptionRow OptionOfBox(Table& cdsOption, int box) {
     OptionRow option;
     if (MoveToBox(cdsOption, box)) option = ReadOption(cdsOption, cdsOption.RecNo());
+    return option;
+}
+
+}  // namespace
+
+std::string Label(Table& cdsOption, int box) {
+    return OptionOfBox(cdsOption, box).libelle.value_or("");
+}
+
+std::string Caption(Table& cdsOption, int box) {
+    const OptionRow option = OptionOfBox(cdsOption, box);
     return option.libelle.value_or("") + " : " +
            CurrToStrTwoDecimals(option.prix.value_or(Money())) + W(" € (") +
            CurrToStrTwoDecimals(option.prixBoutique.value_or(Money())) + W(" € **)");

@@ -16,6 +16,8 @@ constexpr int kBoxes = 7;
 // decimals. Box N stands for row N of cdsOption; with fewer rows the last one repeats, with no
 // row the name is empty and both amounts 0.00. Moves cdsOption to that row.
 std::string Caption(Table& cdsOption, int box);
+// The name alone.
+std::string Label(Table& cdsOption, int box);
 
 // The signed amount that ticking ("+") or unticking ("-") box adds to the total: the sign and
 // the option's Prix as its shortest decimal text (the sign alone when Prix is empty).

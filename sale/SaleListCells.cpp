@@ -23,11 +23,6 @@ std::string ListColumnTitle(ListColumn column) {
 SaleListCells::SaleListCells(const Table& cdsCategorie, Table& cdsOption)
     : cdsCategorie_(cdsCategorie), cdsOption_(cdsOption) {}
 
-void SaleListCells::Forget() {
-    names_.reset();
-    costs_ = {};
-}
-
 std::string SaleListCells::CategoryName(std::int32_t id) {
     if (!names_) {
         names_.emplace();

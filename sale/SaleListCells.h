@@ -22,13 +22,11 @@ std::string ListColumnTitle(ListColumn column);
 
 // What the list shows of a sale beyond its title and price: its reference, the name of its first
 // category, how many photos it has, what its options cost as page 5 shows it, its sale type and
-// duration, in Windows-1252 text. The catalogue is read when first needed, and again after
-// Forget().
+// duration, in Windows-1252 text. The catalogue is read when first needed: after the refresh at
+// start-up, which comes before the list is shown.
 class SaleListCells {
 public:
     SaleListCells(const Table& cdsCategorie, Table& cdsOption);
-
-    void Forget();
 
     std::string Text(const Sale& sale, ListColumn column);
 

@@ -17,6 +17,12 @@ std::vector<bool> PreflightProblems::SalesConcerned(int count) const {
     return concerned;
 }
 
+void PreflightProblems::KeepSalesOf(const std::vector<bool>& inRun) {
+    std::erase_if(photos, [&inRun](const PhotoProblem& problem) { return !inRun[problem.sale]; });
+    std::erase_if(categories,
+                  [&inRun](const CategoryProblem& problem) { return !inRun[problem.sale]; });
+}
+
 PreflightProblems CheckBeforeSending(const Table& cdsVente, const Table& cdsCategorie) {
     return {CheckSalePhotos(cdsVente), CheckSaleCategories(cdsVente, cdsCategorie)};
 }

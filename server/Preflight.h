@@ -18,6 +18,8 @@ struct PreflightProblems {
     bool Empty() const { return photos.empty() && categories.empty(); }
     // For each position of cdsVente (count rows), whether its sale has a problem.
     std::vector<bool> SalesConcerned(int count) const;
+    // Leaves out the problems of the sales outside the run (inRun, by position).
+    void KeepSalesOf(const std::vector<bool>& inRun);
 };
 
 PreflightProblems CheckBeforeSending(const Table& cdsVente, const Table& cdsCategorie);

@@ -36,6 +36,7 @@ struct RunOutcome {
     std::string reason;         // the site's text as shown, or the failure's text
     bool asksNextTime = false;  // that sale may be at the site: the next upload asks about it
     std::vector<std::string> passedOver;  // the titles of the sales the check before it kept back
+    std::optional<std::string> keepFailure;  // the first accepted sale that could not be kept
 };
 
 std::string SentCount(const RunOutcome& run) {
@@ -125,10 +126,7 @@ std::vector<bool> SalesOfRun(const Table& cdsVente,
 bool ChooseSalesToSend(const Table& cdsVente, const Table& cdsCategorie, UploadView& view,
                        const std::vector<bool>& inRun, std::vector<bool>& passOver) {
     PreflightProblems problems = CheckBeforeSending(cdsVente, cdsCategorie);
-    std::erase_if(problems.photos,
-                  [&inRun](const PhotoProblem& problem) { return !inRun[problem.sale]; });
-    std::erase_if(problems.categories,
-                  [&inRun](const CategoryProblem& problem) { return !inRun[problem.sale]; });
+    problems.KeepSalesOf(inRun);
     passOver = problems.SalesConcerned(cdsVente.RecordCount());
     if (problems.Empty()) return true;
     return view.AskToSendOthers(
@@ -176,11 +174,13 @@ enum class SaleOutcome {
 class UploadRun {
 public:
     UploadRun(Table& cdsVente, const std::string& login, const std::string& password,
-              UploadView& view, SendJournal& journal, RunOutcome& run)
+              UploadView& view, const KeepAcceptedSale& keepAccepted, SendJournal& journal,
+              RunOutcome& run)
         : cdsVente_(cdsVente),
           login_(login),
           password_(password),
           view_(view),
+          keepAccepted_(keepAccepted),
           run_(run),
           journal_(journal),
           notes_(NotesOfRows(journal.Pending(), cdsVente)) {}
@@ -225,7 +225,7 @@ public:
         }
         switch (meaning) {
             case SaleAnswer::Accepted:
-                return Accept(key);
+                return Accept(key, sale);
             case SaleAnswer::Refused:
                 ForgetOwnNote(key);
                 return End(Stop::Refused, ShownSiteText(*answer));
@@ -265,6 +265,15 @@ private:
         }
     }
 
+    void Keep(const Sale& sale) {
+        if (!keepAccepted_) return;
+        try {
+            keepAccepted_(sale, std::time(nullptr), login_);
+        } catch (const std::exception& failure) {
+            if (!run_.keepFailure) run_.keepFailure = failure.what();
+        }
+    }
+
     void ForgetOwnNote(const NoteKey& key) {
         if (!ownNote_) return;
         journal_.Clear(key);
@@ -281,8 +290,10 @@ private:
         return SaleOutcome::Ended;
     }
 
-    // The site stored the current sale: it leaves the table, and the table's file at once.
-    SaleOutcome Accept(const NoteKey& key) {
+    // The site stored the current sale: it is kept, then leaves the table, and the table's file
+    // at once. A crash in between leaves it in both, and its note makes the next upload ask.
+    SaleOutcome Accept(const NoteKey& key, const Sale& sale) {
+        Keep(sale);
         cdsVente_.Delete();
         ++run_.accepted;
         // A crash later must not send an accepted sale again. While the file still holds the
@@ -314,6 +325,7 @@ private:
     const std::string& login_;
     const std::string& password_;
     UploadView& view_;
+    const KeepAcceptedSale& keepAccepted_;
     RunOutcome& run_;
     SendJournal& journal_;
     std::map<std::uint32_t, SaleNotes> notes_;  // of the sales when the run began
@@ -327,7 +339,7 @@ void RunSteps(Table& cdsVente, const std::string& login, const std::string& pass
               UploadView& view, SendJournal& journal, const std::vector<bool>& inRun,
               const std::vector<bool>& passOver, const UploadChoices& choices, RunOutcome& run) {
     ControlsSuspended suspended(cdsVente);
-    UploadRun upload(cdsVente, login, password, view, journal, run);
+    UploadRun upload(cdsVente, login, password, view, choices.keepAccepted, journal, run);
     std::optional<PhotoPreparation> preparation;
     if (choices.reducePhotos) preparation.emplace(PhotosBySale(cdsVente), view.Waiting());
     run.total = static_cast<int>(std::count(inRun.begin(), inRun.end(), true));
@@ -400,6 +412,11 @@ void RunSalesUpload(Table& cdsVente, const Table& cdsCategorie, const std::strin
     }
     view.SetStopEnabled(false);
     view.ShowMessage(ClosingMessage(run));
+    if (run.keepFailure)
+        view.ShowMessage(FormatMessage(W("Les ventes acceptées par le site ont quitté la liste, "
+                                         "mais elles ne sont pas toutes dans les ventes "
+                                         "envoyées : %s"),
+                                       {*run.keepFailure}));
     if (run.stop == Stop::Escaped || run.stop == Stop::NotSaved) view.ShowError(run.reason);
     view.SetStartEnabled(true);
     view.Close();

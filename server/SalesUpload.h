@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "server/RequestWait.h"
+#include "tables/Sale.h"
 #include "tables/Table.h"
 
 namespace offrel {
@@ -40,10 +43,18 @@ public:
     virtual bool AskToSendOthers(const std::string& text, const std::string& list) = 0;
 };
 
+// Keeps a sale that the site accepted, before it leaves the table: the sale as it was sent, when
+// the site's answer came (seconds since 1970) and the login it went with. It may throw: the sale
+// leaves the table all the same and the run goes on.
+using KeepAcceptedSale =
+    std::function<void(const Sale& sale, std::int64_t answeredAt, const std::string& login)>;
+
 // What the seller chose for a run.
 struct UploadChoices {
     // Photos above PhotoReduction's limits go reduced, prepared a sale ahead of the upload.
     bool reducePhotos = false;
+    // Given each accepted sale first, when there is one.
+    KeepAcceptedSale keepAccepted;
 };
 
 // The upload run of "Démarrer": one "putVente" request per sale of cdsVente, each accepted sale
@@ -58,7 +69,9 @@ struct UploadChoices {
 // not understood ends the run with the sale still noted. A journal that cannot be read sends
 // nothing: the error box tells it and the window stays open. A failure that ends the run
 // otherwise (a photo that went away since the check, a journal or a table that cannot be
-// written) is shown in the error box after the closing message, before the window closes.
+// written) is shown in the error box after the closing message, before the window closes. Each
+// accepted sale is given to choices.keepAccepted first, when there is one; the first failure to
+// keep one is told in one message after the closing message.
 // selection: the positions of the sales to send, the others left out of the run (checks,
 // questions and messages); every sale when there is none.
 void RunSalesUpload(Table& cdsVente, const Table& cdsCategorie, const std::string& login,

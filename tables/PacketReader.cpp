@@ -158,29 +158,43 @@ void RewriteRows(const std::vector<ColumnDef>& columns, const std::vector<std::u
     section = std::move(rewritten);
 }
 
-}  // namespace
+// The header, the columns and the change log, up to the row section.
+struct PacketHead {
+    std::vector<ColumnDef> columns;
+    std::vector<std::uint32_t> log;
+    std::uint32_t rowCount;
+};
 
-RowStore ReadPacket(const std::uint8_t* data, std::size_t size) {
-    ByteCursor in(data, size);
+PacketHead ReadHead(ByteCursor& in) {
     if (in.U32() != packet::kMagic) throw Error("Mismatch in datapacket.");
     const std::uint16_t major = in.U16();
     const std::uint16_t minor = in.U16();
     if (major > kLargestVersion || minor > kLargestVersion) throw Error("Mismatch in datapacket.");
     if (in.U32() != packet::kHeaderSize) ThrowDamagedPacket();
     const std::uint16_t columnCount = in.U16();
-    const std::uint32_t rowCount = in.U32();
+    PacketHead head;
+    head.rowCount = in.U32();
     const std::uint32_t flags = in.U32();
     const std::uint16_t rowSectionOffset = in.U16();
 
     // A descriptor takes at least 9 bytes: a name length and four 2-byte words.
     if (columnCount > in.Left() / 9) ThrowDamagedPacket();
-    std::vector<ColumnDef> columns;
-    columns.reserve(columnCount);
-    for (int j = 0; j < columnCount; ++j) columns.push_back(ReadColumn(in));
-    std::vector<std::uint32_t> log = ReadTableParameters(in);
+    head.columns.reserve(columnCount);
+    for (int j = 0; j < columnCount; ++j) head.columns.push_back(ReadColumn(in));
+    head.log = ReadTableParameters(in);
 
     if ((flags & packet::kFlagRowSectionOffset) && rowSectionOffset != in.Position())
         ThrowDamagedPacket();
+    return head;
+}
+
+}  // namespace
+
+RowStore ReadPacket(const std::uint8_t* data, std::size_t size) {
+    ByteCursor in(data, size);
+    PacketHead head = ReadHead(in);
+    std::vector<ColumnDef>& columns = head.columns;
+    const std::uint32_t rowCount = head.rowCount;
     const RowMeasure measure(columns);
     if (rowCount > in.Left() / measure.HeadSize()) ThrowDamagedPacket();
 
@@ -210,7 +224,19 @@ RowStore ReadPacket(const std::uint8_t* data, std::size_t size) {
     section.insert(section.end(), sectionData + section.size(), sectionData + sectionSize);
     if (!foreignRows.empty()) RewriteRows(columns, foreignRows, section, versionStarts);
     return RowStore(std::move(columns), std::move(section), std::move(versionStarts),
-                    std::move(log));
+                    std::move(head.log));
+}
+
+std::uint32_t CountLiveRows(const std::uint8_t* data, std::size_t size) {
+    ByteCursor in(data, size);
+    const PacketHead head = ReadHead(in);
+    // Without a log every row written is live. With one, a version stops being live only through
+    // a modification that replaces it or a deletion, each noted once.
+    std::uint32_t gone = 0;
+    for (std::size_t k = 2; k < head.log.size(); k += 3)
+        if (head.log[k] == kStatusModified || head.log[k] == kStatusDeleted) ++gone;
+    if (gone > head.rowCount) ThrowDamagedPacket();
+    return head.rowCount - gone;
 }
 
 }  // namespace offrel

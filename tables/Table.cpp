@@ -155,7 +155,11 @@ void Table::Save() {
             throw Error(FormatMessage(W("Le fichier \"%s\" n'a pas pu être lu ; il n'est pas "
                                         "remplacé, pour ne rien perdre de ce qu'il contient."),
                                       {ShownFileSystemName(full)}));
-    WriteFileAtomically(path, SaveToPacket());
+    WriteFileAtomically(path, SaveToPacket(), impl_->beforeReplace);
+}
+
+void Table::SetBeforeReplace(BeforeReplace hook) {
+    impl_->beforeReplace = std::move(hook);
 }
 
 std::vector<std::uint8_t> Table::SaveToPacket() const {

@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "base/Files.h"
 #include "base/Money.h"
 
 namespace offrel {
@@ -129,6 +130,9 @@ public:
 
     // Writes the table to FileName() now, atomically (new file, flush, rename over the old one).
     void Save();
+    // Told, at each save that replaces a file, that file's path just before it goes (to keep a
+    // copy of it); its bytes and the save's atomicity stay the same.
+    void SetBeforeReplace(BeforeReplace hook);
 
     // Stores a row being inserted or edited if any value was set (drops it otherwise), then
     // discards every row version and the log; the change counter is forced on.

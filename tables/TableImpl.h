@@ -56,6 +56,7 @@ struct Table::Impl {
     RowStore store;
     std::vector<std::uint8_t> builtinPacket;
     std::string fileName;
+    BeforeReplace beforeReplace;
     bool active = false;
 
     int current = -1;

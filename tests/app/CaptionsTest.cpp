@@ -3,6 +3,8 @@
 // at 200 % (QT_SCALE_FACTOR=2).
 #include <QDialog>
 #include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <memory>
 
@@ -10,6 +12,7 @@
 #include "CaptionRoom.h"
 #include "ModalHelper.h"
 #include "TestMain.h"
+#include "app/BulkChangeWindow.h"
 #include "app/Forms.h"
 #include "app/TForm1.h"
 #include "app/TForm3.h"
@@ -122,6 +125,7 @@ private slots:
     void editorPagesWithShortValues();
     void editorPagesWithLongValues();
     void sendWindowBeforeDuringAndAfterRuns();
+    void bulkChangeWindowWithLongValues();
     void reportAndQuestionBoxes();
 
 private:
@@ -183,6 +187,22 @@ void CaptionsTest::mainAndDebugWindows() {
     cut_.Check(Form1, QStringLiteral("main window"));
     Show(Form4);
     cut_.Check(Form4, QStringLiteral("debug window"));
+    QVERIFY2(cut_.Empty(), qPrintable(cut_.Report()));
+}
+
+// Two sales of the longest price and options, every frame ticked, the price raised so that the
+// range after the change is the widest it can be.
+void CaptionsTest::bulkChangeWindowWithLongValues() {
+    AddLongSale();
+    AddLongSale();
+    BulkChangeWindow window(
+        fixture_->program->Tables(), {0, 1}, {},
+        [](const offrel::BulkChange&) { return offrel::BulkOutcome{}; }, Form1);
+    for (QGroupBox* frame : window.findChildren<QGroupBox*>()) frame->setChecked(true);
+    window.findChild<QLineEdit*>(QStringLiteral("EditValeur"))->setText(QStringLiteral("99.99"));
+    window.PriceChange();
+    Show(&window);
+    cut_.Check(&window, QStringLiteral("bulk change window"));
     QVERIFY2(cut_.Empty(), qPrintable(cut_.Report()));
 }
 

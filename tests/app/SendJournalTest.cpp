@@ -1,5 +1,6 @@
 // The send journal as the seller meets it: the marked sale in the list and the question before
 // it goes again.
+#include <QDir>
 #include <QFile>
 #include <QFont>
 #include <QLabel>
@@ -20,6 +21,7 @@
 #include "app/TForm1.h"
 #include "app/TForm5.h"
 #include "gui/QtText.h"
+#include "history/SalesHistory.h"
 #include "server/PostToServer.h"
 #include "server/SendJournal.h"
 #include "tables/ApplicationTables.h"
@@ -43,6 +45,8 @@ private slots:
     void aMarkedSaleStaysMarkedThroughAChangeAndAReturn();
     void messagesShowTheSitesTextAsWritten();
     void theQuestionAnswersNoToReturnAndEscape();
+    void acceptedSalesAreKeptInTheHistory();
+    void aHistoryThatFailsIsSaidOnceAndTheSalesStillGo();
 
 private:
     offrel::Table& Sales() const { return fixture_->Sales(); }
@@ -160,6 +164,59 @@ void SendJournalTest::aSendInterruptedInAnEarlierRunIsMarkedFromTheStart() {
              QStringList{QStringLiteral("1 vente envoyée sur 2. La vente « Vase » n'a pas été "
                                         "envoyée.")});
     QVERIFY(Italic(0));
+}
+
+void SendJournalTest::acceptedSalesAreKeptInTheHistory() {
+    fixture_->Start();
+    AddSale(Sales(), "Lampe");
+    AddSale(Sales(), "Vase");
+    StartUpload();
+    QCOMPARE(fixture_->dialogs.messages, QStringList{kSuccess});
+    QCOMPARE(Sales().RecordCount(), 0);
+    offrel::SalesHistory history(offrel::SalesHistoryPath(Sales().FileName()));
+    const offrel::SentSalesList list = history.List();
+    QCOMPARE(list.size(), std::size_t{2});
+    QCOMPARE(std::string(list[0].libelle), std::string("Vase"));
+    QCOMPARE(std::string(list[1].libelle), std::string("Lampe"));
+    QCOMPARE(std::string(list[0].login), std::string("vendeur"));
+    const std::vector<offrel::SentSale> sent = history.Read({list[1].id});
+    QCOMPARE(sent.size(), std::size_t{1});
+    QVERIFY(sent[0].sale.prix == offrel::Money::FromTicks(100000));
+}
+
+// A damaged history is set aside and said once; one that cannot be opened at all is said once a
+// run of the upload, and the accepted sales leave the list all the same.
+void SendJournalTest::aHistoryThatFailsIsSaidOnceAndTheSalesStillGo() {
+    fixture_->WriteFile("Historique.sqlite", std::string(8192, 'x'));
+    fixture_->Start();
+    AddSale(Sales(), "Lampe");
+    StartUpload();
+    QCOMPARE(fixture_->dialogs.messages.size(), 2);
+    QCOMPARE(fixture_->dialogs.messages[0], kSuccess);
+    QVERIFY2(fixture_->dialogs.messages[1].contains(QStringLiteral("était abîmé")),
+             qPrintable(fixture_->dialogs.messages[1]));
+    AddSale(Sales(), "Vase");
+    fixture_->dialogs.messages.clear();
+    StartUpload();
+    QCOMPARE(fixture_->dialogs.messages, QStringList{kSuccess});
+
+    // A folder in the history's place.
+    fixture_.reset();
+    fixture_ = std::make_unique<AppFixture>();
+    QVERIFY(QDir(fixture_->Folder()).mkdir(QStringLiteral("Historique.sqlite")));
+    fixture_->Start();
+    AddSale(Sales(), "Lampe");
+    AddSale(Sales(), "Vase");
+    StartUpload();
+    QCOMPARE(Sales().RecordCount(), 0);
+    QCOMPARE(fixture_->SalesInFile(), QStringList());
+    QCOMPARE(fixture_->dialogs.messages.size(), 2);
+    QCOMPARE(fixture_->dialogs.messages[0], kSuccess);
+    QVERIFY2(fixture_->dialogs.messages[1].startsWith(
+                 QStringLiteral("Les ventes acceptées par le site ont quitté la liste, mais elles "
+                                "ne sont pas toutes dans les ventes envoyées : Impossible "
+                                "d'ouvrir l'historique des ventes envoyées")),
+             qPrintable(fixture_->dialogs.messages[1]));
 }
 
 // The note is the sale's: a change in the list keeps it, and so does a deletion undone by

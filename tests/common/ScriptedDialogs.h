@@ -51,6 +51,15 @@ public:
         return answer;
     }
 
+    QString SaveFile(QWidget*, const QString& filter, const QString& start) override {
+        saveFilters.append(filter);
+        starts.append(start);
+        if (saveAnswers.empty()) return QString();
+        QString answer = saveAnswers.front();
+        saveAnswers.pop_front();
+        return WithDefaultExtension(answer, filter);
+    }
+
     // Called on the dialog's thread while a message, an error box or a report is on screen.
     std::function<void(const QString&)> onShown;
     // What the next questions answer, in order (no when none is left); an empty file name means
@@ -58,6 +67,7 @@ public:
     std::deque<bool> confirmAnswers;
     std::deque<bool> listAnswers;
     std::deque<QString> fileAnswers;
+    std::deque<QString> saveAnswers;  // the names typed in the save dialogs
 
     QStringList messages;
     QStringList errors;
@@ -69,6 +79,7 @@ public:
     QList<ListQuestion> listQuestions;
     QStringList questionsDefaultNo;
     QStringList filters;
+    QStringList saveFilters;
     QStringList starts;
 
 private:

@@ -3,7 +3,9 @@
 killed with SIGKILL at random moments (inside saves, between a request and its answer, during an
 import, in the editor) and restarted each time. After each restart: Ventes.cds reads, no sale
 that a finished command had saved is lost, and no sale reached the site twice unless the seller
-answered "Oui" to the question about an interrupted send.
+answered "Oui" to the question about an interrupted send. The history of sent sales holds every
+sale that an upload took out of Ventes.cds after the site's "OK", and holds none twice but after a
+"Oui".
 
 Each life of the application runs a few commands to their end, then one more that is killed at a
 random moment of its usual length. The driver answers the questions at random, "Oui" or "Non";
@@ -16,6 +18,7 @@ import json
 import os
 import random
 import signal
+import sqlite3
 import subprocess
 import sys
 import tempfile
@@ -46,7 +49,9 @@ class Campaign:
         self.counts = collections.Counter()
         self.kill_points = collections.Counter()
         self.saved = set()          # the sales in Ventes.cds once the last command ended
+        self.deleted = set()        # the sales taken out of Ventes.cds by a deletion
         self.allowed = collections.Counter()  # copies beyond the first that a "Oui" allows
+        self.reported_missing = set()
         self.oui_marks = []         # store sizes when "Oui" was pressed in the current upload
         self.last_action = None     # the command that the kill interrupted
         self.serial = 0
@@ -78,6 +83,24 @@ class Campaign:
             with open(path, encoding="utf-8") as file:
                 titles.append(json.load(file)["fields"]["libelle"])
         return titles
+
+    def titles_in_history(self):
+        """How many times the history of sent sales holds each title."""
+        path = os.path.join(self.app_dir, "Historique.sqlite")
+        if not os.path.exists(path):
+            return collections.Counter()
+        # Opened as the application opens it, so that the sales in its log are read; a kill
+        # while the application was setting up a new history leaves it without its table.
+        db = sqlite3.connect(path, timeout=10)
+        try:
+            rows = db.execute("SELECT Libelle FROM VentesEnvoyees").fetchall()
+        except sqlite3.OperationalError as failure:
+            if "no such table" not in str(failure):
+                raise
+            rows = []
+        finally:
+            db.close()
+        return collections.Counter(bytes(row[0]).decode("cp1252") for row in rows)
 
     def notes_in_journal(self):
         """The notes of the journal, each as its sale's digest and row ("envoi DIGEST SECONDS
@@ -114,6 +137,13 @@ class Campaign:
             self.quit()
         except Exception:
             self.desk.screenshot(os.path.join(self.args.out, "crash-campaign-failure.png"))
+            # What the application itself said: a start that shows no window says why here.
+            if self.app:
+                if self.app.poll() is None:
+                    self.app.kill()
+                _, said = self.app.communicate()
+                print(f"application (exit {self.app.returncode}) said:\n"
+                      f"{said.decode(errors='replace')[-4000:]}", file=sys.stderr)
             raise
         finally:
             for process in (self.app, self.site):
@@ -128,8 +158,9 @@ class Campaign:
             self.counts["restarts"] += 1
         self.killed.clear()
         self.app = x.start_app(self.display, self.executable, self.url)
-        self.main = self.desk.wait_window(x.MAIN, timeout=60)
-        self.desk.wait_gone(x.UPDATE, timeout=60)
+        # Generous: under the sanitizers, beside another build's compile, a start is slow.
+        self.main = self.desk.wait_window(x.MAIN, timeout=180)
+        self.desk.wait_gone(x.UPDATE, timeout=180)
         self.logged_in = False
 
     def life(self):
@@ -240,6 +271,7 @@ class Campaign:
                 continue  # uploaded
             if may_vanish:
                 may_vanish -= 1  # the deletion that was killed had got that far
+                self.deleted.add(title)
                 continue
             self.counts["lost"] += 1
             print(f"LOST: {title!r}", file=sys.stderr)
@@ -249,10 +281,33 @@ class Campaign:
             print(f"DOUBLED: {title!r} stored {stored[title]} times", file=sys.stderr)
         self.counts["doubled"] = sum(doubled.values())
         self.doubles = set(doubled)
+        self.check_history(now, stored)
         self.counts["sent twice after Oui"] = sum(min(n - 1, self.allowed[t])
                                                   for t, n in stored.items() if n > 1)
         self.saved = now
         self.last_action = None
+
+    def check_history(self, now, stored):
+        """A sale that the site stored and that left Ventes.cds by no deletion went out through
+        an upload that had the site's "OK": the history holds it, as often as the site stored it
+        at most, and twice only after a "Oui". One still in Ventes.cds may be at the site without
+        the application knowing it yet: the next upload asks."""
+        history = self.titles_in_history()
+        if self.last_action == "delete":
+            # The deletion that was killed may have taken one that the site stored unbeknown.
+            self.deleted.update(sorted(t for t in self.saved - now if stored[t] and not history[t])[:1])
+        missing = sorted(t for t in stored if t not in now and t not in self.deleted
+                         and not history[t])
+        for title in missing:
+            if title not in self.reported_missing:
+                print(f"MISSING FROM THE HISTORY: {title!r}", file=sys.stderr)
+        self.reported_missing = set(missing)
+        self.counts["missing from the history"] = len(missing)
+        extra = {t: n for t, n in history.items() if n > min(stored[t], 1 + self.allowed[t])}
+        for title, n in sorted(extra.items()):
+            print(f"TWICE IN THE HISTORY: {title!r} kept {n} times", file=sys.stderr)
+        self.counts["too often in the history"] = len(extra)
+        self.counts["in the history"] = sum(history.values())
 
     def reported_doubles(self):
         return getattr(self, "doubles", set())
@@ -287,11 +342,13 @@ class Campaign:
         self.wait_file("the imported sales in Ventes.cds", lambda now: now.issuperset(titles))
 
     def do_delete(self):
-        before = len(self.titles_in_file())
+        titles = self.titles_in_file()
+        before = len(titles)
         self.desk.click(self.main, x.FIRST_ROW)
         self.arm()
         self.desk.click(self.main, x.DELETE)
         self.wait_file("one sale fewer in Ventes.cds", lambda now: len(now) == before - 1)
+        self.deleted |= titles - self.titles_in_file()
 
     def do_editor(self):
         title = self.new_title("Saisie")
@@ -348,10 +405,14 @@ class Campaign:
               f"{c['checked']} sales checked, {c['lost']} lost, {c['doubled']} doubled "
               f"({c['sent twice after Oui']} sent again after \"Oui\"; "
               f"{len(self.stored_sales())} sales stored by the site; "
+              f"{c['in the history']} in the history, {c['missing from the history']} missing "
+              f"from it, {c['too often in the history']} kept too often; "
               f"{c['driver steps that did not happen']} driver steps that did not happen)")
         for point, count in sorted(self.kill_points.items()):
             print(f"  kills {point}: {count}")
-        return 0 if c["lost"] == 0 and c["doubled"] == 0 else 1
+        faults = (c["lost"], c["doubled"], c["missing from the history"],
+                  c["too often in the history"])
+        return 0 if not any(faults) else 1
 
 
 def main():

@@ -3,9 +3,11 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "base/Windows1252.h"
 #include "import/SalesImport.h"
 #include "tables/ApplicationTables.h"
+#include "tables/Rows.h"
 #include "tests/common/TempFolder.h"
 
 using offrel::Money;
@@ -411,6 +414,80 @@ TEST_F(SalesImport, APhotoPathThatWindows1252CannotWriteIsReportedNotStoredWithQ
     EXPECT_TRUE(At(0, "Photo2").IsNull());
     EXPECT_THAT(Notes(report), ElementsAre("3 le chemin de la photo 2 « " + cyrillic + cannot +
                                            " ; la vente est importée sans elle"));
+}
+
+TEST_F(SalesImport, TheFurtherColumnsOfAnExportedSheetFillTheRestOfTheSale) {
+    const std::string photo4 = folder_.Write("photo 4.jpg", "JPEG");
+    std::vector<std::string> eighteen = {"12", "t", "", "d", photo_, "", "", "10", "",
+                                         "7",  "",  "", "",  "",     "", "", "",   ""};
+    auto further = eighteen;
+    further.insert(further.end(),
+                   {"34", "56", photo4, "", "", "", photo_, "3", "12,5", "Y", "après la fin"});
+    // Empty further columns leave the sale as the 18 columns make it.
+    auto empty = eighteen;
+    empty.insert(empty.end(), 10, "");
+    std::string lines;
+    for (const auto* columns : {&eighteen, &empty, &further}) {
+        std::string line;
+        for (const std::string& column : *columns) line += column + ";";
+        lines += line + "\r\n";
+    }
+    const offrel::SalesImportReport report = Import(lines);
+    EXPECT_TRUE(report.Complete()) << offrel::ReportText(report);
+    ASSERT_EQ(sales_.RecordCount(), 3);
+
+    offrel::Sale full = offrel::ReadSale(sales_, 0);
+    EXPECT_EQ(full.categorie, (std::array<std::optional<std::int32_t>, 3>{12, 34, 56}));
+    EXPECT_EQ(full.photo[3], photo4);
+    EXPECT_FALSE(full.photo[4] || full.photo[5] || full.photo[6]);
+    EXPECT_EQ(full.photo[7], photo_);
+    EXPECT_EQ(full.quantite, 3);
+    EXPECT_EQ(full.prixBoutique, Money::FromTicks(125000));
+    EXPECT_EQ(full.option[7], true);
+
+    const offrel::Sale plain = offrel::ReadSale(sales_, 2);
+    EXPECT_EQ(offrel::ReadSale(sales_, 1), plain);
+    EXPECT_EQ(plain.quantite, 1);
+    EXPECT_FALSE(plain.categorie[1] || plain.categorie[2] || plain.photo[3] || plain.photo[7] ||
+                 plain.prixBoutique || plain.option[7]);
+    // Only the further columns differ.
+    full.categorie = plain.categorie;
+    full.photo = plain.photo;
+    full.quantite = plain.quantite;
+    full.prixBoutique = plain.prixBoutique;
+    full.option[7] = plain.option[7];
+    EXPECT_EQ(full, plain);
+}
+
+TEST_F(SalesImport, FurtherColumnsThatDoNotReadAreLeftOutSayingSoAndNeverStopTheImport) {
+    const offrel::SalesImportReport report = Import(
+        Line({"12", "t", "", "d",  photo_,     "", "", "10",  "",  "7", "",
+              "",   "",  "", "",   "",         "", "", "abc", "0", "",  folder_ / "absente.jpg",
+              "",   "",  "", "-2", "beaucoup", "y"}) +
+        Line({"12", "u", "", "d", photo_, "", "", "10", "", "7", "", "", "",
+              "",   "",  "", "",  "",     "", "", "",   "", "",  "", "", "2,5"}) +
+        Sale("suivante"));
+    EXPECT_THAT(
+        Notes(report),
+        ElementsAre("2 la catégorie 2 « abc » n'est pas un nombre entier d'au moins 1 ; la vente "
+                    "est importée sans elle",
+                    "2 la catégorie 3 « 0 » n'est pas un nombre entier d'au moins 1 ; la vente "
+                    "est importée sans elle",
+                    "2 la photo 5 « " + (folder_ / "absente.jpg") +
+                        " » est introuvable ; la vente est importée sans elle",
+                    "2 la quantité « -2 » n'est pas un nombre entier d'au moins 1 ; elle est lue "
+                    "comme 1",
+                    "2 le prix boutique « beaucoup » ne se lit pas comme un montant ; il est "
+                    "laissé vide",
+                    "2 marque « y » : seul « Y » compte (option 8)",
+                    "3 la quantité « 2,5 » n'est pas un nombre entier d'au moins 1 ; elle est lue "
+                    "comme 1"));
+    EXPECT_FALSE(report.stop);
+    ASSERT_EQ(Titles(), (std::vector<std::string>{"suivante", "u", "t"}));
+    const offrel::Sale sale = offrel::ReadSale(sales_, 2);
+    EXPECT_FALSE(sale.categorie[1] || sale.categorie[2] || sale.photo[4] || sale.prixBoutique ||
+                 sale.option[7]);
+    EXPECT_EQ(sale.quantite, 1);
 }
 
 TEST(SalesImportReport, SaysHowManySalesCameInEachLineThatDidNotAndWhatChanged) {

@@ -198,9 +198,9 @@ TEST_F(BulkChangeTest, ADescriptionBeyondItsFieldFailsRatherThanBeingCut) {
     change.description = DescriptionChange{true, "Livraison"};
     const BulkOutcome outcome = ApplyBulkChange(tables.cdsVente, {0}, change);
     EXPECT_EQ(outcome.failed, 1);
-    EXPECT_THAT(outcome.report,
-                HasSubstr(W("- La description aurait 4101 caractères ; son champ en contient au "
-                            "plus 4096\r\n")));
+    EXPECT_THAT(
+        outcome.report,
+        HasSubstr(W("- La description a 4101 caractères : 4096 au plus sont possibles\r\n")));
     EXPECT_EQ(At(0).description->size(), 4090u);
 }
 

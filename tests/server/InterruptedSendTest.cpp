@@ -14,11 +14,13 @@
 #include "base/Windows1252.h"
 #include "server/SendJournal.h"
 #include "tables/Rows.h"
+#include "tests/common/DiskFullAbove.h"
 #include "tests/server/ShortTimeouts.h"
 #include "tests/server/UploadFixture.h"
 
 using offrel::SendJournal;
 using offrel::W;
+using offrel::testing::DiskFullAbove;
 using End = RawServer::Reply::End;
 using testing::ElementsAre;
 using testing::HasSubstr;
@@ -45,24 +47,6 @@ bool Whole(const std::string& request) {
     if (head == std::string::npos || length == std::string::npos) return false;
     return request.size() == head + 4 + std::stoull(request.substr(length + 16));
 }
-
-// The file size limit stands for a full disk for the lifetime of the object.
-class DiskFullAbove {
-public:
-    explicit DiskFullAbove(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
-        ::getrlimit(RLIMIT_FSIZE, &previous_);
-        const struct rlimit limit = {bytes, previous_.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~DiskFullAbove() {
-        ::setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    struct rlimit previous_ {};
-    void (*oldHandler_)(int);
-};
 
 TEST_F(InterruptedSendTest, ASiteThatKeepsTheSaleAndNeverAnswersLeavesItToTheSeller) {
     AddSale("A");

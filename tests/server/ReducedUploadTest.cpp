@@ -83,9 +83,11 @@ TEST_F(ReducedUploadTest, LargePhotosArriveUprightAt2048PixelsOthersByteForByte)
     const std::string turned = PhonePhoto("tourne.jpg", 3000, 2000, 6);
     const std::string mirrored = PhonePhoto("miroir.jpg", 2600, 1800, 4);
     const std::string small = PhonePhoto("petite.jpg", 800, 600, 8);
-    // Over 2 MB but no picture that can be decoded: the site decides.
-    const std::string broken = folder.Write(
-        "abimee.jpg", std::string("\xFF\xD8\xFF\xE0", 4) + std::string(2200000, '\x5A'));
+    // Over 2 MB but no picture that can be decoded: the site decides. It ends as a JPEG file
+    // does, which is all the check before the upload asks of it.
+    const std::string broken =
+        folder.Write("abimee.jpg", std::string("\xFF\xD8\xFF\xE0", 4) +
+                                       std::string(2200000, '\x5A') + std::string("\xFF\xD9", 2));
     AddSale({turned, small});
     AddSale({broken, mirrored});  // prepared while the first sale uploads
     Run(true);

@@ -3,6 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <ctime>
+
+#include "base/Error.h"
 #include "base/Windows1252.h"
 #include "tests/server/UploadFixture.h"
 #include "tests/server/WireFormat.h"
@@ -77,6 +80,46 @@ TEST_F(SalesUploadTest, AllAcceptedAreDeletedAndSaved) {
     reread.cdsVente.SetFileName(tables.cdsVente.FileName());
     reread.cdsVente.Open();
     EXPECT_EQ(reread.cdsVente.RecordCount(), 0);
+}
+
+// Each accepted sale is handed over whole while the table still holds it, and a refused one
+// never; a keeper that fails neither stops the run nor keeps a sale in the table, and is told
+// once.
+TEST_F(SalesUploadTest, AcceptedSalesAreKeptBeforeTheyLeaveTheTable) {
+    AddSale("A");
+    AddSale("B");
+    AddSale("C");
+    server.PushAnswer("OK");
+    server.PushAnswer("OK");
+    server.PushAnswer("Refus");
+    server.PushAnswer("Refus");
+    std::vector<std::string> kept;
+    const std::int64_t before = std::time(nullptr);
+    EXPECT_EQ(Run([&](const offrel::Sale& sale, std::int64_t answeredAt, const std::string& login) {
+                  EXPECT_EQ(Titles().front(), sale.libelle.value_or(""));
+                  EXPECT_EQ(sale.prix, offrel::Money::FromTicks(125000));
+                  EXPECT_GE(answeredAt, before);
+                  EXPECT_LE(answeredAt, std::time(nullptr));
+                  EXPECT_EQ(login, "vendeur");
+                  kept.push_back(*sale.libelle);
+              }),
+              "");
+    EXPECT_THAT(kept, ElementsAre("A", "B"));
+    EXPECT_THAT(Titles(), ElementsAre("C"));
+
+    view = RecordingUploadView();
+    AddSale("D");
+    server.PushAnswer("OK");
+    server.PushAnswer("OK");
+    EXPECT_EQ(Run([](const offrel::Sale&, std::int64_t, const std::string&) {
+                  throw offrel::Error("Disque plein");
+              }),
+              "");
+    EXPECT_TRUE(Titles().empty());
+    EXPECT_THAT(view.messages,
+                ElementsAre(W("L'envoi de vos ventes est réussi !"),
+                            W("Les ventes acceptées par le site ont quitté la liste, mais elles "
+                              "ne sont pas toutes dans les ventes envoyées : Disque plein")));
 }
 
 TEST_F(SalesUploadTest, RefusalsAndSecondAttempts) {
@@ -412,7 +455,7 @@ TEST_F(SalesUploadTest, EachAttemptShowsHowMuchOfTheSaleHasGone) {
 }
 
 TEST_F(SalesUploadTest, OnlyTheSelectedSalesGoAndTheOthersStayUntouched) {
-    const std::string good = dir.Write("bonne.jpg", "\xff\xd8\xff\xe0");
+    const std::string good = dir.Write("bonne.jpg", "\xff\xd8\xff\xe0\xff\xd9");
     const std::string bad = (dir.Path() / "absente.jpg").string();
     for (const auto& [title, photo] : std::vector<std::pair<std::string, std::string>>{
              {"A", bad}, {"B", good}, {"C", good}, {"D", bad}, {"E", good}})
@@ -430,7 +473,7 @@ TEST_F(SalesUploadTest, OnlyTheSelectedSalesGoAndTheOthersStayUntouched) {
                             "repaint", "events", "label Envoi de la vente : E...", "step",
                             "repaint", "events", "message", "start on", "close"));
     EXPECT_THAT(view.messages, ElementsAre(W("2 ventes envoyées sur 3. Vente laissée dans la liste "
-                                             "pour ses photos : « D ».")));
+                                             "pour être corrigée : « D ».")));
 
     // Every selected sale accepted: the designed message, the others still there.
     view = RecordingUploadView();

@@ -13,6 +13,7 @@
 #include "tables/BuiltinPackets.h"
 #include "tables/PacketReader.h"
 #include "tables/PacketWriter.h"
+#include "tables/Rows.h"
 #include "tests/tables/TableTestSupport.h"
 
 namespace offrel {
@@ -324,6 +325,35 @@ TEST(Packet, ADamagedPacketFailsWithAClearMessage) {
         EXPECT_EQ(ErrorOf([&] { table->LoadFromPacket(kOneOption.data(), length); }), cut)
             << length;
     }
+}
+
+TEST(Packet, TheLiveRowsAreCountedFromTheHeaderAndTheLogAlone) {
+    const Bytes builtin = BuiltinPacket(SaleColumns());  // 980 versions, none live
+    EXPECT_EQ(CountLiveRows(builtin.data(), builtin.size()), 0u);
+    EXPECT_EQ(CountLiveRows(kOneOption.data(), kOneOption.size()), 1u);
+
+    auto owner = OpenTable();
+    Table& table = *owner;
+    for (int id = 1; id <= 5; ++id) AppendRow(table, id, "x");
+    for (int position : {1, 3, 1}) {
+        table.MoveTo(position);
+        table.Edit();
+        table.FieldByName("Libelle").SetAsString("changed");
+        table.Post();
+    }
+    table.MoveTo(2);
+    table.Delete();
+    const Bytes packet = table.SaveToPacket();
+    EXPECT_EQ(CountLiveRows(packet.data(), packet.size()), 4u);
+
+    // A log that removes more versions than the packet holds, a packet cut short.
+    Bytes damaged = kOneOption;
+    damaged[14] = 0;   // no row
+    damaged[166] = 2;  // a deletion
+    EXPECT_EQ(ErrorOf([&] { CountLiveRows(damaged.data(), damaged.size()); }),
+              W("Le paquet de données est tronqué ou incohérent."));
+    EXPECT_EQ(ErrorOf([&] { CountLiveRows(kOneOption.data(), 100); }),
+              W("Le paquet de données est tronqué ou incohérent."));
 }
 
 TEST(Packet, TheBuiltInPacketsReadAndWriteBackTheirBytes) {

@@ -244,6 +244,32 @@ TEST_F(TableFileTest, ALinkStaysALinkAndItsTargetIsReplaced) {
     EXPECT_TRUE(fs::is_symlink("Boucle1.cds"));
 }
 
+TEST_F(TableFileTest, ASaveTellsTheFileItReplacesWhileItIsStillThere) {
+    std::vector<std::string> told;
+    Bytes contentWhenTold;
+    tables.cdsVente.SetFileName("Ventes.cds");
+    tables.cdsVente.Open();
+    tables.cdsVente.SetBeforeReplace([&](const std::string& replaced) {
+        told.push_back(replaced);
+        contentWhenTold = ReadFile(replaced);
+    });
+    tables.cdsVente.Save();  // nothing replaced
+    EXPECT_TRUE(told.empty());
+    const Bytes first = ReadFile("Ventes.cds");
+    AppendRow(tables.cdsVente, 0, "Vase");
+    tables.cdsVente.Save();
+    EXPECT_EQ(told, std::vector<std::string>{(folder / "Ventes.cds").string()});
+    EXPECT_EQ(contentWhenTold, first);
+
+    // What the hook throws stops the save, which leaves the file and no temporary behind.
+    const Bytes second = ReadFile("Ventes.cds");
+    tables.cdsVente.SetBeforeReplace([](const std::string&) { throw Error("refusé"); });
+    AppendRow(tables.cdsVente, 0, "Lampe");
+    EXPECT_EQ(ErrorOf([&] { tables.cdsVente.Save(); }), "refusé");
+    EXPECT_EQ(ReadFile("Ventes.cds"), second);
+    EXPECT_EQ(FilesInFolder(), 1u);
+}
+
 TEST_F(TableFileTest, AFileTailIsWrittenAtItsOffsetAndCutBackWhenTheDiskIsFull) {
     WriteFileTail("journal", 0, "un\n", true);
     WriteFileTail("journal", 3, "deux\ntro", false);

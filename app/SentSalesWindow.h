@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "app/SalesChange.h"
+#include "history/SalesHistory.h"
+#include "history/SentSalesList.h"
+#include "tables/Table.h"
+
+namespace Ui {
+class SentSalesWindow;
+}
+class SentSalesModel;
+
+// "Ventes envoyées": the sales the site accepted, latest first, searched as the main list is;
+// the selected ones can go back into the sales table, leave the history or go to a sheet.
+class SentSalesWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    // The history and the tables outlive the window; changeSales runs the relisting.
+    SentSalesWindow(offrel::SalesHistory& history, offrel::Table& cdsVente,
+                    const offrel::Table& cdsCategorie, SalesChange changeSales,
+                    QWidget* parent = nullptr);
+    ~SentSalesWindow() override;
+
+    void EditRechercheChange();
+    void ButtonRemettreClick();
+    void ButtonSupprimerClick();
+    void ButtonExporterClick();
+
+private:
+    // Reads the history again and shows what the search leaves of it.
+    void Reload();
+    // The history's numbers of the selected sales, in the list's order.
+    std::vector<std::int64_t> SelectedIds() const;
+    void UpdateButtons();
+
+    std::unique_ptr<Ui::SentSalesWindow> ui;
+    offrel::SalesHistory& history_;
+    offrel::Table& cdsVente_;
+    const offrel::Table& cdsCategorie_;
+    SalesChange changeSales_;
+    offrel::SentSalesList list_;
+    SentSalesModel* model_;
+};
