@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QDialog>
+#include <QPixmap>
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -12,6 +14,7 @@
 class CategorySearchPanel;
 class CompactTabStyle;
 class DescriptionLimit;
+class PreviewDecoding;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -68,9 +71,12 @@ private:
     void ShowPage(int index);
     // The options' total, kept as an amount and shown in LabelCout.
     void ShowCout(offrel::Money total);
-    // Shows the photo at that path in the slot's preview; a file that cannot be shown is
-    // reported and leaves the preview as it was (false).
-    bool ShowPhoto(int slot, const std::string& path);
+    // Decodes the photo at that path for the slot's preview, a placeholder shown meanwhile; a
+    // file that cannot be shown is then reported and the slot gets back the photo and preview it
+    // had before (those of the last preview shown, when one was already coming).
+    void ShowPhoto(int slot, const std::string& path);
+    // A decoded preview: shown in the slot that still waits for it, dropped otherwise.
+    void PreviewDecoded(quint64 ticket, const QImage& image, const QString& failure);
     // The photo of the slot chosen: its path stored, unless it cannot be or cannot be shown.
     void ChoosePhoto(int slot, const QString& path);
     // Moves the photo of slot from to slot to, path and preview, the others shifting.
@@ -91,6 +97,15 @@ private:
     std::array<QComboBox*, offrel::CategoryCascade::kLevels> catCbx_;
     std::array<QCheckBox*, 7> checkBoxes_;
     std::array<QLabel*, 8> images_;
+    // What each slot waits for: the number of its coming preview (0: none), and what it gets
+    // back if that photo cannot be shown. They move with the slot's photo.
+    struct ComingPreview {
+        std::uint64_t ticket = 0;
+        std::string formerPath;
+        QPixmap formerPreview;
+    };
+    std::array<ComingPreview, 8> coming_;
+    PreviewDecoding* previews_;                                        // owned by this window
     std::array<int, offrel::CategoryCascade::kLevels> filledLists_{};  // the fill each list shows
     offrel::Money cout_;
     QString lastPhoto_;      // the file-open dialog starts on the photo chosen last

@@ -32,7 +32,7 @@ bool Drop(QWidget* form, const QStringList& paths) {
     QApplication::sendEvent(page, &enter);
     QDropEvent drop(QPointF(inside), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(page, &drop);
-    return enter.isAccepted() && drop.isAccepted();
+    return enter.isAccepted() && drop.isAccepted() && PreviewsIn(form);
 }
 
 QString LoadError(const QString& path) {

@@ -7,6 +7,7 @@ int RunCostTests(int argc, char** argv);
 int RunPhotoTests(int argc, char** argv);
 int RunPhotoReorderTests(int argc, char** argv);
 int RunPhonePhotoTests(int argc, char** argv);
+int RunPreviewDecodingTests(int argc, char** argv);
 int RunValidationTests(int argc, char** argv);
 int RunSearchTests(int argc, char** argv);
 int RunDescriptionLimitTests(int argc, char** argv);
