@@ -69,9 +69,19 @@ void TForm5::showEvent(QShowEvent* event) {
 
 void TForm5::WeighPhotos() {
     ui->LabelPhotos->clear();
+    // The photos of the sales that "Démarrer" sends: the selection's only, when one is sent.
+    const std::vector<std::vector<std::string>> bySale = offrel::PhotosBySale(cdsVente_);
     std::vector<std::string> paths;
-    for (std::vector<std::string>& sale : offrel::PhotosBySale(cdsVente_))
-        paths.insert(paths.end(), sale.begin(), sale.end());
+    const auto add = [&bySale, &paths](std::size_t position) {
+        if (position < bySale.size())
+            paths.insert(paths.end(), bySale[position].begin(), bySale[position].end());
+    };
+    if (selection_) {
+        for (const int position : *selection_)
+            if (position >= 0) add(static_cast<std::size_t>(position));
+    } else {
+        for (std::size_t position = 0; position < bySale.size(); ++position) add(position);
+    }
     weighing_->Start(std::move(paths), ui->CheckBoxReduirePhotos->isChecked());
 }
 

@@ -1,5 +1,6 @@
 // "Réduire les photos" in the send window: remembered from one run to the next, and the weight of
-// the batch's photos on a line of its own, the reduced weight coming once it is known.
+// the batch's photos (those of the selection sent, when one is) on a line of its own, the reduced
+// weight coming once it is known.
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLabel>
@@ -23,6 +24,7 @@ private slots:
 
     void theChoiceIsOffAtFirstAndRememberedAcrossARestart();
     void thePhotosLineWeighsThemAndTheirReducedWeightLater();
+    void aSelectionSentWeighsOnlyItsPhotos();
 
 private:
     QCheckBox* Box() const {
@@ -96,6 +98,32 @@ void SendPhotosTest::thePhotosLineWeighsThemAndTheirReducedWeightLater() {
         PhotosLine(),
         asTheyAre +
             QStringLiteral(" (réduites : %1 Mo)").arg((reduced + 512 * 1024) / (1024 * 1024)));
+}
+
+// The line weighs what "Démarrer" sends: the selected sales' photos, then every sale's again.
+void SendPhotosTest::aSelectionSentWeighsOnlyItsPhotos() {
+    fixture_->Start();
+    const auto photo = [this](const char* name, int megabytes) {
+        fixture_->WriteFile(name, std::string("\xFF\xD8", 2) +
+                                      std::string(megabytes * 1024 * 1024 - 4, '\x5A') +
+                                      std::string("\xFF\xD9", 2));
+        return fixture_->FilePath(name);
+    };
+    AddSaleWithPhotos("Lampe", {photo("lampe.jpg", 3)});
+    AddSaleWithPhotos("Vase", {photo("vase1.jpg", 5), photo("vase2.jpg", 2)});
+    AddSaleWithPhotos("Table", {photo("table.jpg", 7)});
+
+    Form5->SetSelection(std::vector<int>{0, 2});
+    Form5->show();
+    QTRY_COMPARE(PhotosLine(), QStringLiteral("photos : 10 Mo"));
+    Form5->hide();
+    Form5->SetSelection(std::vector<int>{1});
+    Form5->show();
+    QTRY_COMPARE(PhotosLine(), QStringLiteral("photos : 7 Mo"));
+    Form5->hide();
+    Form5->SetSelection(std::nullopt);
+    Form5->show();
+    QTRY_COMPARE(PhotosLine(), QStringLiteral("photos : 17 Mo"));
 }
 
 OFFREL_TEST_MAIN(SendPhotosTest)
