@@ -455,6 +455,15 @@ void TForm2::DelPhotoClick(int slot) {
 }
 
 void TForm2::ButtonValidationClick() {
+    // A photo whose preview is still coming may yet prove unreadable and give its slot back:
+    // the sale is saved once every slot holds what it will keep.
+    if (std::any_of(coming_.begin(), coming_.end(),
+                    [](const ComingPreview& c) { return c.ticket != 0; })) {
+        Dialogs::Get().Message(this, QStringLiteral("Les photos choisies sont encore en cours de "
+                                                    "lecture : validez à nouveau dès que leurs "
+                                                    "aperçus sont affichés."));
+        return;
+    }
     offrel::SaleEntry entry;
     entry.libelle = ToW1252(ui->LabeledEditLibelle->text());
     entry.description = ToStored(ui->MemoDescription->toPlainText());

@@ -129,6 +129,27 @@ private slots:
             f.dialogs.messages[0].startsWith(QString("Le fichier \"%1\" n'est pas").arg(broken)));
     }
 
+    // A sale is not saved while a photo chosen may still prove unreadable: the seller is told,
+    // and validates once the preview is in.
+    void ValidationWaitsForThePhotosComing() {
+        EditorFixture f;
+        const QString photo = ProgressivePhoto(f, "p.jpg", QSize(2400, 1600), Qt::red);
+        SaleWithPhotos(f, {});
+        f.dialogs.fileAnswers = {photo};
+        auto form = f.Open(true);
+        Child<QPushButton>(form.get(), "ButtonImage1")->click();
+        Child<QPushButton>(form.get(), "ButtonValidation")->click();
+        QCOMPARE(f.dialogs.messages,
+                 QStringList{QStringLiteral("Les photos choisies sont encore en cours de lecture : "
+                                            "validez à nouveau dès que leurs aperçus sont "
+                                            "affichés.")});
+        QVERIFY(f.tables.cdsVente.FieldByName("Photo1").IsNull());
+        QVERIFY(PreviewsIn(form.get()));
+        Click(form.get(), "ButtonValidation");
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QCOMPARE(f.tables.cdsVente.FieldByName("Photo1").AsString(), ToW1252(photo));
+    }
+
     // Closing the editor while its previews decode waits for none of them, and the decodes
     // still running end on their own without touching the closed window.
     void AClosedEditorLeavesItsDecodesBehind() {
