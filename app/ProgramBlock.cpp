@@ -62,8 +62,8 @@ void ProgramBlock::CreateForms(const QString& dataDir) {
     RunReportingErrors([&] { Form2 = new TForm2(tables_, editorState_, folder, Form1); });
     RunReportingErrors([&] { Form4 = new TForm4(tables_); });
     RunReportingErrors([&] {
-        Form5 = new TForm5(tables_.cdsVente, tables_.cdsOption, tables_.cdsCategorie, Form1,
-                           keeping_.get());
+        Form5 = new TForm5(tables_.cdsVente, tables_.cdsOption, tables_.cdsCategorie, settings_,
+                           Form1, keeping_.get());
     });
     RunReportingErrors([&] { Form6 = new TForm6(); });
 }

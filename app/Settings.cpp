@@ -75,3 +75,11 @@ void Settings::SetSalesList(const SalesListChoices& choices) {
     }
     store_->setValue(QStringLiteral("ListeDesVentes/Tri"), sort);
 }
+
+bool Settings::ReducePhotos() const {
+    return store_->value(QStringLiteral("Envoi/ReduirePhotos")).toString() == QLatin1String("true");
+}
+
+void Settings::SetReducePhotos(bool reduce) {
+    store_->setValue(QStringLiteral("Envoi/ReduirePhotos"), reduce);
+}

@@ -31,6 +31,10 @@ public:
     SalesListChoices SalesList() const;
     void SetSalesList(const SalesListChoices& choices);
 
+    // "Réduire les photos" of the send window: off until the seller ticks it.
+    bool ReducePhotos() const;
+    void SetReducePhotos(bool reduce);
+
 private:
     std::unique_ptr<QSettings> store_;
 };

@@ -21,6 +21,7 @@
 #include "editor/TForm2.h"
 #include "gui/ApplicationTitle.h"
 #include "gui/Dialogs.h"
+#include "gui/FileDrop.h"
 #include "gui/Fonts.h"
 #include "gui/HandlerConnection.h"
 #include "gui/QtText.h"
@@ -80,6 +81,14 @@ void TForm1::SetUpGrid() {
     dsVente = new SalesModel(tables_.cdsVente, cells_, this);
     listProxy_ = new SalesListProxy(*dsVente, finder_, this);
     grid->setModel(listProxy_);
+    // A sales file dropped on the list is imported as "Importer" imports the one chosen.
+    new FileDrop(
+        grid->viewport(),
+        [](const QStringList& paths) {
+            return paths.size() == 1 &&
+                   paths.front().endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
+        },
+        [this](const QStringList& paths) { ReadVentesFromCSV(paths.front()); });
     grid->verticalHeader()->hide();
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     grid->horizontalHeader()->setHighlightSections(false);

@@ -5,7 +5,9 @@
 #include <QShowEvent>
 
 #include "app/PasswordStyle.h"
+#include "app/PhotoWeighing.h"
 #include "app/SalesKeeping.h"
+#include "app/Settings.h"
 #include "gui/Dialogs.h"
 #include "gui/ErrorReport.h"
 #include "gui/EventLoopWait.h"
@@ -13,22 +15,25 @@
 #include "gui/HandlerConnection.h"
 #include "gui/QtText.h"
 #include "sale/BatchCost.h"
+#include "server/PhotoPreparation.h"
+#include "server/PhotoWeights.h"
 #include "server/PostToServer.h"
 #include "ui_TForm5.h"
 
 TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const offrel::Table& cdsCategorie,
-               QWidget* parent, SalesKeeping* keeping)
+               Settings& settings, QWidget* parent, SalesKeeping* keeping)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ui(std::make_unique<Ui::TForm5>()),
       passwordStyle_(std::make_unique<PasswordStyle>()),
+      settings_(settings),
+      weighing_(std::make_unique<PhotoWeighing>()),
       cdsVente_(cdsVente),
       cdsOption_(cdsOption),
       cdsCategorie_(cdsCategorie),
       keeping_(keeping) {
     ui->setupUi(this);
     setFont(TahomaFont(11));
-    setFixedSize(294, 153);
     ui->EditPassword->setStyle(passwordStyle_.get());
     ui->ButtonArreter->hide();
     wait_ = std::make_unique<EventLoopWait>(ui->ButtonArreter);
@@ -36,6 +41,10 @@ TForm5::TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const offrel::
     ConnectHandler(ui->EditPassword, &QLineEdit::textChanged, this, &TForm5::EditPasswordChange);
     ConnectHandler(ui->ButtonEnvoi, &QPushButton::clicked, this, &TForm5::ButtonEnvoiClick);
     ConnectHandler(ui->ButtonArreter, &QPushButton::clicked, this, &TForm5::ButtonArreterClick);
+    ui->CheckBoxReduirePhotos->setChecked(settings_.ReducePhotos());
+    ConnectHandler(ui->CheckBoxReduirePhotos, &QCheckBox::clicked, this,
+                   &TForm5::CheckBoxReduirePhotosClick);
+    ConnectHandler(weighing_.get(), &PhotoWeighing::Weighed, this, &TForm5::ShowPhotoWeight);
 }
 
 TForm5::~TForm5() = default;
@@ -55,6 +64,36 @@ void TForm5::showEvent(QShowEvent* event) {
                        : offrel::BatchOf(cdsVente_, cdsOption_);
         ui->LabelLot->setText(FromW1252(offrel::BatchLine(batch)));
     });
+    WeighPhotos();
+}
+
+void TForm5::WeighPhotos() {
+    ui->LabelPhotos->clear();
+    // The photos of the sales that "Démarrer" sends: the selection's only, when one is sent.
+    const std::vector<std::vector<std::string>> bySale = offrel::PhotosBySale(cdsVente_);
+    std::vector<std::string> paths;
+    const auto add = [&bySale, &paths](std::size_t position) {
+        if (position < bySale.size())
+            paths.insert(paths.end(), bySale[position].begin(), bySale[position].end());
+    };
+    if (selection_) {
+        for (const int position : *selection_)
+            if (position >= 0) add(static_cast<std::size_t>(position));
+    } else {
+        for (std::size_t position = 0; position < bySale.size(); ++position) add(position);
+    }
+    weighing_->Start(std::move(paths), ui->CheckBoxReduirePhotos->isChecked());
+}
+
+void TForm5::ShowPhotoWeight(quint64 bytes, qint64 reduced) {
+    const std::optional<std::uint64_t> light =
+        reduced < 0 ? std::nullopt : std::optional<std::uint64_t>(reduced);
+    ui->LabelPhotos->setText(FromW1252(offrel::PhotoWeightText(bytes, light)));
+}
+
+void TForm5::CheckBoxReduirePhotosClick() {
+    settings_.SetReducePhotos(ui->CheckBoxReduirePhotos->isChecked());
+    WeighPhotos();
 }
 
 void TForm5::ShowClearTextWarning() {
@@ -65,7 +104,9 @@ void TForm5::ShowClearTextWarning() {
         // An address that cannot be read is told when the upload starts, in the error box.
     }
     ui->LabelEnClair->setVisible(inClear);
-    setFixedSize(294, inClear ? 170 : 153);
+    // Below the designed window: the photos' weight, which the batch's line has no room for,
+    // "Réduire les photos", and the warning when it is shown.
+    setFixedSize(294, inClear ? 207 : 190);
 }
 
 void TForm5::EditLoginChange() {
@@ -77,13 +118,17 @@ void TForm5::EditPasswordChange() {
 }
 
 void TForm5::ButtonEnvoiClick() {
-    offrel::KeepAcceptedSale keep;
+    // The upload's own reduction needs the cores more than the figure does.
+    weighing_->Stop();
+    offrel::UploadChoices choices;
+    choices.reducePhotos = ui->CheckBoxReduirePhotos->isChecked();
     if (keeping_)
-        keep = [this](const offrel::Sale& sale, std::int64_t answeredAt, const std::string& login) {
+        choices.keepAccepted = [this](const offrel::Sale& sale, std::int64_t answeredAt,
+                                      const std::string& login) {
             keeping_->KeepSent(sale, answeredAt, login);
         };
     offrel::RunSalesUpload(cdsVente_, cdsCategorie_, ToW1252(ui->EditLogin->text()),
-                           ToW1252(ui->EditPassword->text()), *this, selection_, keep);
+                           ToW1252(ui->EditPassword->text()), *this, selection_, choices);
     if (keeping_)
         for (const std::string& notice : keeping_->TakeNotices())
             Dialogs::Get().Message(parentWidget(), FromW1252(notice));

@@ -12,18 +12,22 @@ class TForm5;
 }
 class EventLoopWait;
 class PasswordStyle;
+class PhotoWeighing;
 class SalesKeeping;
+class Settings;
 
 // The send window: login, password and "Démarrer", which uploads every sale, or the sales
 // selected in the list. Created once and reused: each opening shows it as the previous one left
-// it, with the line of the batch (its sales and the cost of their options) brought up to date.
+// it, with the line of the batch (its sales, the cost of their options and the weight of their
+// photos) brought up to date.
 class TForm5 : public QDialog, public offrel::UploadView {
     Q_OBJECT
 
 public:
+    // settings: where the seller's choices are remembered.
     // keeping: where each accepted sale is kept before it leaves cdsVente; none keeps nothing.
     TForm5(offrel::Table& cdsVente, offrel::Table& cdsOption, const offrel::Table& cdsCategorie,
-           QWidget* parent = nullptr, SalesKeeping* keeping = nullptr);
+           Settings& settings, QWidget* parent = nullptr, SalesKeeping* keeping = nullptr);
     ~TForm5() override;
 
     // The sales the next opening sends, by position in cdsVente; every sale when none is given.
@@ -33,6 +37,7 @@ public:
     void EditPasswordChange();
     void ButtonEnvoiClick();
     void ButtonArreterClick();
+    void CheckBoxReduirePhotosClick();
 
     void SetStartEnabled(bool enabled) override;
     void SetProgressMax(int maximum) override;
@@ -62,10 +67,14 @@ private:
     void ShowClearTextWarning();
     void ShowLabelEnvoi();
     void ShowProgress();
+    void WeighPhotos();
+    void ShowPhotoWeight(quint64 bytes, qint64 reduced);
 
     std::unique_ptr<Ui::TForm5> ui;
     std::unique_ptr<PasswordStyle> passwordStyle_;
     std::unique_ptr<EventLoopWait> wait_;
+    Settings& settings_;
+    std::unique_ptr<PhotoWeighing> weighing_;
     offrel::Table& cdsVente_;
     offrel::Table& cdsOption_;
     const offrel::Table& cdsCategorie_;

@@ -9,6 +9,7 @@
 #include "base/Windows1252.h"
 #include "gui/QtText.h"
 #include "photo/JpegPreview.h"
+#include "photo/PhotoCaption.h"
 
 namespace {
 
@@ -64,4 +65,19 @@ QImage LoadPhotoPreview(const QString& path, QSize box) {
     if (fitted == image.size()) return image;
     // The picture was decoded at a scale of at least the fitted size: a smooth final step.
     return image.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+LargePhoto LoadLargePhoto(const QString& path, QSize box) {
+    const QString known = QFileInfo(path).suffix().toLower();
+    if (known == "jpg" || known == "jpeg") {
+        offrel::ShownPhoto photo =
+            offrel::DecodeJpegToBox(ToW1252(path), box.width(), box.height());
+        return {FromRgb(std::move(photo.picture)),
+                FromW1252(offrel::PhotoSizeCaption(photo.upright, photo.bytes))};
+    }
+    QImage picture = LoadPhotoPreview(path, box);
+    const QSize size = QImageReader(path).size();
+    const auto bytes = static_cast<std::uint64_t>(QFileInfo(path).size());
+    return {std::move(picture),
+            FromW1252(offrel::PhotoSizeCaption({size.width(), size.height()}, bytes))};
 }

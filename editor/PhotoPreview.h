@@ -9,3 +9,11 @@
 // decoder, bmp and ico through Qt's readers; emf and wmf are known but have no decoder here.
 // Throws offrel::Error with the French message the seller reads.
 QImage LoadPhotoPreview(const QString& path, QSize box);
+
+// A photo for the large view: as LoadPhotoPreview gives it in the box, with its caption
+// "4032 × 3024 pixels — 3,8 Mo" (the whole photo, upright).
+struct LargePhoto {
+    QImage picture;
+    QString caption;
+};
+LargePhoto LoadLargePhoto(const QString& path, QSize box);

@@ -4,24 +4,30 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QPainter>
 #include <QShortcut>
 #include <QTabBar>
 #include <QUrl>
 #include <algorithm>
+#include <utility>
 
 #include "base/Conversions.h"
-#include "base/Error.h"
 #include "base/FileNames.h"
 #include "editor/CategorySearchPanel.h"
 #include "editor/CompactTabStyle.h"
 #include "editor/DescriptionLimit.h"
-#include "editor/PhotoPreview.h"
+#include "editor/PhotoSlots.h"
+#include "editor/PhotoViewer.h"
+#include "editor/PreviewDecoding.h"
 #include "gui/Dialogs.h"
+#include "gui/FileDrop.h"
 #include "gui/Fonts.h"
 #include "gui/HandlerConnection.h"
 #include "gui/QtText.h"
 #include "sale/LoadSale.h"
 #include "sale/OptionCost.h"
+#include "sale/PhotoOrder.h"
 #include "sale/RecentCategories.h"
 #include "tables/Rows.h"
 #include "ui_TForm2.h"
@@ -29,6 +35,16 @@
 namespace {
 
 constexpr int kLastPage = 4;
+
+// What a slot shows while its preview decodes: a plain frame in the preview's place and size.
+QPixmap PreviewPlaceholder(QSize size) {
+    QPixmap placeholder(size);
+    placeholder.fill(QColor(0xE4, 0xE4, 0xE4));
+    QPainter painter(&placeholder);
+    painter.setPen(QColor(0xC0, 0xC0, 0xC0));
+    painter.drawRect(placeholder.rect().adjusted(0, 0, -1, -1));
+    return placeholder;
+}
 
 const char* const kInfosCat =
     "Vous pouvez mettre une même vente jusque dans 3 catégories différentes en même temps si vous "
@@ -78,6 +94,7 @@ TForm2::TForm2(offrel::ApplicationTables& tables, offrel::EditorState& state,
                    ui->CheckBox5, ui->CheckBox6, ui->CheckBox7};
     images_ = {ui->Image1, ui->Image2, ui->Image3, ui->Image4,
                ui->Image5, ui->Image6, ui->Image7, ui->Image8};
+    previews_ = new PreviewDecoding(this);
     for (int k = 1; k < offrel::CategoryCascade::kLevels; ++k) catCbx_[k]->hide();
     ApplyFonts();
     ConnectHandlers();
@@ -143,6 +160,15 @@ void TForm2::ConnectHandlers() {
         ConnectHandler(remove[slot - 1], &QPushButton::clicked, this,
                        [this, slot] { DelPhotoClick(slot); });
     }
+    // Photos dropped from the file manager: any local files, which their checks then sort out.
+    new FileDrop(
+        ui->TabSheet4, [](const QStringList&) { return true; },
+        [this](const QStringList& paths) { PhotosDropped(paths); });
+    ConnectHandler(previews_, &PreviewDecoding::Decoded, this, &TForm2::PreviewDecoded);
+    new PhotoSlots(
+        images_, [this](int slot) { return !state_.FichiersPhoto[slot - 1].empty(); },
+        [this](int from, int to) { MovePhoto(from, to); }, [this](int slot) { OpenPhoto(slot); },
+        this);
 }
 
 void TForm2::FormCreate() {
@@ -186,7 +212,9 @@ void TForm2::FormShow() {
     for (const std::string& problem : sale.problems)
         Dialogs::Get().Message(this, FromW1252(problem));
     // A stored photo that cannot be shown is reported and stays; the seller can then replace or
-    // remove it.
+    // remove it. Previews still coming from an earlier showing are for slots loaded anew.
+    coming_ = {};
+    for (QLabel* image : images_) image->clear();
     for (int slot = 1; slot <= 8; ++slot)
         if (!state_.FichiersPhoto[slot - 1].empty())
             ShowPhoto(slot, state_.FichiersPhoto[slot - 1]);
@@ -310,15 +338,36 @@ void TForm2::ShowCout(offrel::Money total) {
     ui->LabelCout->setText(FromW1252(offrel::CurrToStrTwoDecimals(total)));
 }
 
-bool TForm2::ShowPhoto(int slot, const std::string& path) {
+void TForm2::ShowPhoto(int slot, const std::string& path) {
     QLabel* image = images_[slot - 1];
-    try {
-        image->setPixmap(QPixmap::fromImage(LoadPhotoPreview(FromW1252(path), image->size())));
-        return true;
-    } catch (const offrel::Error& error) {
-        Dialogs::Get().Message(this, FromW1252(error.what()));
-        return false;
+    ComingPreview& coming = coming_[slot - 1];
+    if (coming.ticket == 0) {
+        coming.formerPath = state_.FichiersPhoto[slot - 1];
+        coming.formerPreview = image->pixmap();
     }
+    coming.ticket = previews_->Start(path, image->size());
+    state_.FichiersPhoto[slot - 1] = path;
+    image->setPixmap(PreviewPlaceholder(image->size()));
+}
+
+void TForm2::PreviewDecoded(quint64 ticket, const QImage& image, const QString& failure) {
+    const auto waiting =
+        std::find_if(coming_.begin(), coming_.end(),
+                     [ticket](const ComingPreview& c) { return c.ticket == ticket; });
+    if (waiting == coming_.end()) return;  // its slot was emptied or given another photo since
+    const auto slot = static_cast<std::size_t>(waiting - coming_.begin());
+    ComingPreview former = std::exchange(*waiting, ComingPreview());
+    if (failure.isEmpty()) {
+        images_[slot]->setPixmap(QPixmap::fromImage(image));
+        return;
+    }
+    // A file that cannot be shown would only stop the upload: the slot keeps what it had.
+    state_.FichiersPhoto[slot] = former.formerPath;
+    if (former.formerPreview.isNull())
+        images_[slot]->clear();
+    else
+        images_[slot]->setPixmap(former.formerPreview);
+    Dialogs::Get().Message(this, failure);
 }
 
 void TForm2::ButtonImageClick(int slot) {
@@ -326,6 +375,10 @@ void TForm2::ButtonImageClick(int slot) {
         Dialogs::Get().OpenFile(this, "Fichiers Images (*.jpg)|*.jpg;*.JPG", lastPhoto_);
     if (path.isEmpty()) return;
     lastPhoto_ = path;
+    ChoosePhoto(slot, path);
+}
+
+void TForm2::ChoosePhoto(int slot, const QString& path) {
     // The path is stored as Windows-1252 text: one that it cannot write would never name its
     // file again.
     const std::optional<std::string> stored =
@@ -338,17 +391,79 @@ void TForm2::ButtonImageClick(int slot) {
                       .arg(QDir::toNativeSeparators(path)));
         return;
     }
-    // A file that cannot be shown would only stop the upload: the slot keeps its photo, name
-    // and preview both.
-    if (ShowPhoto(slot, *stored)) state_.FichiersPhoto[slot - 1] = *stored;
+    ShowPhoto(slot, *stored);
+}
+
+void TForm2::PhotosDropped(const QStringList& paths) {
+    QStringList notJpeg;
+    QStringList beyond;
+    int slot = 1;
+    for (const QString& path : paths) {
+        const QString name = QFileInfo(path).fileName();
+        const QString extension = QFileInfo(path).suffix().toLower();
+        if (extension != QLatin1String("jpg") && extension != QLatin1String("jpeg")) {
+            notJpeg.append(name);
+            continue;
+        }
+        while (slot <= 8 && !state_.FichiersPhoto[slot - 1].empty()) ++slot;
+        if (slot > 8) {
+            beyond.append(name);
+            continue;
+        }
+        // As if chosen through the slot's dialog, which starts on it next time.
+        lastPhoto_ = path;
+        ChoosePhoto(slot, path);
+        // A path refused leaves its slot free for the next file.
+    }
+    if (!notJpeg.isEmpty())
+        Dialogs::Get().Message(this, QStringLiteral("Ces fichiers ne sont pas des photos JPEG "
+                                                    "(.jpg) et n'ont pas été ajoutés : %1.")
+                                         .arg(notJpeg.join(QStringLiteral(", "))));
+    if (!beyond.isEmpty())
+        Dialogs::Get().Message(this, QStringLiteral("Une vente a huit photos au plus : ces "
+                                                    "fichiers n'ont pas été ajoutés : %1.")
+                                         .arg(beyond.join(QStringLiteral(", "))));
+}
+
+void TForm2::MovePhoto(int from, int to) {
+    offrel::MoveToSlot(state_.FichiersPhoto, from, to);
+    offrel::MoveToSlot(coming_, from, to);
+    std::array<QPixmap, 8> previews;
+    for (int slot = 1; slot <= 8; ++slot) previews[slot - 1] = images_[slot - 1]->pixmap();
+    offrel::MoveToSlot(previews, from, to);
+    for (int slot = 1; slot <= 8; ++slot) images_[slot - 1]->setPixmap(previews[slot - 1]);
+}
+
+void TForm2::OpenPhoto(int slot) {
+    // The other photos in slot order, free slots passed over.
+    std::vector<std::string> paths;
+    int shown = 0;
+    for (int k = 1; k <= 8; ++k) {
+        if (state_.FichiersPhoto[k - 1].empty()) continue;
+        if (k == slot) shown = static_cast<int>(paths.size());
+        paths.push_back(state_.FichiersPhoto[k - 1]);
+    }
+    auto* viewer = new PhotoViewer(std::move(paths), shown, this);
+    viewer->setAttribute(Qt::WA_DeleteOnClose);
+    viewer->open();
 }
 
 void TForm2::DelPhotoClick(int slot) {
+    coming_[slot - 1] = ComingPreview();
     images_[slot - 1]->clear();
     state_.FichiersPhoto[slot - 1].clear();
 }
 
 void TForm2::ButtonValidationClick() {
+    // A photo whose preview is still coming may yet prove unreadable and give its slot back:
+    // the sale is saved once every slot holds what it will keep.
+    if (std::any_of(coming_.begin(), coming_.end(),
+                    [](const ComingPreview& c) { return c.ticket != 0; })) {
+        Dialogs::Get().Message(this, QStringLiteral("Les photos choisies sont encore en cours de "
+                                                    "lecture : validez à nouveau dès que leurs "
+                                                    "aperçus sont affichés."));
+        return;
+    }
     offrel::SaleEntry entry;
     entry.libelle = ToW1252(ui->LabeledEditLibelle->text());
     entry.description = ToStored(ui->MemoDescription->toPlainText());

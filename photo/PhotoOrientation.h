@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "photo/JpegPreview.h"
+#include "photo/Picture.h"
 
 namespace offrel {
 

@@ -43,9 +43,11 @@ struct Part {
     std::string value;  // a text part's value
     std::string path;   // a file part's path, escaped
     std::string contentType;
-    int fd = -1;  // a file part's open handle
+    int fd = -1;           // a file part's open handle, when its contents are read from the file
+    std::string contents;  // otherwise, a file part's contents
+    bool inMemory = false;
     std::uint64_t fileSize = 0;
-    bool IsFile() const { return fd >= 0; }
+    bool IsFile() const { return fd >= 0 || inMemory; }
 };
 
 enum class Stage { PartHead, FileContent, Closing, Done };
@@ -66,7 +68,7 @@ struct TMultipartBody::Impl {
 
     ~Impl() {
         for (const Part& part : parts)
-            if (part.IsFile()) ::close(part.fd);
+            if (part.fd >= 0) ::close(part.fd);
     }
 
     std::string DelimiterLine() const { return "--" + boundary + std::string(kCrLf); }
@@ -124,6 +126,11 @@ struct TMultipartBody::Impl {
         const std::size_t wanted =
             static_cast<std::size_t>(std::min<std::uint64_t>(left, capacity));
         if (wanted == 0) return 0;
+        if (part.inMemory) {
+            std::memcpy(buffer, part.contents.data() + fileOffset, wanted);
+            fileOffset += wanted;
+            return wanted;
+        }
         ssize_t got;
         do {
             got = ::pread(part.fd, buffer, wanted, static_cast<off_t>(fileOffset));
@@ -187,6 +194,19 @@ void TMultipartBody::AddFileField(std::string_view name, const std::string& path
     part.contentType = contentType;
     part.fd = fd;
     part.fileSize = static_cast<std::uint64_t>(status.st_size);
+    impl_->partsLength += impl_->FormatHead(part).size() + part.fileSize + kCrLf.size();
+    impl_->parts.push_back(std::move(part));
+}
+
+void TMultipartBody::AddFileBytes(std::string_view name, const std::string& path,
+                                  std::string contents, std::string_view contentType) {
+    Part part;
+    part.name = EscapeHeaderQuoted(name);
+    part.path = EscapeHeaderQuoted(path);
+    part.contentType = contentType;
+    part.fileSize = contents.size();
+    part.contents = std::move(contents);
+    part.inMemory = true;
     impl_->partsLength += impl_->FormatHead(part).size() + part.fileSize + kCrLf.size();
     impl_->parts.push_back(std::move(part));
 }

@@ -27,6 +27,11 @@ public:
     // Throws "Impossible d'ouvrir le fichier "%s". %s" when it cannot, leaving the body unchanged.
     void AddFileField(std::string_view name, const std::string& path, std::string_view contentType);
 
+    // A file part whose contents are given rather than read from the file: a photo sent reduced
+    // goes under its file's name.
+    void AddFileBytes(std::string_view name, const std::string& path, std::string contents,
+                      std::string_view contentType);
+
     std::uint64_t Size() const;  // the parts' lengths plus the closing line
 
     // Produces the body from its start: Rewind(), then Read() until it returns 0.

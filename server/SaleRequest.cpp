@@ -45,12 +45,16 @@ std::vector<SalePart> SaleParts(const Sale& sale) {
 }
 
 void AddSaleFields(TMultipartBody& body, const Sale& sale, const std::string& login,
-                   const std::string& password) {
+                   const std::string& password, ReducedPhotos reduced) {
     body.AddTextField("action", "putVente");
     body.AddTextField("login", login);
     body.AddTextField("password", password);
     for (const SalePart& part : SaleParts(sale)) {
-        if (part.photo)
+        const auto photo = part.photo ? reduced.find(part.value) : reduced.end();
+        if (photo != reduced.end())
+            body.AddFileBytes(part.name, part.value, std::move(photo->second),
+                              "multipart/form-data");
+        else if (part.photo)
             body.AddFileField(part.name, part.value, "multipart/form-data");
         else
             body.AddTextField(part.name, part.value);

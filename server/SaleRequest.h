@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,13 @@ struct SalePart {
 // The sale's parts, in the order the site reads them.
 std::vector<SalePart> SaleParts(const Sale& sale);
 
+// The photos that go reduced: the bytes sent in each one's place, by its path.
+using ReducedPhotos = std::map<std::string, std::string>;
+
 // The parts of a "putVente" request for the sale, in the order the site reads them. Each photo
-// file is opened as its part is added.
+// file is opened as its part is added, but for a photo that goes reduced: its bytes go under its
+// file's name.
 void AddSaleFields(TMultipartBody& body, const Sale& sale, const std::string& login,
-                   const std::string& password);
+                   const std::string& password, ReducedPhotos reduced = {});
 
 }  // namespace offrel

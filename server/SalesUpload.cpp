@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <ctime>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <vector>
 
 #include "base/Error.h"
 #include "base/Windows1252.h"
+#include "server/PhotoPreparation.h"
 #include "server/PostToServer.h"
 #include "server/Preflight.h"
 #include "server/SaleAnswer.h"
@@ -183,7 +185,8 @@ public:
           journal_(journal),
           notes_(NotesOfRows(journal.Pending(), cdsVente)) {}
 
-    SaleOutcome Step(bool passOver) {
+    // photos: the current sale's reduced photos, asked only when it is sent.
+    SaleOutcome Step(bool passOver, const std::function<ReducedPhotos()>& photos) {
         const int position = cdsVente_.RecNo();
         const Sale sale = ReadSale(cdsVente_, position);
         run_.libelle = sale.libelle.value_or("");
@@ -208,7 +211,7 @@ public:
             return SaleOutcome::Skipped;
         }
         TMultipartBody body;
-        AddSaleFields(body, sale, login_, password_);
+        AddSaleFields(body, sale, login_, password_, photos());
         std::optional<std::string> answer = Post(body, key);
         if (!answer) return SaleOutcome::Ended;
         SaleAnswer meaning = ReadSaleAnswer(*answer);
@@ -333,10 +336,12 @@ private:
 
 // Steps through cdsVente from its first sale until the run ends.
 void RunSteps(Table& cdsVente, const std::string& login, const std::string& password,
-              UploadView& view, const KeepAcceptedSale& keepAccepted, SendJournal& journal,
-              const std::vector<bool>& inRun, const std::vector<bool>& passOver, RunOutcome& run) {
+              UploadView& view, SendJournal& journal, const std::vector<bool>& inRun,
+              const std::vector<bool>& passOver, const UploadChoices& choices, RunOutcome& run) {
     ControlsSuspended suspended(cdsVente);
-    UploadRun upload(cdsVente, login, password, view, keepAccepted, journal, run);
+    UploadRun upload(cdsVente, login, password, view, choices.keepAccepted, journal, run);
+    std::optional<PhotoPreparation> preparation;
+    if (choices.reducePhotos) preparation.emplace(PhotosBySale(cdsVente), view.Waiting());
     run.total = static_cast<int>(std::count(inRun.begin(), inRun.end(), true));
     view.SetProgressMax(run.total -
                         static_cast<int>(std::count(passOver.begin(), passOver.end(), true)));
@@ -351,7 +356,18 @@ void RunSteps(Table& cdsVente, const std::string& login, const std::string& pass
         // Deleting the last row makes the row before it current: a sale passed over or skipped
         // earlier in the table must not come round again.
         const bool last = cdsVente.RecNo() + 1 == cdsVente.RecordCount();
-        switch (upload.Step(position < passOver.size() && passOver[position])) {
+        const auto photos = [&, position]() -> ReducedPhotos {
+            if (!preparation) return {};
+            ReducedPhotos reduced = preparation->Take(position);
+            // The next sale that goes is prepared while this one uploads.
+            for (std::size_t next = position + 1; next < passOver.size(); ++next) {
+                if (passOver[next] || !inRun[next]) continue;
+                preparation->Start(next);
+                break;
+            }
+            return reduced;
+        };
+        switch (upload.Step(position < passOver.size() && passOver[position], photos)) {
             case SaleOutcome::PassedOver:
             case SaleOutcome::Skipped:
                 break;
@@ -373,7 +389,7 @@ void RunSteps(Table& cdsVente, const std::string& login, const std::string& pass
 void RunSalesUpload(Table& cdsVente, const Table& cdsCategorie, const std::string& login,
                     const std::string& password, UploadView& view,
                     const std::optional<std::vector<int>>& selection,
-                    const KeepAcceptedSale& keepAccepted) {
+                    const UploadChoices& choices) {
     SendJournal journal(SendJournalPath(cdsVente.FileName()));
     try {
         journal.RequireReadable();
@@ -389,7 +405,7 @@ void RunSalesUpload(Table& cdsVente, const Table& cdsCategorie, const std::strin
     view.SetStartEnabled(false);
     view.SetStopEnabled(true);
     try {
-        RunSteps(cdsVente, login, password, view, keepAccepted, journal, inRun, passOver, run);
+        RunSteps(cdsVente, login, password, view, journal, inRun, passOver, choices, run);
     } catch (const std::exception& failure) {
         run.stop = Stop::Escaped;
         run.reason = failure.what();

@@ -49,6 +49,14 @@ public:
 using KeepAcceptedSale =
     std::function<void(const Sale& sale, std::int64_t answeredAt, const std::string& login)>;
 
+// What the seller chose for a run.
+struct UploadChoices {
+    // Photos above PhotoReduction's limits go reduced, prepared a sale ahead of the upload.
+    bool reducePhotos = false;
+    // Given each accepted sale first, when there is one.
+    KeepAcceptedSale keepAccepted;
+};
+
 // The upload run of "Démarrer": one "putVente" request per sale of cdsVente, each accepted sale
 // deleted (and the table saved), until the end of the table, a sale that does not go, or the
 // seller's "Arrêter" after the current sale's answer. The photo files and the categories (against
@@ -62,13 +70,13 @@ using KeepAcceptedSale =
 // nothing: the error box tells it and the window stays open. A failure that ends the run
 // otherwise (a photo that went away since the check, a journal or a table that cannot be
 // written) is shown in the error box after the closing message, before the window closes. Each
-// accepted sale is given to keepAccepted first, when there is one; the first failure to keep one
-// is told in one message after the closing message.
+// accepted sale is given to choices.keepAccepted first, when there is one; the first failure to
+// keep one is told in one message after the closing message.
 // selection: the positions of the sales to send, the others left out of the run (checks,
 // questions and messages); every sale when there is none.
 void RunSalesUpload(Table& cdsVente, const Table& cdsCategorie, const std::string& login,
                     const std::string& password, UploadView& view,
                     const std::optional<std::vector<int>>& selection = {},
-                    const KeepAcceptedSale& keepAccepted = {});
+                    const UploadChoices& choices = {});
 
 }  // namespace offrel

@@ -1,9 +1,12 @@
+#include <QDropEvent>
 #include <QFile>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QUrl>
 #include <memory>
 
 #include "AppFixture.h"
@@ -41,6 +44,7 @@ private slots:
     void importStoppedByAnErrorKeepsEarlierRowsAndSavesThem();
     void importReportsTheLinesItPassedOver();
     void importOfAMissingFileIsReported();
+    void aSalesFileDroppedOnTheListIsImported();
     void sendButtonOpensTheSendWindowAndQuitClosesTheMainWindow();
     void ctrlShiftDShowsTheDebugWindow();
     void aWindowThatWasNotCreatedIsSaidMissing();
@@ -359,6 +363,43 @@ void MainWindowTest::importReportsTheLinesItPassedOver() {
                                         "Ligne 4 : le prix est vide")});
     QCOMPARE(TitlesInTable(), QStringList{"Lampe"});
     QCOMPARE(fixture_->SalesInFile(), QStringList{"Lampe"});
+}
+
+// The drag and the drop as the file manager sends them to the list; whether each was taken.
+static std::pair<bool, bool> DragAndDrop(QWidget* target, const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint middle = target->rect().center();
+    QDragEnterEvent enter(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return {false, false};
+    QDropEvent drop(QPointF(middle), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return {true, drop.isAccepted()};
+}
+
+void MainWindowTest::aSalesFileDroppedOnTheListIsImported() {
+    const std::string photo = Photo();
+    fixture_->WriteFile("Ventes du mois.CSV", "entete\n12;Lampe;R1;Une lampe;" + photo +
+                                                  ";;;10,5;Y;5\n3;Vase;;Un vase;" + photo +
+                                                  ";;;4;;7\n");
+    const QUrl file = QUrl::fromLocalFile(fixture_->FilePath("Ventes du mois.CSV"));
+    QWidget* list = Grid()->viewport();
+
+    // Not a sales file, two of them, or a file that is not on this computer: not taken.
+    const QUrl photoUrl = QUrl::fromLocalFile(QString::fromStdString(photo));
+    QCOMPARE(DragAndDrop(list, {photoUrl}), std::make_pair(false, false));
+    QCOMPARE(DragAndDrop(list, {file, file}), std::make_pair(false, false));
+    QCOMPARE(DragAndDrop(list, {QUrl(QStringLiteral("https://exemple.fr/ventes.csv"))}),
+             std::make_pair(false, false));
+    QCOMPARE(Sales().RecordCount(), 0);
+
+    QCOMPARE(DragAndDrop(list, {file}), std::make_pair(true, true));
+    QVERIFY(fixture_->dialogs.errors.isEmpty());
+    QVERIFY(fixture_->dialogs.filters.isEmpty());  // no file dialog
+    QStringList titles = TitlesInTable();
+    titles.sort();
+    QCOMPARE(titles, (QStringList{"Lampe", "Vase"}));
 }
 
 void MainWindowTest::importOfAMissingFileIsReported() {

@@ -8,8 +8,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
 
+#include "editor/PreviewDecoding.h"
 #include "editor/TForm2.h"
 #include "gui/QtText.h"
 #include "tests/common/ScriptedDialogs.h"
@@ -17,6 +19,13 @@
 
 // The sale tables of the core tests, answered dialogs, and helpers to open an editor and to
 // make pictures.
+// Waits until the previews a window asked for are in: they decode off its thread, and come
+// through its event queue. False when they did not come in time.
+inline bool PreviewsIn(QWidget* form) {
+    const auto* previews = form->findChild<PreviewDecoding*>();
+    return !previews || QTest::qWaitFor([previews] { return previews->Idle(); }, 20000);
+}
+
 struct EditorFixture : offrel::testing::SaleTables {
     ScriptedDialogs dialogs;
     QTemporaryDir folder;
@@ -25,6 +34,7 @@ struct EditorFixture : offrel::testing::SaleTables {
         state.ModeModification = modification;
         auto form = std::make_unique<TForm2>(tables, state, Folder());
         form->FormShow();
+        if (!PreviewsIn(form.get())) qFatal("the previews did not come");
         return form;
     }
 
@@ -60,8 +70,10 @@ inline void Choose(QWidget* form, const char* list, int index) {
     emit box->activated(index);
 }
 
+// The click, and the previews it asked for.
 inline void Click(QWidget* form, const char* button) {
     Child<QPushButton>(form, button)->click();
+    if (!PreviewsIn(form)) qFatal("the previews did not come");
 }
 
 inline QStringList Entries(QWidget* form) {

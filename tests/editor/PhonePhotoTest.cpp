@@ -2,11 +2,13 @@
 // progressive JPEG. Made in the set-up with ImageMagick and exiftool; what ImageMagick itself
 // shows for each is the reference the preview is held to.
 #include <QColor>
+#include <QPointer>
 #include <QProcess>
 #include <QtTest>
 
 #include "base/Error.h"
 #include "editor/PhotoPreview.h"
+#include "editor/PhotoViewer.h"
 #include "photo/JpegPreview.h"
 #include "photo/PhotoOrientation.h"
 #include "tests/editor/EditorFixture.h"
@@ -95,8 +97,8 @@ private slots:
         }
     }
 
-    // A portrait photo as a phone stores it: landscape pixels, orientation 6. The decoder still
-    // scales it down only as far as the upright preview allows.
+    // A portrait photo as a phone stores it: landscape pixels, orientation 6. It is decoded to
+    // its upright size in the preview, the box's sides exchanged for the stored pixels.
     void aPortraitPhonePhotoIsDecodedSmallAndShownUpright() {
         QTemporaryDir folder;
         const QString jpeg = folder.filePath(QStringLiteral("portrait.jpg"));
@@ -105,13 +107,82 @@ private slots:
             {QStringLiteral("-q"), QStringLiteral("-n"), QStringLiteral("-Orientation=6"),
              QStringLiteral("-overwrite_original"), jpeg});
         const RgbImage decoded = DecodeJpegPreview(ToW1252(jpeg), 75, 75);
-        QCOMPARE(decoded.width, 75);  // 1/8 of the 600 pixels that now run across
-        QCOMPARE(decoded.height, 100);
+        QCOMPARE(decoded.width, 56);
+        QCOMPARE(decoded.height, 75);
         EditorFixture f;
         f.dialogs.fileAnswers = {jpeg};
         auto form = f.Open(false);
         Click(form.get(), "ButtonImage1");
         QCOMPARE(Child<QLabel>(form.get(), "Image1")->pixmap().size(), QSize(56, 75));
+    }
+
+    // The large view on every orientation: the sale's eight photos, opened on the first by a
+    // double click and walked with Right and Left, each upright at its own size (the screen's
+    // box is larger) with its upright size; Escape closes it.
+    void everyExifOrientationSeenLargeUpright() {
+        EditorFixture f;
+        const QString source = Quadrants(f.folder, 64, 32);
+        QStringList photos;
+        for (int orientation = 1; orientation <= 8; ++orientation) {
+            const QString jpeg = f.folder.filePath(QStringLiteral("o%1.jpg").arg(orientation));
+            Run(QStringLiteral("convert"),
+                {source, QStringLiteral("-quality"), QStringLiteral("95"), jpeg});
+            Run(QStringLiteral("exiftool"), {QStringLiteral("-q"), QStringLiteral("-n"),
+                                             QStringLiteral("-Orientation=%1").arg(orientation),
+                                             QStringLiteral("-overwrite_original"), jpeg});
+            photos.append(jpeg);
+        }
+        f.dialogs.fileAnswers.assign(photos.begin(), photos.end());
+        auto form = f.Open(false);
+        for (int slot = 1; slot <= 8; ++slot)
+            Click(form.get(), qPrintable(QStringLiteral("ButtonImage%1").arg(slot)));
+        QLabel* first = Child<QLabel>(form.get(), "Image1");
+        const QPointF inside(30, 30);
+        QMouseEvent twice(QEvent::MouseButtonDblClick, inside, first->mapToGlobal(inside),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(first, &twice);
+        const QPointer<PhotoViewer> viewer = form->findChild<PhotoViewer*>();
+        QVERIFY(viewer && viewer->isVisible());
+        for (int orientation = 1; orientation <= 8; ++orientation) {
+            const QString what = QStringLiteral("orientation %1").arg(orientation);
+            CompareWithReference(
+                Child<QLabel>(viewer, "ImagePhoto")->pixmap().toImage(),
+                Reference(f.folder, photos[orientation - 1], {QStringLiteral("-auto-orient")}),
+                what);
+            const QString size = orientation <= 4 ? "64 × 32" : "32 × 64";
+            // The weight's wording is the caption's own test.
+            QVERIFY2(Text(viewer, "LabelTaillePhoto").startsWith(size + " pixels — "),
+                     qPrintable(what));
+            QTest::keyClick(viewer, Qt::Key_Right);
+        }
+        // Past the last photo, Right stays on it; Left goes back.
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("Photo 8 sur 8"));
+        QTest::keyClick(viewer, Qt::Key_Left);
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("Photo 7 sur 8"));
+        QTest::keyClick(viewer, Qt::Key_Escape);
+        QVERIFY(!viewer || !viewer->isVisible());
+    }
+
+    // Return on a focused preview opens it; a photo gone since it was chosen says so in the view,
+    // and the sale's others still open from there.
+    void aPhotoGoneSinceChosenIsToldInTheLargeView() {
+        EditorFixture f;
+        const QString gone = f.Picture("partie.jpg", 40, 30, "JPEG");
+        const QString kept = f.Picture("reste.jpg", 40, 30, "JPEG");
+        f.dialogs.fileAnswers = {gone, kept};
+        auto form = f.Open(false);
+        Click(form.get(), "ButtonImage2");
+        Click(form.get(), "ButtonImage5");
+        QFile::remove(gone);
+        QTest::keyClick(Child<QLabel>(form.get(), "Image2"), Qt::Key_Return);
+        auto* viewer = form->findChild<PhotoViewer*>();
+        QVERIFY(viewer);
+        QVERIFY(Text(viewer, "ImagePhoto")
+                    .startsWith(QStringLiteral("Impossible d'ouvrir le fichier \"%1\"").arg(gone)));
+        QCOMPARE(Text(viewer, "LabelTaillePhoto"), QString());
+        QTest::keyClick(viewer, Qt::Key_Right);
+        QCOMPARE(Child<QLabel>(viewer, "ImagePhoto")->pixmap().size(), QSize(40, 30));
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("Photo 2 sur 2"));
     }
 
     void cmykGreyAndProgressivePicturesPreview() {

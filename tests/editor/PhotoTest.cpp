@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QMimeData>
 #include <QtTest>
 
 #include "base/Error.h"
@@ -17,6 +18,21 @@ QLabel* Image(QWidget* form, int slot) {
 QSize Shown(QWidget* form, int slot) {
     const QPixmap pixmap = Image(form, slot)->pixmap();
     return pixmap.isNull() ? QSize() : pixmap.size();
+}
+
+// Files dropped on page 4 as the file manager drops them; whether the drop was taken.
+bool Drop(QWidget* form, const QStringList& paths) {
+    auto* page = Child<QWidget>(form, "TabSheet4");
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths) urls.append(QUrl::fromLocalFile(path));
+    data.setUrls(urls);
+    const QPoint inside(10, 10);
+    QDragEnterEvent enter(inside, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(page, &enter);
+    QDropEvent drop(QPointF(inside), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(page, &drop);
+    return enter.isAccepted() && drop.isAccepted() && PreviewsIn(form);
 }
 
 QString LoadError(const QString& path) {
@@ -149,6 +165,48 @@ private slots:
         const QString odd = f.folder.filePath("remise 100%s.bmp");
         QVERIFY(
             LoadError(odd).startsWith(QString("Impossible d'ouvrir le fichier \"%1\". ").arg(odd)));
+    }
+
+    // One file fills the first free slot; the ones after it the next free ones, in order.
+    void DroppedPhotosFillTheFreeSlotsInOrder() {
+        EditorFixture f;
+        const QString one = f.Picture("une.jpg", 800, 600, "JPEG");
+        f.dialogs.fileAnswers = {one};
+        auto form = f.Open(false);
+        Click(form.get(), "ButtonImage2");
+        QVERIFY(Drop(form.get(), {one}));
+        QCOMPARE(f.state.FichiersPhoto[0], ToW1252(one));
+        QCOMPARE(Shown(form.get(), 1), QSize(75, 56));
+
+        QStringList seven;
+        for (int k = 1; k <= 7; ++k)
+            seven.append(f.Picture(QString("photo%1.JPEG").arg(k), 40 + k, 30, "JPEG"));
+        Click(form.get(), "DelPhoto2");
+        QVERIFY(Drop(form.get(), seven.mid(0, 6)));
+        for (int slot = 2; slot <= 7; ++slot) {
+            QCOMPARE(f.state.FichiersPhoto[slot - 1], ToW1252(seven[slot - 2]));
+            QCOMPARE(Shown(form.get(), slot), QSize(40 + slot - 1, 30));
+        }
+        QVERIFY(f.state.FichiersPhoto[7].empty());
+        QVERIFY(f.dialogs.messages.isEmpty());
+    }
+
+    // Beyond the eighth photo, and files that are no JPEG photo: one message each, naming them.
+    void DroppedFilesThatDoNotGoAreNamedInOneMessage() {
+        EditorFixture f;
+        auto form = f.Open(false);
+        QStringList ten;
+        for (int k = 1; k <= 10; ++k)
+            ten.append(f.Picture(QString("p%1.jpg").arg(k), 20, 20, "JPEG"));
+        const QString bitmap = f.Picture("plan.bmp", 20, 20, "BMP");
+        QVERIFY(Drop(form.get(), QStringList{bitmap} + ten));
+        for (int slot = 1; slot <= 8; ++slot)
+            QCOMPARE(f.state.FichiersPhoto[slot - 1], ToW1252(ten[slot - 1]));
+        QCOMPARE(f.dialogs.messages,
+                 QStringList({"Ces fichiers ne sont pas des photos JPEG (.jpg) et n'ont pas été "
+                              "ajoutés : plan.bmp.",
+                              "Une vente a huit photos au plus : ces fichiers n'ont pas été "
+                              "ajoutés : p9.jpg, p10.jpg."}));
     }
 
     // A stored photo that cannot be shown is reported, and the opening goes on.

@@ -42,8 +42,10 @@ protected:
 
     // The upload; the text of its error box, if it showed one.
     std::string Run(const offrel::KeepAcceptedSale& keepAccepted = {}) {
+        offrel::UploadChoices choices;
+        choices.keepAccepted = keepAccepted;
         offrel::RunSalesUpload(tables.cdsVente, tables.cdsCategorie, "vendeur", "secret", view, {},
-                               keepAccepted);
+                               choices);
         return view.errors.empty() ? "" : view.errors.back();
     }
 
