@@ -1,34 +1,18 @@
 // A photo's decoding over arbitrary bytes: the preview comes at most the size of its box, or
 // fails with the seller's message; the facts and the reduction for sending never crash, leak or
 // hang, and a reduction is a JPEG file.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "base/Error.h"
+#include "fuzz/ScratchFile.h"
 #include "photo/JpegPreview.h"
 #include "photo/PhotoReduction.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // One scratch file for the whole run, removed when the fuzzer exits.
-    static const struct ScratchFile {
-        ScratchFile() {
-            char name[] = "/tmp/offrel-fuzz-photo-XXXXXX";
-            const int fd = ::mkstemp(name);
-            if (fd >= 0) ::close(fd);
-            path = name;
-        }
-        ~ScratchFile() { ::unlink(path.c_str()); }
-        std::string path;
-    } scratch;
-    const std::string& path = scratch.path;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    const std::string path =
+        offrel::fuzz::WriteScratchFile("/tmp/offrel-fuzz-photo-XXXXXX", data, size);
+    if (path.empty()) return 0;
 
     const offrel::PhotoFacts facts = offrel::ReadPhotoFacts(path);
     if (facts.bytes != size) __builtin_trap();
