@@ -139,11 +139,7 @@ class Campaign:
             self.desk.screenshot(os.path.join(self.args.out, "crash-campaign-failure.png"))
             # What the application itself said: a start that shows no window says why here.
             if self.app:
-                if self.app.poll() is None:
-                    self.app.kill()
-                _, said = self.app.communicate()
-                print(f"application (exit {self.app.returncode}) said:\n"
-                      f"{said.decode(errors='replace')[-4000:]}", file=sys.stderr)
+                print(x.app_said(self.executable, self.app), file=sys.stderr)
             raise
         finally:
             for process in (self.app, self.site):

@@ -47,7 +47,8 @@ class Session:
         self.desk = x.Desktop(self.display)
         self.site, url = x.start_site(self.args.bin, os.path.join(self.work, "store"), self.args.catalogue)
         self.app_dir = os.path.join(self.work, "app")
-        self.app = x.start_app(self.display, x.install_app(self.args.bin, self.app_dir), url)
+        self.executable = x.install_app(self.args.bin, self.app_dir)
+        self.app = x.start_app(self.display, self.executable, url)
         try:
             self.start_up()
             self.import_sales()
@@ -58,6 +59,8 @@ class Session:
             self.check()
         except Exception:
             self.shot("failure")
+            # What the application itself said: a start that shows no window says why here.
+            print(x.app_said(self.executable, self.app), file=sys.stderr)
             raise
         finally:
             for process in (self.app, self.site):
@@ -130,7 +133,7 @@ class Session:
         self.desk.click(self.main, x.QUIT)
         x.poll("the application to end", lambda: self.app.poll() is not None)
         if self.app.returncode != 0:
-            raise x.StepFailed(f"offrel ended with {self.app.returncode}: {self.app.stderr.read()}")
+            raise x.StepFailed(x.app_said(self.executable, self.app))
 
     @staticmethod
     def same_bytes(a, b):

@@ -5,6 +5,7 @@ import os
 import re
 import shutil
 import subprocess
+import threading
 import time
 
 
@@ -190,6 +191,8 @@ def start_site(bin_dir, store, catalogue=None, delay_ms=0, throttle_kbps=0, acce
     if not match:
         site.kill()
         raise StepFailed(f"offrel-site did not say where it listens: {line!r}")
+    # The site writes a line per request: a pipe left unread would stop it at its first 64 KB.
+    threading.Thread(target=site.stdout.read, daemon=True).start()
     return site, match.group(1)
 
 
@@ -201,12 +204,30 @@ def install_app(bin_dir, folder):
     return os.path.join(folder, "offrel")
 
 
+def app_log(executable):
+    """The file beside the application's folder where each of its starts writes its error output:
+    a pipe that nobody reads while it runs would stop it at its first 64 KB."""
+    return os.path.join(os.path.dirname(os.path.dirname(executable)), "offrel-stderr.txt")
+
+
+def app_said(executable, process):
+    """The end of what the application wrote on its error output, once it has ended (it is
+    killed first if it still runs)."""
+    if process.poll() is None:
+        process.kill()
+    process.wait()
+    with open(app_log(executable), "rb") as log:
+        said = log.read()[-4000:].decode(errors="replace")
+    return f"application (exit {process.returncode}) said:\n{said}"
+
+
 def start_app(display, executable, server_url, scale=1):
     """The application on the display, at a desktop scale of scale (QT_SCALE_FACTOR)."""
     env = dict(display.env(), OFFREL_SERVER_URL=server_url, QT_SCALE_FACTOR=str(scale))
     env.pop("OFFREL_DATA_DIR", None)  # the copy keeps its files beside itself
-    return subprocess.Popen([executable], cwd=os.path.dirname(executable), env=env,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    with open(app_log(executable), "ab") as log:
+        return subprocess.Popen([executable], cwd=os.path.dirname(executable), env=env,
+                                stdout=subprocess.DEVNULL, stderr=log)
 
 
 # Captions and control places (client-area pixels) of the windows.
