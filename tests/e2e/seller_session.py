@@ -49,6 +49,7 @@ class Session:
         self.app_dir = os.path.join(self.work, "app")
         self.executable = x.install_app(self.args.bin, self.app_dir)
         self.app = x.start_app(self.display, self.executable, url)
+        self.desk.abort = lambda: self.app.poll() is not None  # nothing comes from an ended one
         try:
             self.start_up()
             self.import_sales()

@@ -183,7 +183,12 @@ def check_first_start(root, work, command):
     app = subprocess.Popen(command, cwd=home, env=env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.PIPE, preexec_fn=as_user(user) if user else None)
     try:
-        x.Desktop(display).wait_window(x.MAIN, timeout=30)
+        try:
+            x.Desktop(display).wait_window(x.MAIN)
+        except x.StepFailed as failure:
+            app.kill()
+            said = app.communicate()[1].decode(errors="replace")[-4000:]
+            raise x.StepFailed(f"{failure}\napplication (exit {app.returncode}) said:\n{said}")
         with open(os.path.join(program_dir, "site-catalogue", "Categories.csv"), "rb") as file:
             catalogue = file.read()
         stored = os.path.join(home, ".local", "share", "Offrel", "Categories.csv")
