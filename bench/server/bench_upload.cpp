@@ -183,16 +183,17 @@ private:
 std::vector<double> g_longestGapsMs;  // of each upload over the slow line
 
 void AppendSale(offrel::Table& cdsVente, const std::vector<std::string>& photos) {
+    offrel::Sale sale;
+    sale.libelle = "Lot de photos";
+    sale.description = "Une description";
+    sale.prix = offrel::Money::FromTicks(125000);
+    sale.quantite = 1;
+    sale.dureeTypeVente = offrel::Duration::ThreeDays;
+    sale.typeVente = offrel::SaleType::Auction;
+    sale.categorie[0] = kCategory;
+    for (std::size_t k = 0; k < photos.size(); ++k) sale.photo[k] = photos[k];
     cdsVente.Append();
-    cdsVente.FieldByName("Libelle").SetAsString("Lot de photos");
-    cdsVente.FieldByName("Description").SetAsString("Une description");
-    cdsVente.FieldByName("Prix").SetAsCurrency(offrel::Money::FromTicks(125000));
-    cdsVente.FieldByName("Quantite").SetAsInteger(1);
-    cdsVente.FieldByName("DureeTypeVente").SetAsInteger(1);
-    cdsVente.FieldByName("TypeVente").SetAsInteger(1);
-    cdsVente.FieldByName("Categorie1").SetAsInteger(kCategory);
-    for (std::size_t k = 0; k < photos.size(); ++k)
-        cdsVente.FieldByName("Photo" + std::to_string(k + 1)).SetAsString(photos[k]);
+    offrel::WriteSale(cdsVente, sale);
     cdsVente.Post();
 }
 

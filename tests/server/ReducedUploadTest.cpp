@@ -10,6 +10,7 @@
 #include "base/Windows1252.h"
 #include "server/SalesUpload.h"
 #include "tables/ApplicationTables.h"
+#include "tables/Rows.h"
 #include "tests/common/TempFolder.h"
 #include "tests/photo/TestPhotos.h"
 #include "tests/server/RawServer.h"
@@ -33,18 +34,18 @@ protected:
     // title: empty for a sale that the site refuses.
     void AddSale(const std::vector<std::string>& photos,
                  const std::string& title = "Appareil photo") {
-        Table& t = tables.cdsVente;
-        t.Append();
-        t.FieldByName("Libelle").SetAsString(title);
-        t.FieldByName("Description").SetAsString("Comme neuf");
-        t.FieldByName("Prix").SetAsCurrency(Money::FromTicks(125000));
-        t.FieldByName("Quantite").SetAsInteger(1);
-        t.FieldByName("DureeTypeVente").SetAsInteger(1);
-        t.FieldByName("TypeVente").SetAsInteger(1);
-        t.FieldByName("Categorie1").SetAsInteger(kCategory);
-        for (std::size_t k = 0; k < photos.size(); ++k)
-            t.FieldByName("Photo" + std::to_string(k + 1)).SetAsString(photos[k]);
-        t.Post();
+        Sale sale;
+        sale.libelle = title;
+        sale.description = "Comme neuf";
+        sale.prix = Money::FromTicks(125000);
+        sale.quantite = 1;
+        sale.dureeTypeVente = Duration::ThreeDays;
+        sale.typeVente = SaleType::Auction;
+        sale.categorie[0] = kCategory;
+        for (std::size_t k = 0; k < photos.size(); ++k) sale.photo[k] = photos[k];
+        tables.cdsVente.Append();
+        WriteSale(tables.cdsVente, sale);
+        tables.cdsVente.Post();
     }
 
     // A phone's photo stored on its side: the Exif orientation says how it shows upright.
