@@ -322,6 +322,13 @@ def enter_sale(desk, main, sale, photos, shot=lambda name: None):
     next_page("editor-photos")
     for button, photo in zip(PHOTO_BUTTONS, photos):
         desk.click(editor, button)
+        # The click just after the previous file dialog closed has been seen lost without a
+        # trace, the editor idle: it is given again when no dialog comes.
+        try:
+            poll("the file dialog", lambda: desk.windows(FILE_DIALOG), timeout=10,
+                 abort=desk.abort)
+        except StepFailed:
+            desk.click(editor, button)
         desk.choose_file(photo)
     next_page("editor-terms")
     desk.click(editor, REFERENCE)
