@@ -36,8 +36,13 @@ def poll(what, probe, timeout=PATIENCE, interval=0.1, abort=lambda: False):
 class VirtualDisplay:
     def __init__(self, screen="1280x1024"):
         read_end, write_end = os.pipe()
+        # -noreset: by default the server starts over whenever its last client leaves, and drops
+        # any client that connected meanwhile ("could not connect to display"). Between two
+        # starts of the application, or two calls of xdotool, that happens; under load, often.
+        # Starting over would also forget the keys that xmodmap bound.
         self.server = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{screen}x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{screen}x24", "-nolisten", "tcp",
+             "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as reader:
