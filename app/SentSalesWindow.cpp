@@ -9,6 +9,7 @@
 #include "gui/HandlerConnection.h"
 #include "gui/QtText.h"
 #include "history/Relisting.h"
+#include "sale/SearchText.h"
 #include "ui_SentSalesWindow.h"
 
 SentSalesWindow::SentSalesWindow(offrel::SalesHistory& history, offrel::Table& cdsVente,
@@ -51,14 +52,24 @@ SentSalesWindow::SentSalesWindow(offrel::SalesHistory& history, offrel::Table& c
 SentSalesWindow::~SentSalesWindow() = default;
 
 void SentSalesWindow::Reload() {
+    if (searchTexts_.valid()) searchTexts_.wait();  // they would belong to the list replaced
     list_ = history_.List();
     list_.SetCategoryNames(cdsCategorie_);
+    // The lines show at once; the texts, many times larger, come while the seller looks.
+    searchTexts_ =
+        std::async(std::launch::async, offrel::SalesHistory::ReadSearchTexts, history_.Path());
     search_.Forget();
     EditRechercheChange();
 }
 
+void SentSalesWindow::TakeSearchTexts() {
+    if (searchTexts_.valid()) list_.SetSearchTexts(searchTexts_.get());
+}
+
 void SentSalesWindow::EditRechercheChange() {
-    model_->Show(search_.Find(ToW1252(ui->EditRecherche->text())));
+    const std::string typed = ToW1252(ui->EditRecherche->text());
+    if (!offrel::SearchWords(typed).empty()) TakeSearchTexts();
+    model_->Show(search_.Find(typed));
     ui->LabelNombre->setText(QStringLiteral("%1 / %2").arg(model_->rowCount()).arg(list_.size()));
     UpdateButtons();
 }

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -36,6 +37,8 @@ public:
 private:
     // Reads the history again and shows what the search leaves of it.
     void Reload();
+    // Waits for the texts that the search looks at, read beside the window since it opened.
+    void TakeSearchTexts();
     // The history's numbers of the selected sales, in the list's order.
     std::vector<std::int64_t> SelectedIds() const;
     void UpdateButtons();
@@ -46,6 +49,7 @@ private:
     const offrel::Table& cdsCategorie_;
     SalesChange changeSales_;
     offrel::SentSalesList list_;
+    std::future<offrel::FoldedTexts> searchTexts_;  // until the list has them
     offrel::SentSalesSearch search_{list_};
     SentSalesModel* model_;
 };

@@ -22,8 +22,9 @@ namespace offrel {
 namespace {
 
 constexpr char kFileName[] = "Historique.sqlite";
-// The form of the file, kept in its user_version: 0 for a file this program has not set up yet.
-constexpr std::int64_t kSchemaVersion = 1;
+// The form of the file, kept in its user_version: 0 for a file this program has not set up yet;
+// 1 before the list had its index.
+constexpr std::int64_t kSchemaVersion = 2;
 
 constexpr char kOpenFailed[] = "Impossible d'ouvrir l'historique des ventes envoyées \"%s\". %s";
 constexpr char kAddFailed[] =
@@ -36,6 +37,16 @@ constexpr char kRemoveFailed[] =
 constexpr char kSendingColumns[] = "Envoi, DateReponse, Identifiant";
 // The row of Reglages that names the folding that made the texts of Recherche.
 constexpr char kFoldingSetting[] = "'pliage'";
+// What the list shows of each sale, in an index of its own: a few dozen bytes a sale, where the
+// table's rows hold whole descriptions twice over, so that the list reads a twentieth of the file.
+constexpr char kListColumns[] =
+    "Envoi, DateReponse, Identifiant, Libelle, Reference, Prix, Categorie1, Categorie2, "
+    "Categorie3";
+constexpr char kListIndex[] = "ListeVentesEnvoyees";
+
+std::string CreateListIndex() {
+    return std::string("CREATE INDEX ") + kListIndex + " ON VentesEnvoyees (" + kListColumns + ");";
+}
 
 std::string Shown(const std::string& path) {
     return ShownFileSystemName(FullPath(path));
@@ -55,9 +66,21 @@ std::string CreateSchema() {
            "Identifiant BLOB NOT NULL, Recherche BLOB NOT NULL, " +
            SaleRecordDefinitions() +
            ");"
-           "CREATE TABLE Reglages (Nom TEXT PRIMARY KEY, Valeur BLOB NOT NULL);"
-           "PRAGMA user_version = " +
-           std::to_string(kSchemaVersion) + ";COMMIT;";
+           "CREATE TABLE Reglages (Nom TEXT PRIMARY KEY, Valeur BLOB NOT NULL);" +
+           CreateListIndex() + "PRAGMA user_version = " + std::to_string(kSchemaVersion) +
+           ";COMMIT;";
+}
+
+std::string AddListIndex() {
+    return "BEGIN IMMEDIATE;" + CreateListIndex() +
+           "PRAGMA user_version = " + std::to_string(kSchemaVersion) + ";COMMIT;";
+}
+
+// Pages that hold a whole sale with its description, read in place through a mapping of the
+// file: the search reads every sale's texts. (The page size only applies to a new file.)
+void MapPages(SqliteDatabase& db) {
+    db.Execute("PRAGMA page_size = 16384");
+    db.Execute("PRAGMA mmap_size = 1073741824");
 }
 
 std::string InsertStatement() {
@@ -145,10 +168,7 @@ std::optional<std::string> SalesHistory::TakeDamage() {
 
 void SalesHistory::Open() {
     auto db = std::make_unique<SqliteDatabase>(path_);
-    // Pages that hold a whole sale with its description, read in place through a mapping of the
-    // file: the list reads every sale at each opening. (The page size only applies to a new file.)
-    db->Execute("PRAGMA page_size = 16384");
-    db->Execute("PRAGMA mmap_size = 1073741824");
+    MapPages(*db);
     // The write-ahead log makes each sale one append to the log and one flush: a crash never
     // leaves the database itself half written.
     db->QueryText("PRAGMA journal_mode = WAL");
@@ -156,6 +176,8 @@ void SalesHistory::Open() {
     const std::int64_t version = db->QueryNumber("PRAGMA user_version");
     if (version == 0) {
         db->Execute(CreateSchema().c_str());
+    } else if (version == 1) {
+        db->Execute(AddListIndex().c_str());
     } else if (version != kSchemaVersion) {
         ThrowFailure(kOpenFailed, path_, W("Il a été écrit par une autre version du programme"));
     }
@@ -204,15 +226,12 @@ void SalesHistory::Add(const Sale& sale, std::int64_t answeredAt, std::string_vi
 SentSalesList SalesHistory::List() {
     return Run(kReadFailed, [&] {
         SentSalesList list;
-        // The largest number and the file's size bound what the list will hold.
+        // The largest number bounds what the list will hold.
         list.Reserve(
-            static_cast<std::size_t>(db_->QueryNumber("SELECT max(Envoi) FROM VentesEnvoyees")),
-            static_cast<std::size_t>(db_->QueryNumber("PRAGMA page_count") *
-                                     db_->QueryNumber("PRAGMA page_size")));
-        SqliteStatement query(*db_,
-                              "SELECT Envoi, DateReponse, Identifiant, Libelle, Reference, Prix, "
-                              "Categorie1, Categorie2, Categorie3, Recherche FROM VentesEnvoyees "
-                              "ORDER BY Envoi DESC");
+            static_cast<std::size_t>(db_->QueryNumber("SELECT max(Envoi) FROM VentesEnvoyees")));
+        SqliteStatement query(*db_, std::string("SELECT ") + kListColumns +
+                                        " FROM VentesEnvoyees INDEXED BY " + kListIndex +
+                                        " ORDER BY Envoi DESC");
         while (query.Step()) {
             SentSaleLine line;
             line.id = query.Number(0);
@@ -224,11 +243,31 @@ SentSalesList SalesHistory::List() {
             for (int k = 0; k < 3; ++k)
                 if (!query.IsNull(6 + k))
                     line.categorie[k] = static_cast<std::int32_t>(query.Number(6 + k));
-            list.Append(line, query.Bytes(9));
+            list.Append(line);
         }
         list.SortLatestFirst();
         return list;
     });
+}
+
+FoldedTexts SalesHistory::ReadSearchTexts(const std::string& path) {
+    try {
+        SqliteDatabase db(path, SqliteDatabase::WhenMissing::Fail);
+        MapPages(db);
+        FoldedTexts texts;
+        // The largest number and the file's size bound what the texts will hold.
+        texts.Reserve(
+            static_cast<std::size_t>(db.QueryNumber("SELECT max(Envoi) FROM VentesEnvoyees")),
+            static_cast<std::size_t>(db.QueryNumber("PRAGMA page_count") *
+                                     db.QueryNumber("PRAGMA page_size")));
+        // In the list's order, so that a search reads the texts one after another.
+        SqliteStatement query(db,
+                              "SELECT Envoi, Recherche FROM VentesEnvoyees ORDER BY Envoi DESC");
+        while (query.Step()) texts.Append(query.Number(0), query.Bytes(1));
+        return texts;
+    } catch (const SqliteFailure& failure) {
+        ThrowFailure(kReadFailed, path, failure.Reason());
+    }
 }
 
 std::vector<SentSale> SalesHistory::Read(const std::vector<std::int64_t>& ids) {

@@ -47,8 +47,12 @@ public:
 
     // Keeps a sale the site accepted; a sale sent twice is kept twice.
     void Add(const Sale& sale, std::int64_t answeredAt, std::string_view login);
-    // Every sale, latest first (ties: the last added first).
+    // Every sale, latest first (ties: the last added first), without the texts its search
+    // looks at.
     SentSalesList List();
+    // Those texts, for SentSalesList::SetSearchTexts, read through a connection of their own
+    // to the history at path so that another thread may read them while the list shows.
+    static FoldedTexts ReadSearchTexts(const std::string& path);
     // The sales of these numbers, whole, in that order; a number the history no longer holds
     // gives nothing.
     std::vector<SentSale> Read(const std::vector<std::int64_t>& ids);

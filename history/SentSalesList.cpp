@@ -16,7 +16,8 @@ namespace {
 constexpr char kFieldBreak = '\n';
 
 bool Holds(std::string_view text, const std::string& word) {
-    return ::memmem(text.data(), text.size(), word.data(), word.size()) != nullptr;
+    return text.size() >= word.size() &&
+           ::memmem(text.data(), text.size(), word.data(), word.size()) != nullptr;
 }
 
 }  // namespace
@@ -27,12 +28,26 @@ std::string FoldedSearchText(std::string_view libelle, std::string_view referenc
            FoldForSearch(description);
 }
 
-void SentSalesList::Reserve(std::size_t sales, std::size_t foldedBytes) {
-    entries_.reserve(sales);
-    ReserveLarge(folded_, foldedBytes);
+void FoldedTexts::Reserve(std::size_t sales, std::size_t bytes) {
+    ids_.reserve(sales);
+    ends_.reserve(sales);
+    ReserveLarge(bytes_, bytes);
 }
 
-void SentSalesList::Append(const SentSaleLine& line, std::string_view folded) {
+void FoldedTexts::Append(std::int64_t id, std::string_view folded) {
+    if (bytes_.capacity() - bytes_.size() < folded.size())
+        ReserveLarge(bytes_, std::max(bytes_.size() + folded.size(), 2 * bytes_.capacity()));
+    bytes_.insert(bytes_.end(), folded.begin(), folded.end());
+    ids_.push_back(id);
+    ends_.push_back(bytes_.size());
+}
+
+std::string_view FoldedTexts::Text(std::size_t k) const {
+    const std::size_t begin = k == 0 ? 0 : ends_[k - 1];
+    return {reinterpret_cast<const char*>(bytes_.data()) + begin, ends_[k] - begin};
+}
+
+void SentSalesList::Append(const SentSaleLine& line) {
     Entry entry{};
     entry.id = line.id;
     entry.answeredAt = line.answeredAt;
@@ -44,12 +59,29 @@ void SentSalesList::Append(const SentSaleLine& line, std::string_view folded) {
     texts_.append(line.login).append(line.libelle).append(line.reference);
     for (std::size_t k = 0; k < entry.categorie.size(); ++k)
         entry.categorie[k] = line.categorie[k].value_or(0);
-    entry.folded = folded_.size();
-    entry.foldedLength = folded.size();
-    if (folded_.capacity() - folded_.size() < folded.size())
-        ReserveLarge(folded_, std::max(folded_.size() + folded.size(), 2 * folded_.capacity()));
-    folded_.insert(folded_.end(), folded.begin(), folded.end());
     entries_.push_back(entry);
+}
+
+void SentSalesList::SetSearchTexts(FoldedTexts texts) {
+    searchTexts_ = std::move(texts);
+    // Both in the order of their numbers, then side by side.
+    std::vector<std::pair<std::int64_t, std::size_t>> byId;
+    byId.reserve(entries_.size());
+    for (std::size_t position = 0; position < entries_.size(); ++position)
+        byId.emplace_back(entries_[position].id, position);
+    std::sort(byId.begin(), byId.end());
+    std::vector<std::size_t> order(searchTexts_.size());
+    for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return searchTexts_.Id(a) < searchTexts_.Id(b);
+    });
+    auto text = order.begin();
+    for (const auto& [id, position] : byId) {
+        while (text != order.end() && searchTexts_.Id(*text) < id) ++text;
+        entries_[position].folded = text != order.end() && searchTexts_.Id(*text) == id
+                                        ? searchTexts_.Text(*text)
+                                        : std::string_view();
+    }
 }
 
 void SentSalesList::SortLatestFirst() {
@@ -115,11 +147,9 @@ std::vector<std::size_t> SentSalesList::Search(std::string_view typed,
     std::vector<std::size_t> found;
     const auto look = [&](std::size_t position) {
         const Entry& entry = entries_[position];
-        const std::string_view text(reinterpret_cast<const char*>(folded_.data()) + entry.folded,
-                                    entry.foldedLength);
         bool holdsAll = true;
         for (std::size_t w = 0; w < words.size() && holdsAll; ++w)
-            holdsAll = Holds(text, words[w]) || InCategoryNamed(entry, named[w]);
+            holdsAll = Holds(entry.folded, words[w]) || InCategoryNamed(entry, named[w]);
         if (holdsAll) found.push_back(position);
     };
     if (among) {

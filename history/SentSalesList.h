@@ -31,15 +31,36 @@ struct SentSaleLine {
     std::array<std::optional<std::int32_t>, 3> categorie;  // also searched, by their names
 };
 
+// The folded texts of sales (FoldedSearchText), each with its sale's number in the history. They
+// are read apart from the lines, which are far smaller: the list shows first, its search waits.
+class FoldedTexts {
+public:
+    // Makes room for about that many sales and bytes: filling a large buffer in fresh memory
+    // otherwise costs more than reading it.
+    void Reserve(std::size_t sales, std::size_t bytes);
+    void Append(std::int64_t id, std::string_view folded);
+
+    std::size_t size() const { return ids_.size(); }
+    std::int64_t Id(std::size_t k) const { return ids_[k]; }
+    std::string_view Text(std::size_t k) const;
+
+private:
+    std::vector<std::int64_t> ids_;
+    std::vector<std::size_t> ends_;  // where each text ends in bytes_
+    std::vector<std::uint8_t> bytes_;
+};
+
 // The sales of the history, latest first, held in memory with their folded texts so that the
 // list fills and searches without reading the file again.
 class SentSalesList {
 public:
-    // Makes room for about that many sales and bytes of folded text: filling a large list in
-    // fresh memory otherwise costs more than reading it.
-    void Reserve(std::size_t sales, std::size_t foldedBytes);
-    // folded: the sale's FoldedSearchText.
-    void Append(const SentSaleLine& line, std::string_view folded);
+    // Moved, never copied: each sale's search text is a view into the list's own texts.
+    SentSalesList() = default;
+    SentSalesList(SentSalesList&&) = default;
+    SentSalesList& operator=(SentSalesList&&) = default;
+
+    void Reserve(std::size_t sales) { entries_.reserve(sales); }
+    void Append(const SentSaleLine& line);
     // Puts the sales in order, latest answer first, the last added first among equal times.
     void SortLatestFirst();
 
@@ -47,6 +68,9 @@ public:
     bool empty() const { return entries_.empty(); }
     SentSaleLine operator[](std::size_t position) const;
 
+    // The texts that Find looks at, matched to the sales by their numbers; until they are
+    // given, a sale's texts are taken as empty.
+    void SetSearchTexts(FoldedTexts texts);
     // The category names that Find looks at: those of cdsCategorie, by ID.
     void SetCategoryNames(const Table& cdsCategorie);
 
@@ -66,8 +90,7 @@ private:
         std::size_t text;  // in texts_: the login, the title and the reference one after another
         std::uint32_t loginLength, libelleLength, referenceLength;
         std::array<std::int32_t, 3> categorie;  // 0 for none
-        std::size_t folded;                     // in folded_
-        std::size_t foldedLength;
+        std::string_view folded;                // in searchTexts_
     };
 
     std::vector<std::size_t> Search(std::string_view typed,
@@ -76,7 +99,7 @@ private:
 
     std::vector<Entry> entries_;
     std::string texts_;
-    std::vector<std::uint8_t> folded_;
+    FoldedTexts searchTexts_;
     std::unordered_map<std::int32_t, std::string> foldedCategoryNames_;
 };
 

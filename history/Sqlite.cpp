@@ -57,10 +57,12 @@ std::string SqliteFailure::Reason() const {
     return FormatMessage(W("Erreur de la base de données : %s"), {sqlite3_errstr(code_)});
 }
 
-SqliteDatabase::SqliteDatabase(const std::string& path) {
+SqliteDatabase::SqliteDatabase(const std::string& path, WhenMissing whenMissing) {
     const int code =
         sqlite3_open_v2(path.c_str(), &db_,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX |
+                            (whenMissing == WhenMissing::Create ? SQLITE_OPEN_CREATE : 0),
+                        nullptr);
     if (code != SQLITE_OK) {
         // A connection that failed to open still needs closing once its failure is read.
         const SqliteFailure failure(code, db_ ? sqlite3_system_errno(db_) : 0,

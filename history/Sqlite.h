@@ -27,10 +27,12 @@ private:
     int systemError_;
 };
 
-// One connection to a database file, opened for reading and writing and created when missing.
+// One connection to a database file, opened for reading and writing, and used by one thread at
+// a time.
 class SqliteDatabase {
 public:
-    explicit SqliteDatabase(const std::string& path);
+    enum class WhenMissing { Create, Fail };
+    explicit SqliteDatabase(const std::string& path, WhenMissing whenMissing = WhenMissing::Create);
     ~SqliteDatabase();
     SqliteDatabase(const SqliteDatabase&) = delete;
     SqliteDatabase& operator=(const SqliteDatabase&) = delete;

@@ -1,11 +1,12 @@
 // The application's timings with the main window on screen: start-up against a site serving the
 // full generated catalogue (and the refresh's share of it), importing sales with the grid
 // following every row (plain lines, and a spreadsheet's quoted two-line descriptions), deleting
-// selected sales, and reading the grid's cells.
+// selected sales, opening the list of sent sales, and reading the grid's cells.
 #include <benchmark/benchmark.h>
 
 #include <QAbstractItemView>
 #include <QFile>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QWindow>
 #include <memory>
@@ -16,7 +17,9 @@
 #include "app/OffrelApplication.h"
 #include "app/ProgramBlock.h"
 #include "app/SalesGrid.h"
+#include "app/SentSalesWindow.h"
 #include "app/TForm1.h"
+#include "bench/common/BenchHistory.h"
 #include "server/CatalogueRefresh.h"
 #include "tables/CatalogueGenerator.h"
 #include "tests/common/ScriptedDialogs.h"
@@ -38,11 +41,15 @@ public:
     offrel::BlockingWait wait;
 };
 
-void ShowMainWindow() {
-    Form1->show();
-    while (!Form1->windowHandle() || !Form1->windowHandle()->isExposed())
+void ShowAndWait(QWidget* window) {
+    window->show();
+    while (!window->windowHandle() || !window->windowHandle()->isExposed())
         QCoreApplication::processEvents();
     QCoreApplication::processEvents();
+}
+
+void ShowMainWindow() {
+    ShowAndWait(Form1);
 }
 
 SalesGrid* Grid() {
@@ -165,6 +172,38 @@ void BM_ReadGridCell(benchmark::State& state) {
     }
 }
 
+// "Ventes envoyées" on a history of that many sales, the catalogue's categories named for its
+// search: from the command to the list on screen; with typed, the first key typed at once too,
+// before the texts that the search reads beside the window have come.
+void OpenSentSalesWindow(benchmark::State& state, const char* typed) {
+    ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    offrel::SalesHistory history(offrel::bench::FilledHistory(
+        QFile::encodeName(dir.filePath(QStringLiteral("Ventes.cds"))).toStdString(),
+        static_cast<int>(state.range(0))));
+    ProgramBlock program(dir.path());
+    ShowMainWindow();
+    const SalesChange change = [](const std::function<void()>& relist) { relist(); };
+    for (auto _ : state) {
+        auto window = std::make_unique<SentSalesWindow>(
+            history, program.Tables().cdsVente, program.Tables().cdsCategorie, change, Form1);
+        ShowAndWait(window.get());
+        if (*typed) window->findChild<QLineEdit*>("EditRecherche")->setText(typed);
+        state.PauseTiming();
+        window.reset();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+
+void BM_OpenSentSalesWindow(benchmark::State& state) {
+    OpenSentSalesWindow(state, "");
+}
+
+void BM_OpenSentSalesWindowAndTypeAtOnce(benchmark::State& state) {
+    OpenSentSalesWindow(state, "v");
+}
+
 }  // namespace
 
 BENCHMARK(BM_StartUpToMainWindowShown)->Unit(benchmark::kMillisecond)->Iterations(10);
@@ -176,6 +215,11 @@ BENCHMARK(BM_ImportSpreadsheetSales)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 BENCHMARK(BM_DeleteSelectedSales)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_OpenSentSalesWindow)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_OpenSentSalesWindowAndTypeAtOnce)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 BENCHMARK(BM_ReadGridCell)->Arg(1000)->Arg(100000)->Unit(benchmark::kNanosecond);
 
 int main(int argc, char** argv) {

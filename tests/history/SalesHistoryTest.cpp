@@ -142,7 +142,39 @@ TEST_F(SalesHistoryTest, TheSearchTextsAreFoldedAgainWhenTheFoldingChanged) {
               SQLITE_OK);
     sqlite3_close(db);
     SalesHistory history(path);
-    EXPECT_THAT(history.List().Find(*sales[0].reference), ElementsAre(0));
+    SentSalesList list = history.List();
+    list.SetSearchTexts(SalesHistory::ReadSearchTexts(path));
+    EXPECT_THAT(list.Find(*sales[0].reference), ElementsAre(0));
+}
+
+// A history written before the list had its index gets it, and keeps its sales.
+TEST_F(SalesHistoryTest, AnEarlierFileGetsTheListsIndex) {
+    SalesHistory(path).Add(sales[0], 1, "vendeur");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "DROP INDEX ListeVentesEnvoyees; PRAGMA user_version = 1", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    SalesHistory history(path);
+    history.Add(sales[1], 2, "vendeur");
+    EXPECT_THAT(Ids(history), ElementsAre(2, 1));
+}
+
+// The texts are read through another connection while this one has just added sales that are
+// only in the log yet.
+TEST_F(SalesHistoryTest, TheSearchTextsIncludeTheSalesJustAdded) {
+    SalesHistory history(path);
+    history.Add(sales[0], 1, "vendeur");
+    history.Add(sales[1], 2, "vendeur");
+    SentSalesList list = history.List();
+    list.SetSearchTexts(SalesHistory::ReadSearchTexts(path));
+    EXPECT_THAT(list.Find(*sales[0].reference), ElementsAre(1));
+    EXPECT_THAT(list.Find(*sales[1].reference), ElementsAre(0));
+    // A history gone meanwhile is said, and not made again empty.
+    EXPECT_THAT(ErrorOf([&] { SalesHistory::ReadSearchTexts(folder / "absent"); }),
+                HasSubstr(W("Impossible de lire l'historique des ventes envoyées")));
+    EXPECT_FALSE(fs::exists(folder / "absent"));
 }
 
 TEST_F(SalesHistoryTest, ADamagedFileIsSetAsideAndANewHistoryStarts) {

@@ -20,6 +20,7 @@ protected:
             {W("Lampe ŒIL"), W("réf-13"), "Abat-jour en tissu"},
             {"Table basse", "", ""},
         };
+        FoldedTexts folded;
         for (int n = 0; n < 3; ++n) {
             SentSaleLine line;
             line.id = 10 + n;
@@ -29,8 +30,10 @@ protected:
             line.reference = texts[n][1];
             line.prix = Money::FromTicks(10000 * n);
             line.categorie = {100 + n, std::nullopt, 200};
-            list.Append(line, FoldedSearchText(texts[n][0], texts[n][1], texts[n][2]));
+            list.Append(line);
+            folded.Append(line.id, FoldedSearchText(texts[n][0], texts[n][1], texts[n][2]));
         }
+        list.SetSearchTexts(std::move(folded));
     }
     SentSalesList list;
 };
@@ -73,6 +76,29 @@ TEST_F(SentSalesListTest, EveryWordTypedIsFoundInTheTextsOrTheCategoriesWithoutC
     EXPECT_THAT(list.Find("cyclisme"), ElementsAre(0));
     EXPECT_THAT(list.Find(W("INTERIEUR table")), ElementsAre(2));
     EXPECT_THAT(list.Find("occasions"), ElementsAre(0, 1, 2));  // the third slot counts too
+}
+
+// The texts come apart from the lines, in the file's order, maybe for a list that has changed
+// since: each goes to the sale of its number, and a sale without one is found by nothing else.
+TEST(SentSalesListTexts, EachTextGoesToTheSaleOfItsNumber) {
+    SentSalesList list;
+    for (const std::int64_t id : {7, 30, 5, 12}) {
+        SentSaleLine line;
+        line.id = id;
+        list.Append(line);
+    }
+    EXPECT_THAT(list.Find("lampe"), IsEmpty());  // no texts yet
+    FoldedTexts texts;
+    for (const auto& [id, text] : std::initializer_list<std::pair<std::int64_t, const char*>>{
+             {5, "lampe rouge"}, {6, "lampe d'une vente supprimee"}, {7, "lampe"}, {12, "vase"}})
+        texts.Append(id, FoldedSearchText(text, "", ""));
+    list.SetSearchTexts(std::move(texts));
+    const SentSalesList moved = std::move(list);  // the texts move with the list
+    EXPECT_THAT(moved.Find("lampe"), ElementsAre(0, 2));
+    EXPECT_THAT(moved.Find("rouge"), ElementsAre(2));
+    EXPECT_THAT(moved.Find("vase"), ElementsAre(3));
+    EXPECT_THAT(moved.Find("supprimee"), IsEmpty());
+    EXPECT_THAT(moved.Find(""), ElementsAre(0, 1, 2, 3));
 }
 
 }  // namespace

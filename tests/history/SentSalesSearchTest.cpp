@@ -19,6 +19,7 @@ TEST(SentSalesSearch, EveryKeystrokeFindsWhatTheWholeSearchFinds) {
                                             "rouge",   "vel",  W("Noël")};
     std::mt19937 random(5);
     SentSalesList list;
+    FoldedTexts texts;
     for (int n = 0; n < 400; ++n) {
         std::string title, description;
         for (int k = 0; k < 3; ++k) title += words[random() % words.size()] + " ";
@@ -26,8 +27,10 @@ TEST(SentSalesSearch, EveryKeystrokeFindsWhatTheWholeSearchFinds) {
         SentSaleLine line;
         line.id = n;
         line.libelle = title;
-        list.Append(line, FoldedSearchText(title, "", description));
+        list.Append(line);
+        texts.Append(line.id, FoldedSearchText(title, "", description));
     }
+    list.SetSearchTexts(std::move(texts));
     SentSalesSearch search(list);
     std::vector<std::string> typed;
     const std::string sentence = W("vélo noël rouge");
@@ -46,7 +49,10 @@ TEST(SentSalesSearch, AForgottenSearchFindsInTheNewList) {
     SentSalesList list;
     SentSaleLine line;
     line.libelle = "lampe";
-    list.Append(line, FoldedSearchText("lampe", "", ""));
+    list.Append(line);
+    FoldedTexts texts;
+    texts.Append(line.id, FoldedSearchText("lampe", "", ""));
+    list.SetSearchTexts(std::move(texts));
     SentSalesSearch search(list);
     EXPECT_EQ(search.Find("lampe").size(), 1u);
     list = SentSalesList();
