@@ -45,7 +45,8 @@ constexpr char kListColumns[] =
 constexpr char kListIndex[] = "ListeVentesEnvoyees";
 
 std::string CreateListIndex() {
-    return std::string("CREATE INDEX ") + kListIndex + " ON VentesEnvoyees (" + kListColumns + ");";
+    return std::string("CREATE INDEX IF NOT EXISTS ") + kListIndex + " ON VentesEnvoyees (" +
+           kListColumns + ");";
 }
 
 std::string Shown(const std::string& path) {
@@ -176,10 +177,15 @@ void SalesHistory::Open() {
     const std::int64_t version = db->QueryNumber("PRAGMA user_version");
     if (version == 0) {
         db->Execute(CreateSchema().c_str());
-    } else if (version == 1) {
-        db->Execute(AddListIndex().c_str());
-    } else if (version != kSchemaVersion) {
+    } else if (version > kSchemaVersion) {
         ThrowFailure(kOpenFailed, path_, W("Il a été écrit par une autre version du programme"));
+    } else if (version < kSchemaVersion ||
+               db->QueryNumber((std::string("SELECT count(*) FROM sqlite_schema WHERE name = '") +
+                                kListIndex + "'")
+                                   .c_str()) == 0) {
+        // A file of the earlier form, or one whose index another program dropped: the list
+        // reads nothing else.
+        db->Execute(AddListIndex().c_str());
     }
     KeepSearchTextsFolded(*db);
     insert_ = std::make_unique<SqliteStatement>(*db, InsertStatement());

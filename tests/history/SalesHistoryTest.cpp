@@ -147,15 +147,25 @@ TEST_F(SalesHistoryTest, TheSearchTextsAreFoldedAgainWhenTheFoldingChanged) {
     EXPECT_THAT(list.Find(*sales[0].reference), ElementsAre(0));
 }
 
-// A history written before the list had its index gets it, and keeps its sales.
-TEST_F(SalesHistoryTest, AnEarlierFileGetsTheListsIndex) {
+// A history written before the list had its index gets it, and so does one whose index another
+// program dropped; both keep their sales.
+TEST_F(SalesHistoryTest, AFileWithoutTheListsIndexGetsIt) {
     SalesHistory(path).Add(sales[0], 1, "vendeur");
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "DROP INDEX ListeVentesEnvoyees; PRAGMA user_version = 1", nullptr,
-                           nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
+    for (const char* version : {"1", "2"}) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(
+            sqlite3_exec(
+                db,
+                (std::string("DROP INDEX ListeVentesEnvoyees; PRAGMA user_version = ") + version)
+                    .c_str(),
+                nullptr, nullptr, nullptr),
+            SQLITE_OK)
+            << version;
+        sqlite3_close(db);
+        SalesHistory history(path);
+        EXPECT_THAT(Ids(history), ElementsAre(1)) << version;
+    }
     SalesHistory history(path);
     history.Add(sales[1], 2, "vendeur");
     EXPECT_THAT(Ids(history), ElementsAre(2, 1));
