@@ -28,24 +28,22 @@ FileDrop::FileDrop(QWidget* target, Accepts accepts, Dropped dropped)
     target->installEventFilter(this);
 }
 
+QStringList FileDrop::Take(QDropEvent* drag) const {
+    QStringList paths = LocalFiles(drag->mimeData());
+    if (paths.isEmpty() || !accepts_(paths)) return {};
+    drag->setDropAction(Qt::CopyAction);
+    drag->accept();
+    return paths;
+}
+
 bool FileDrop::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::DragEnter:
-        case QEvent::DragMove: {
-            auto* drag = static_cast<QDropEvent*>(event);
-            const QStringList paths = LocalFiles(drag->mimeData());
-            if (paths.isEmpty() || !accepts_(paths)) return QObject::eventFilter(watched, event);
-            drag->setDropAction(Qt::CopyAction);
-            drag->accept();
-            return true;
-        }
+        case QEvent::DragMove:
         case QEvent::Drop: {
-            auto* drop = static_cast<QDropEvent*>(event);
-            const QStringList paths = LocalFiles(drop->mimeData());
-            if (paths.isEmpty() || !accepts_(paths)) return QObject::eventFilter(watched, event);
-            drop->setDropAction(Qt::CopyAction);
-            drop->accept();
-            RunReportingErrors([&] { dropped_(paths); });
+            const QStringList paths = Take(static_cast<QDropEvent*>(event));
+            if (paths.isEmpty()) return QObject::eventFilter(watched, event);
+            if (event->type() == QEvent::Drop) RunReportingErrors([&] { dropped_(paths); });
             return true;
         }
         default:

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <functional>
 
+class QDropEvent;
 class QWidget;
 
 // Files dropped from the file manager onto a widget (for a list or a table, its viewport). A drag
@@ -21,6 +22,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The local files of a drag that accepts takes, the drag accepted as a copy; none otherwise.
+    QStringList Take(QDropEvent* drag) const;
+
     Accepts accepts_;
     Dropped dropped_;
 };
