@@ -39,11 +39,16 @@ QImage FromRgb(offrel::RgbImage&& rgb) {
 
 }  // namespace
 
+bool HasJpegExtension(const QString& path) {
+    const QString known = QFileInfo(path).suffix().toLower();
+    return known == "jpg" || known == "jpeg";
+}
+
 QImage LoadPhotoPreview(const QString& path, QSize box) {
     const QString extension = QFileInfo(path).suffix();
     const QString known = extension.toLower();
     QImage image;
-    if (known == "jpg" || known == "jpeg") {
+    if (HasJpegExtension(path)) {
         image = FromRgb(offrel::DecodeJpegPreview(ToW1252(path), box.width(), box.height()));
     } else if (known == "bmp" || known == "ico") {
         CheckReadable(path);
@@ -68,8 +73,7 @@ QImage LoadPhotoPreview(const QString& path, QSize box) {
 }
 
 LargePhoto LoadLargePhoto(const QString& path, QSize box) {
-    const QString known = QFileInfo(path).suffix().toLower();
-    if (known == "jpg" || known == "jpeg") {
+    if (HasJpegExtension(path)) {
         offrel::ShownPhoto photo =
             offrel::DecodeJpegToBox(ToW1252(path), box.width(), box.height());
         return {FromRgb(std::move(photo.picture)),

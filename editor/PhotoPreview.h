@@ -4,6 +4,9 @@
 #include <QSize>
 #include <QString>
 
+// The extension of a JPEG photo, whatever its case: .jpg or .jpeg.
+bool HasJpegExtension(const QString& path);
+
 // The picture of a photo slot, scaled down with its proportions to fit the box (never scaled
 // up). The extension, whatever its case, selects the decoder: jpg and jpeg through the JPEG
 // decoder, bmp and ico through Qt's readers; emf and wmf are known but have no decoder here.

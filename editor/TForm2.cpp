@@ -17,6 +17,7 @@
 #include "editor/CategorySearchPanel.h"
 #include "editor/CompactTabStyle.h"
 #include "editor/DescriptionLimit.h"
+#include "editor/PhotoPreview.h"
 #include "editor/PhotoSlots.h"
 #include "editor/PhotoViewer.h"
 #include "editor/PreviewDecoding.h"
@@ -400,8 +401,7 @@ void TForm2::PhotosDropped(const QStringList& paths) {
     int slot = 1;
     for (const QString& path : paths) {
         const QString name = QFileInfo(path).fileName();
-        const QString extension = QFileInfo(path).suffix().toLower();
-        if (extension != QLatin1String("jpg") && extension != QLatin1String("jpeg")) {
+        if (!HasJpegExtension(path)) {
             notJpeg.append(name);
             continue;
         }
