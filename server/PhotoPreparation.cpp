@@ -25,6 +25,7 @@ ReducedPhotos ReduceAll(const std::vector<std::string>& paths, const std::stop_t
     ReducedPhotos reduced;
     for (const std::string& path : paths) {
         if (stop.stop_requested()) break;
+        if (reduced.contains(path)) continue;  // the same photo in another slot
         try {
             if (std::optional<std::string> bytes = ReducedPhoto(path))
                 reduced.emplace(path, std::move(*bytes));

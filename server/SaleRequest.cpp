@@ -1,5 +1,8 @@
 #include "server/SaleRequest.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "base/Conversions.h"
 
 namespace offrel {
@@ -49,15 +52,22 @@ void AddSaleFields(TMultipartBody& body, const Sale& sale, const std::string& lo
     body.AddTextField("action", "putVente");
     body.AddTextField("login", login);
     body.AddTextField("password", password);
-    for (const SalePart& part : SaleParts(sale)) {
-        const auto photo = part.photo ? reduced.find(part.value) : reduced.end();
-        if (photo != reduced.end())
-            body.AddFileBytes(part.name, part.value, std::move(photo->second),
+    const std::vector<SalePart> parts = SaleParts(sale);
+    for (auto part = parts.begin(); part != parts.end(); ++part) {
+        const auto photo = part->photo ? reduced.find(part->value) : reduced.end();
+        if (photo != reduced.end()) {
+            // A photo chosen in two slots goes twice: only its last part takes its bytes over.
+            const bool again = std::any_of(
+                std::next(part), parts.end(),
+                [&](const SalePart& later) { return later.photo && later.value == part->value; });
+            body.AddFileBytes(part->name, part->value,
+                              again ? std::string(photo->second) : std::move(photo->second),
                               "multipart/form-data");
-        else if (part.photo)
-            body.AddFileField(part.name, part.value, "multipart/form-data");
-        else
-            body.AddTextField(part.name, part.value);
+        } else if (part->photo) {
+            body.AddFileField(part->name, part->value, "multipart/form-data");
+        } else {
+            body.AddTextField(part->name, part->value);
+        }
     }
 }
 

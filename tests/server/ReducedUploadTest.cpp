@@ -114,6 +114,16 @@ TEST_F(ReducedUploadTest, LargePhotosArriveUprightAt2048PixelsOthersByteForByte)
     EXPECT_EQ(testing::ImageMagickView(turned, "").width, 3000);
 }
 
+// The same photo chosen in two slots is reduced once and arrives whole in both.
+TEST_F(ReducedUploadTest, APhotoInTwoSlotsArrivesReducedInBoth) {
+    const std::string photo = PhonePhoto("deux-fois.jpg", 3000, 2000, 1);
+    AddSale({photo, photo});
+    Run(true);
+    const std::string first = testing::FileContents(Received(1, 1));
+    EXPECT_EQ(testing::ImageMagickView(Received(1, 1), "").width, 2048);
+    EXPECT_EQ(testing::FileContents(Received(1, 2)), first);
+}
+
 // The run ends at a refused sale while the next one's photos are being reduced: that work is
 // given up, and nothing of it is sent or left running.
 TEST_F(ReducedUploadTest, ARunThatEndsEarlyGivesUpThePreparedPhotos) {
