@@ -1,6 +1,7 @@
 #include "photo/PhotoReduction.h"
 
 #include <algorithm>
+#include <new>
 
 #include "base/Error.h"
 #include "photo/JpegDecoder.h"
@@ -55,13 +56,17 @@ std::optional<std::string> ReducedPhoto(const std::string& path) {
     JpegDecoder decoder(file.handle.get());
     if (decoder.ReadHead(true) != HeadOutcome::kRead) return std::nullopt;
     if (!NeedsReduction({file.size, UprightSize(decoder)})) return std::nullopt;
-    const std::vector<std::uint8_t> profile = decoder.ColourProfile();
-    RgbImage picture;
-    const PictureSize size = ReducedSize(decoder.StoredSize());
-    if (decoder.Decode(size, DecodeFor::kSending, picture) != DecodeOutcome::kDone)
+    try {
+        const std::vector<std::uint8_t> profile = decoder.ColourProfile();
+        RgbImage picture;
+        const PictureSize size = ReducedSize(decoder.StoredSize());
+        if (decoder.Decode(size, DecodeFor::kSending, picture) != DecodeOutcome::kDone)
+            return std::nullopt;
+        return EncodeJpeg(Oriented(std::move(picture), decoder.Orientation()), kReducedQuality,
+                          profile);
+    } catch (const std::bad_alloc&) {
         return std::nullopt;
-    return EncodeJpeg(Oriented(std::move(picture), decoder.Orientation()), kReducedQuality,
-                      profile);
+    }
 }
 
 }  // namespace offrel

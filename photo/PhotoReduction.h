@@ -32,9 +32,10 @@ bool NeedsReduction(const PhotoFacts& facts);
 // picture decoded, turned upright as its Exif orientation says, brought to kReducedLongSide
 // pixels on its long side (never enlarged) by the decoder's DCT scaling and area averaging, and
 // encoded as a JPEG of quality kReducedQuality, keeping its colour profile and nothing else of
-// its markers. Nothing when the file goes as it is: no reduction needed, or a file that cannot be
-// opened or decoded whole (the upload then reports or sends the file itself). The seller's file
-// is only read. Holds no shared state: safe on any thread.
+// its markers. Nothing when the file goes as it is: no reduction needed, a file that cannot be
+// opened or decoded whole (the upload then reports or sends the file itself), or not memory
+// enough to reduce it (the site then decides). The seller's file is only read. Holds no shared
+// state: safe on any thread.
 std::optional<std::string> ReducedPhoto(const std::string& path);
 
 }  // namespace offrel

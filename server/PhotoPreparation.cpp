@@ -1,6 +1,5 @@
 #include "server/PhotoPreparation.h"
 
-#include <exception>
 #include <mutex>
 #include <utility>
 
@@ -26,12 +25,8 @@ ReducedPhotos ReduceAll(const std::vector<std::string>& paths, const std::stop_t
     for (const std::string& path : paths) {
         if (stop.stop_requested()) break;
         if (reduced.contains(path)) continue;  // the same photo in another slot
-        try {
-            if (std::optional<std::string> bytes = ReducedPhoto(path))
-                reduced.emplace(path, std::move(*bytes));
-        } catch (const std::exception&) {
-            // Not enough memory for this one: it goes as it is, and the site decides.
-        }
+        if (std::optional<std::string> bytes = ReducedPhoto(path))
+            reduced.emplace(path, std::move(*bytes));
     }
     return reduced;
 }

@@ -1,9 +1,8 @@
 #include "server/PhotoWeights.h"
 
-#include <exception>
-
 #include "base/Error.h"
 #include "base/Windows1252.h"
+#include "photo/JpegDecoder.h"
 #include "photo/PhotoReduction.h"
 
 namespace offrel {
@@ -15,7 +14,7 @@ constexpr std::uint64_t kMo = 1024 * kKo;
 
 std::uint64_t FileBytes(const std::string& path) {
     try {
-        return ReadPhotoFacts(path).bytes;
+        return OpenPhotoFile(path).size;
     } catch (const Error&) {
         return 0;
     }
@@ -40,12 +39,7 @@ std::optional<std::uint64_t> ReducedPhotoBytes(const std::vector<std::string>& p
     std::uint64_t bytes = 0;
     for (const std::string& path : paths) {
         if (stop.stop_requested()) return std::nullopt;
-        std::optional<std::string> reduced;
-        try {
-            reduced = ReducedPhoto(path);
-        } catch (const std::exception&) {
-            // Not enough memory to reduce it: it would go as it is.
-        }
+        const std::optional<std::string> reduced = ReducedPhoto(path);
         bytes += reduced ? reduced->size() : FileBytes(path);
     }
     return bytes;
