@@ -64,12 +64,11 @@ void TForm5::showEvent(QShowEvent* event) {
                        : offrel::BatchOf(cdsVente_, cdsOption_);
         ui->LabelLot->setText(FromW1252(offrel::BatchLine(batch)));
     });
+    sentPhotos_ = SentPhotos();
     WeighPhotos();
 }
 
-void TForm5::WeighPhotos() {
-    ui->LabelPhotos->clear();
-    // The photos of the sales that "Démarrer" sends: the selection's only, when one is sent.
+std::vector<std::string> TForm5::SentPhotos() const {
     const std::vector<std::vector<std::string>> bySale = offrel::PhotosBySale(cdsVente_);
     std::vector<std::string> paths;
     const auto add = [&bySale, &paths](std::size_t position) {
@@ -82,7 +81,12 @@ void TForm5::WeighPhotos() {
     } else {
         for (std::size_t position = 0; position < bySale.size(); ++position) add(position);
     }
-    weighing_->Start(std::move(paths), ui->CheckBoxReduirePhotos->isChecked());
+    return paths;
+}
+
+void TForm5::WeighPhotos() {
+    ui->LabelPhotos->clear();
+    weighing_->Start(sentPhotos_, ui->CheckBoxReduirePhotos->isChecked());
 }
 
 void TForm5::ShowPhotoWeight(quint64 bytes, qint64 reduced) {

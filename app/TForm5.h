@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "server/SalesUpload.h"
@@ -67,6 +68,9 @@ private:
     void ShowClearTextWarning();
     void ShowLabelEnvoi();
     void ShowProgress();
+    // The photos of the sales that "Démarrer" sends: the selection's only, when one is sent.
+    std::vector<std::string> SentPhotos() const;
+    // Weighs sentPhotos_, reduced or not as "Réduire les photos" says.
     void WeighPhotos();
     void ShowPhotoWeight(quint64 bytes, qint64 reduced);
 
@@ -79,6 +83,7 @@ private:
     offrel::Table& cdsOption_;
     const offrel::Table& cdsCategorie_;
     std::optional<std::vector<int>> selection_;
+    std::vector<std::string> sentPhotos_;  // read once a showing, weighed at each tick
     SalesKeeping* keeping_;
     int progressMax_ = 1;       // the bar's range, 0 to this, as the run set it
     int progressPosition_ = 0;  // kept from one run to the next
