@@ -149,6 +149,10 @@ std::string Utf8ToWindows1252(std::string_view utf8) {
     return out;
 }
 
+bool IsAscii(std::string_view text) {
+    return AsciiPrefix(text) == text.size();
+}
+
 std::optional<std::string> Utf8ToWindows1252Exactly(std::string_view utf8) {
     const std::size_t ascii = AsciiPrefix(utf8);
     std::string out(utf8.substr(0, ascii));

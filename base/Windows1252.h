@@ -16,6 +16,8 @@ std::u16string Windows1252ToUtf16(std::string_view text);
 std::string Utf16ToWindows1252(std::u16string_view utf16);
 // A lone surrogate becomes the replacement character.
 std::string Utf16ToUtf8(std::u16string_view utf16);
+// Every byte below 0x80: the same text in UTF-8 and in Windows-1252.
+bool IsAscii(std::string_view text);
 // Nothing when the bytes are not well-formed UTF-8 or hold a character that Windows-1252 lacks.
 std::optional<std::string> Utf8ToWindows1252Exactly(std::string_view utf8);
 

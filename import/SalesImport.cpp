@@ -1,6 +1,5 @@
 #include "import/SalesImport.h"
 
-#include <algorithm>
 #include <array>
 #include <filesystem>
 
@@ -38,11 +37,6 @@ constexpr std::array<RequiredColumn, 6> kRequiredColumns = {{
 const char* const kHeaderTaken =
     "cette ligne se lit comme une vente entière : elle a été prise pour la ligne d'en-tête et "
     "n'a pas été importée";
-
-bool IsAscii(std::string_view bytes) {
-    return std::all_of(bytes.begin(), bytes.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
 
 // A cell as the seller wrote it: UTF-8 when its bytes decode as such, Windows-1252 otherwise.
 // Its stored form is made straight from the bytes: the 16-bit text is only built for a message
