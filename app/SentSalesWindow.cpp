@@ -6,6 +6,7 @@
 #include "app/SalesSheetExport.h"
 #include "app/SentSalesModel.h"
 #include "gui/Dialogs.h"
+#include "gui/ErrorReport.h"
 #include "gui/HandlerConnection.h"
 #include "gui/QtText.h"
 #include "history/Relisting.h"
@@ -46,24 +47,29 @@ SentSalesWindow::SentSalesWindow(offrel::SalesHistory& history, offrel::Table& c
     ConnectHandler(ui->ButtonFermer, &QPushButton::clicked, this, &QDialog::reject);
     ConnectHandler(grid->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                    &SentSalesWindow::UpdateButtons);
+    // The lines show at once; the texts, many times larger, come while the seller looks.
+    searchTexts_ = std::async(std::launch::async, offrel::SalesHistory::ReadSearchTexts,
+                              history_.Path(), stopReading_.get_token());
     Reload();
 }
 
-SentSalesWindow::~SentSalesWindow() = default;
+SentSalesWindow::~SentSalesWindow() {
+    stopReading_.request_stop();  // the reading then ends at its next sale
+}
 
 void SentSalesWindow::Reload() {
-    if (searchTexts_.valid()) searchTexts_.wait();  // they would belong to the list replaced
-    list_ = history_.List();
-    list_.SetCategoryNames(cdsCategorie_);
-    // The lines show at once; the texts, many times larger, come while the seller looks.
-    searchTexts_ =
-        std::async(std::launch::async, offrel::SalesHistory::ReadSearchTexts, history_.Path());
+    offrel::SentSalesList reread = history_.List();
+    reread.SetCategoryNames(cdsCategorie_);
+    // Texts already taken serve the sales that stay; texts still coming will be matched to them.
+    if (!searchTexts_.valid()) reread.SetSearchTexts(std::move(list_).SearchTexts());
+    list_ = std::move(reread);
     search_.Forget();
     EditRechercheChange();
 }
 
 void SentSalesWindow::TakeSearchTexts() {
-    if (searchTexts_.valid()) list_.SetSearchTexts(searchTexts_.get());
+    if (searchTexts_.valid())
+        RunReportingErrors([this] { list_.SetSearchTexts(searchTexts_.get()); });
 }
 
 void SentSalesWindow::EditRechercheChange() {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <future>
 #include <memory>
+#include <stop_token>
 #include <vector>
 
 #include "app/SalesChange.h"
@@ -37,7 +38,8 @@ public:
 private:
     // Reads the history again and shows what the search leaves of it.
     void Reload();
-    // Waits for the texts that the search looks at, read beside the window since it opened.
+    // Waits for the texts that the search looks at, read beside the window since it opened; a
+    // reading that failed is said, and the search goes on without them.
     void TakeSearchTexts();
     // The history's numbers of the selected sales, in the list's order.
     std::vector<std::int64_t> SelectedIds() const;
@@ -49,6 +51,7 @@ private:
     const offrel::Table& cdsCategorie_;
     SalesChange changeSales_;
     offrel::SentSalesList list_;
+    std::stop_source stopReading_;                  // when the window closes
     std::future<offrel::FoldedTexts> searchTexts_;  // until the list has them
     offrel::SentSalesSearch search_{list_};
     SentSalesModel* model_;

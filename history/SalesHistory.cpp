@@ -256,7 +256,7 @@ SentSalesList SalesHistory::List() {
     });
 }
 
-FoldedTexts SalesHistory::ReadSearchTexts(const std::string& path) {
+FoldedTexts SalesHistory::ReadSearchTexts(const std::string& path, std::stop_token stop) {
     try {
         SqliteDatabase db(path, SqliteDatabase::WhenMissing::Fail);
         MapPages(db);
@@ -269,7 +269,8 @@ FoldedTexts SalesHistory::ReadSearchTexts(const std::string& path) {
         // In the list's order, so that a search reads the texts one after another.
         SqliteStatement query(db,
                               "SELECT Envoi, Recherche FROM VentesEnvoyees ORDER BY Envoi DESC");
-        while (query.Step()) texts.Append(query.Number(0), query.Bytes(1));
+        while (!stop.stop_requested() && query.Step())
+            texts.Append(query.Number(0), query.Bytes(1));
         return texts;
     } catch (const SqliteFailure& failure) {
         ThrowFailure(kReadFailed, path, failure.Reason());

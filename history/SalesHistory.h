@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,8 +52,9 @@ public:
     // looks at.
     SentSalesList List();
     // Those texts, for SentSalesList::SetSearchTexts, read through a connection of their own
-    // to the history at path so that another thread may read them while the list shows.
-    static FoldedTexts ReadSearchTexts(const std::string& path);
+    // to the history at path so that another thread may read them while the list shows. A stop
+    // asked ends the reading early, with the texts read so far.
+    static FoldedTexts ReadSearchTexts(const std::string& path, std::stop_token stop = {});
     // The sales of these numbers, whole, in that order; a number the history no longer holds
     // gives nothing.
     std::vector<SentSale> Read(const std::vector<std::int64_t>& ids);

@@ -71,6 +71,9 @@ public:
     // The texts that Find looks at, matched to the sales by their numbers; until they are
     // given, a sale's texts are taken as empty.
     void SetSearchTexts(FoldedTexts texts);
+    // Those texts, taken from a list that is replaced: a list read again after sales left the
+    // history takes them over, since they are matched by number.
+    FoldedTexts SearchTexts() && { return std::move(searchTexts_); }
     // The category names that Find looks at: those of cdsCategorie, by ID.
     void SetCategoryNames(const Table& cdsCategorie);
 

@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
+#include <filesystem>
 #include <memory>
 
 #include "AppFixture.h"
@@ -11,6 +12,7 @@
 #include "TestMain.h"
 #include "app/Forms.h"
 #include "app/SalesGrid.h"
+#include "app/SentSalesWindow.h"
 #include "app/TForm1.h"
 #include "gui/QtText.h"
 #include "history/SalesHistory.h"
@@ -32,6 +34,8 @@ private slots:
     void relistSaysMissingPhotosOnceThenAddsEverySaleAsSent();
     void deleteFromHistoryOnlyAfterYes();
     void exportOfSearchedAndSelectedSentSales();
+    void searchAfterADeletionStillLooksAtDescriptions();
+    void aFailedReadingOfTheSearchTextsIsSaidOnce();
     void restoreAsksThenLoadsTheBackupAndKeepsTheCurrentFile();
     void exportFromMainListTakesSelectionOrAll();
 
@@ -164,6 +168,52 @@ void KeepingWindowsTest::exportOfSearchedAndSelectedSentSales() {
     QVERIFY(!sheet.contains(QStringLiteral("Lampe")));
     QCOMPARE(sheet.count(QStringLiteral("\r\n")), 3);  // the header and two sales
     QCOMPARE(fixture_->dialogs.saveFilters.size(), 1);
+}
+
+void KeepingWindowsTest::searchAfterADeletionStillLooksAtDescriptions() {
+    std::vector<Sale> sent(3);
+    for (Sale& sale : sent) sale.description = offrel::W("Verre soufflé");
+    sent[0].libelle = "Vase";
+    sent[1].libelle = "Carafe";
+    sent[2].libelle = "Coupe";
+    sent[1].description = "Faience";
+    Sent(sent);
+    fixture_->dialogs.confirmAnswers = {true};
+    InWindow<QDialog>(&TForm1::ActionVentesEnvoyeesExecute, [](QDialog* window) {
+        auto* list = window->findChild<QTableView*>("ListeVentes");
+        auto* search = window->findChild<QLineEdit*>("EditRecherche");
+        search->setText(QStringLiteral("souffle"));
+        QCOMPARE(list->model()->rowCount(), 2);
+        list->selectRow(0);  // the latest: "Coupe"
+        window->findChild<QPushButton*>("ButtonSupprimer")->click();
+        QCOMPARE(list->model()->rowCount(), 1);
+        search->setText(QStringLiteral("verre"));
+        QCOMPARE(list->model()->rowCount(), 1);
+        search->clear();
+        QCOMPARE(list->model()->rowCount(), 2);
+    });
+    QVERIFY(fixture_->dialogs.errors.isEmpty());
+}
+
+void KeepingWindowsTest::aFailedReadingOfTheSearchTextsIsSaidOnce() {
+    Sent(std::vector<Sale>(3));
+    const std::string path = offrel::SalesHistoryPath(Sales().FileName());
+    offrel::SalesHistory history(path);
+    std::filesystem::remove(path);  // read still through the open connection, not anew
+    SentSalesWindow window(history, Sales(), fixture_->program->Tables().cdsCategorie,
+                           [](const std::function<void()>& change) { change(); });
+    auto* list = window.findChild<QTableView*>("ListeVentes");
+    auto* search = window.findChild<QLineEdit*>("EditRecherche");
+    QCOMPARE(list->model()->rowCount(), 3);
+    search->setText(QStringLiteral("velo"));
+    QCOMPARE(fixture_->dialogs.errors.size(), 1);
+    QVERIFY(fixture_->dialogs.errors[0].contains(
+        QStringLiteral("Impossible de lire l'historique des ventes envoyées")));
+    QCOMPARE(list->model()->rowCount(), 0);
+    search->setText(QStringLiteral("vel"));
+    search->clear();
+    QCOMPARE(list->model()->rowCount(), 3);
+    QCOMPARE(fixture_->dialogs.errors.size(), 1);
 }
 
 void KeepingWindowsTest::restoreAsksThenLoadsTheBackupAndKeepsTheCurrentFile() {
